@@ -1,0 +1,308 @@
+#include "tiles/k_flightsimulatorbmpreader.h"
+
+#include "tilebitmapwriter.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using TileBitmap::Dxt;
+using TileBitmap::Fields;
+
+Q_DECLARE_METATYPE(TileBitmap::Fields)
+Q_DECLARE_METATYPE(TileBitmap::Dxt)
+
+class tst_FlightSimulatorBMPReader : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void refusesBadFile_data();
+    void refusesBadFile();
+    void refusesMissingAndUnopenableFiles();
+    void decodesTile_data();
+    void decodesTile();
+    void firstBlockIsBottomLeftCorner();
+    void decodesIntoPlace_data();
+    void decodesIntoPlace();
+    void resultsDescribeLastReadOnly();
+
+private:
+    QString writeTile(const QString &name, const QByteArray &bytes);
+
+    QTemporaryDir m_dir;
+};
+
+namespace {
+
+Fields withDxt(Dxt dxt)
+{
+    Fields fields;
+    fields.dxt = dxt;
+    return fields;
+}
+
+} // namespace
+
+void tst_FlightSimulatorBMPReader::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+}
+
+QString tst_FlightSimulatorBMPReader::writeTile(const QString &name, const QByteArray &bytes)
+{
+    const QString path = m_dir.filePath(name);
+    if (!TileBitmap::writeBytes(path, bytes))
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+void tst_FlightSimulatorBMPReader::refusesBadFile_data()
+{
+    QTest::addColumn<Fields>("fields");
+    QTest::addColumn<QString>("error");
+
+    auto row = [](const char *name, const QString &error, auto change) {
+        Fields fields;
+        change(fields);
+        QTest::newRow(name) << fields << error;
+    };
+    const QString fileHeader = QStringLiteral("BMP file header reading error");
+    const QString infoHeader = QStringLiteral("BMP info header reading error");
+    const QString infoSize = QStringLiteral("Unsupported BMP info header size");
+    const QString compression = QStringLiteral("Unsupported image compression type");
+    const QString dimensions = QStringLiteral("Unsupported image dimensions");
+    const QString fsHeader = QStringLiteral("BMP FSX header reading error");
+    const QString format = QStringLiteral("Unsupported BMP format");
+    const QString version = QStringLiteral("Unsupported BMP version");
+    const QString offset = QStringLiteral("BMP offset to the bitmap bits is incorrect");
+    const QString data = QStringLiteral("Compressed image reading error");
+
+    row("empty file", fileHeader, [](Fields &f) { f.cutAt = 0; });
+    row("10 bytes", fileHeader, [](Fields &f) { f.cutAt = 10; });
+    row("file header cut one byte short", fileHeader, [](Fields &f) { f.cutAt = 13; });
+    row("signature MB", QStringLiteral("File is not BMP file"),
+        [](Fields &f) { f.signature = 0x424D; });
+    row("info header cut", infoHeader, [](Fields &f) { f.cutAt = 14 + 39; });
+    row("info header of 108 bytes", infoSize, [](Fields &f) { f.infoHeaderSize = 108; });
+    row("info header of 124 bytes", infoSize, [](Fields &f) { f.infoHeaderSize = 124; });
+    row("24-bit BMP, compression 0", compression, [](Fields &f) { f.fourCc = 0; });
+    row("FourCC DXT2", compression, [](Fields &f) { f.fourCc = 0x32545844; });
+    row("FourCC dxt1 in lower case", compression, [](Fields &f) { f.fourCc = 0x31747864; });
+    row("width 0", dimensions, [](Fields &f) { f.width = 0; });
+    row("negative height (top-down BMP)", dimensions, [](Fields &f) { f.height = -256; });
+    row("width 8193", dimensions, [](Fields &f) { f.width = 8193; });
+    row("height 2^31-1", dimensions, [](Fields &f) { f.height = 0x7fffffff; });
+    row("FS header cut", fsHeader, [](Fields &f) { f.cutAt = 54 + 10; });
+    row("FS header one byte short", fsHeader, [](Fields &f) { f.cutAt = 72; });
+    row("FS signature FS71", format, [](Fields &f) { f.fsSignature = 0x31375346; });
+    row("FS signature fS70", format, [](Fields &f) { f.fsSignature = 0x30375366; });
+    row("FS signature GS70", format, [](Fields &f) { f.fsSignature = 0x30375347; });
+    row("FS signature FS7O", format, [](Fields &f) { f.fsSignature = 0x4f375346; });
+    row("FS version 21", version, [](Fields &f) { f.fsVersion = 21; });
+    row("data offset 72", offset, [](Fields &f) { f.dataOffset = 72; });
+    row("data offset 0", offset, [](Fields &f) { f.dataOffset = 0; });
+    row("cut inside the blocks", data, [](Fields &f) { f.cutAt = 73 + 32767; });
+    row("no blocks at all", data, [](Fields &f) { f.cutAt = 73; });
+    row("DXT5 with DXT1's length", data, [](Fields &f) { f.fourCc = TileBitmap::FourCcDxt5; });
+    row("data offset beyond the end", data, [](Fields &f) { f.dataOffset = 1 << 20; });
+    row("data offset 2^32-1", data, [](Fields &f) { f.dataOffset = 0xffffffffu; });
+    row("8192x8192 header on 32 KiB of blocks", data, [](Fields &f) {
+        f.width = 8192;
+        f.height = 8192;
+    });
+}
+
+void tst_FlightSimulatorBMPReader::refusesBadFile()
+{
+    QFETCH(Fields, fields);
+    QFETCH(QString, error);
+
+    const QString path = writeTile(QStringLiteral("bad.bmp"),
+                                   TileBitmap::build(TileBitmap::pattern(1), fields));
+    K_FlightSimulatorBMPReader reader(path);
+    QVERIFY(!reader.read());
+    QCOMPARE(reader.errorString(), error);
+    QVERIFY(reader.image().isNull());
+    QCOMPARE(reader.compressionType(), 0);
+
+    // The in-place path parses the same way and leaves the target alone.
+    QImage target(256, 256, QImage::Format_ARGB32);
+    target.fill(0x12345678);
+    QVERIFY(!reader.readInto(target.bits(), target.bytesPerLine(), target.size(), false));
+    QCOMPARE(reader.errorString(), error);
+    QCOMPARE(target.pixel(17, 200), 0x12345678u);
+}
+
+void tst_FlightSimulatorBMPReader::refusesMissingAndUnopenableFiles()
+{
+    K_FlightSimulatorBMPReader reader;
+    QVERIFY(!reader.read(m_dir.filePath(QStringLiteral("missing.bmp"))));
+    QCOMPARE(reader.errorString(), QStringLiteral("File not exists"));
+
+    // A folder exists but cannot be opened as a file, whoever runs the test.
+    QVERIFY(!reader.read(m_dir.path()));
+    QCOMPARE(reader.errorString(), QStringLiteral("File opening error"));
+    QCOMPARE(reader.compressionType(), 0);
+}
+
+void tst_FlightSimulatorBMPReader::decodesTile_data()
+{
+    QTest::addColumn<Dxt>("dxt");
+    QTest::addColumn<int>("alpha");
+    QTest::addColumn<int>("gap");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("compressionType");
+    QTest::addColumn<bool>("opaque");
+    QTest::addColumn<bool>("transparent");
+
+    const QSize tile(256, 256);
+    QTest::newRow("DXT1 opaque") << Dxt::Dxt1 << 255 << 0 << tile << 2 << true << false;
+    QTest::newRow("DXT1 transparent") << Dxt::Dxt1 << 0 << 0 << tile << 2 << false << true;
+    QTest::newRow("DXT1 cut-out alpha") << Dxt::Dxt1 << -1 << 0 << tile << 2 << false << false;
+    QTest::newRow("DXT3 opaque") << Dxt::Dxt3 << 255 << 0 << tile << 3 << true << false;
+    QTest::newRow("DXT3 alpha 0") << Dxt::Dxt3 << 0 << 0 << tile << 3 << false << true;
+    QTest::newRow("DXT3 alpha 1 to 254") << Dxt::Dxt3 << -1 << 0 << tile << 3 << false << false;
+    QTest::newRow("DXT5 opaque") << Dxt::Dxt5 << 255 << 0 << tile << 4 << true << false;
+    QTest::newRow("DXT5 alpha 0") << Dxt::Dxt5 << 0 << 0 << tile << 4 << false << true;
+    QTest::newRow("DXT5 alpha 128") << Dxt::Dxt5 << 128 << 0 << tile << 4 << false << false;
+    QTest::newRow("DXT1 data offset 80") << Dxt::Dxt1 << 255 << 7 << tile << 2 << true << false;
+    QTest::newRow("DXT5 data offset 1000") << Dxt::Dxt5 << 255 << 927 << tile << 4 << true << false;
+    QTest::newRow("DXT1 130x66, partial blocks")
+            << Dxt::Dxt1 << 255 << 0 << QSize(130, 66) << 2 << true << false;
+    QTest::newRow("DXT5 5x3, partial blocks")
+            << Dxt::Dxt5 << -1 << 0 << QSize(5, 3) << 4 << false << false;
+}
+
+void tst_FlightSimulatorBMPReader::decodesTile()
+{
+    QFETCH(Dxt, dxt);
+    QFETCH(int, alpha);
+    QFETCH(int, gap);
+    QFETCH(QSize, size);
+
+    const QImage source = TileBitmap::pattern(7, alpha).copy(QRect(QPoint(), size));
+    const QByteArray blocks = TileBitmap::compress(source, dxt);
+    Fields fields = withDxt(dxt);
+    fields.gap = gap;
+    fields.width = size.width();
+    fields.height = size.height();
+    // Bytes after the blocks are never read.
+    const QString path = writeTile(QStringLiteral("good.bmp"),
+                                   TileBitmap::build(blocks + QByteArray(100, 'x'), fields));
+
+    K_FlightSimulatorBMPReader reader(path);
+    QVERIFY2(reader.read(), qPrintable(reader.errorString()));
+    QCOMPARE(reader.errorString(), QString());
+    QVERIFY(!reader.errorString().isNull());
+    QTEST(reader.compressionType(), "compressionType");
+    QTEST(reader.isOpaque(), "opaque");
+    QTEST(reader.isCompletelyTransparent(), "transparent");
+
+    const QImage image = reader.image();
+    QCOMPARE(image.format(), QImage::Format_ARGB32);
+    QCOMPARE(image.size(), size);
+    QCOMPARE(image, TileBitmap::decompress(blocks, size.width(), size.height(), dxt));
+
+    // Up to DXT loss the picture is the source, the right way up (DXT1 drops the colour of
+    // transparent texels, so only visible ones compare).
+    for (const QPoint &at : {QPoint(1, 1), QPoint(size.width() - 2, size.height() - 2)}) {
+        const QRgb a = source.pixel(at);
+        const QRgb b = image.pixel(at);
+        if (qAlpha(b) == 0)
+            continue;
+        QVERIFY2(qAbs(qRed(a) - qRed(b)) < 24 && qAbs(qGreen(a) - qGreen(b)) < 24,
+                 qPrintable(QStringLiteral("%1 against %2").arg(b, 8, 16).arg(a, 8, 16)));
+    }
+}
+
+void tst_FlightSimulatorBMPReader::firstBlockIsBottomLeftCorner()
+{
+    // Only the first block in the file is red; the rest is blue.
+    QImage blue(256, 256, QImage::Format_ARGB32);
+    blue.fill(0xff0000ff);
+    QByteArray blocks = TileBitmap::compress(blue, Dxt::Dxt1);
+    QImage red(4, 4, QImage::Format_ARGB32);
+    red.fill(0xffff0000);
+    blocks.replace(0, 8, TileBitmap::compress(red, Dxt::Dxt1));
+    Fields fields;
+    fields.width = 256;
+    fields.height = 256;
+    const QString path = writeTile(QStringLiteral("corner.bmp"), TileBitmap::build(blocks, fields));
+
+    K_FlightSimulatorBMPReader reader(path);
+    QVERIFY(reader.read());
+    const QImage image = reader.image();
+    QCOMPARE(image.pixel(0, 255), 0xffff0000u);
+    QCOMPARE(image.pixel(3, 252), 0xffff0000u);
+    QCOMPARE(image.pixel(4, 255), 0xff0000ffu);
+    QCOMPARE(image.pixel(0, 251), 0xff0000ffu);
+    QCOMPARE(image.pixel(0, 0), 0xff0000ffu);
+}
+
+void tst_FlightSimulatorBMPReader::decodesIntoPlace_data()
+{
+    QTest::addColumn<Dxt>("dxt");
+    QTest::addColumn<bool>("mirror");
+    QTest::addColumn<QSize>("fileSize");
+
+    QTest::newRow("DXT1 upright") << Dxt::Dxt1 << false << QSize(256, 256);
+    QTest::newRow("DXT5 mirrored") << Dxt::Dxt5 << true << QSize(256, 256);
+    QTest::newRow("128x128 file is not decoded") << Dxt::Dxt3 << false << QSize(128, 128);
+}
+
+void tst_FlightSimulatorBMPReader::decodesIntoPlace()
+{
+    QFETCH(Dxt, dxt);
+    QFETCH(bool, mirror);
+    QFETCH(QSize, fileSize);
+
+    const QImage source = TileBitmap::pattern(3, -1, fileSize.width());
+    const QString path
+            = writeTile(QStringLiteral("place.bmp"), TileBitmap::build(source, withDxt(dxt)));
+    K_FlightSimulatorBMPReader plain(path);
+    QVERIFY(plain.read());
+
+    QImage canvas(512, 512, QImage::Format_ARGB32);
+    canvas.fill(0x01020304);
+    K_FlightSimulatorBMPReader reader(path);
+    QVERIFY(reader.readInto(canvas.scanLine(256) + 256 * 4, canvas.bytesPerLine(), QSize(256, 256),
+                            mirror));
+    QCOMPARE(reader.imageSize(), fileSize);
+    QVERIFY(reader.image().isNull());
+    QCOMPARE(reader.compressionType(), plain.compressionType());
+
+    QImage outside = canvas.copy(0, 0, 512, 256);
+    QImage expectedOutside(512, 256, QImage::Format_ARGB32);
+    expectedOutside.fill(0x01020304);
+    QCOMPARE(outside, expectedOutside);
+    if (fileSize != QSize(256, 256)) {
+        QCOMPARE(canvas.pixel(300, 300), 0x01020304u);
+        return;
+    }
+    QCOMPARE(reader.isOpaque(), plain.isOpaque());
+    QCOMPARE(reader.isCompletelyTransparent(), plain.isCompletelyTransparent());
+    const QImage expected = mirror ? plain.image().mirrored(false, true) : plain.image();
+    QCOMPARE(canvas.copy(256, 256, 256, 256), expected);
+}
+
+void tst_FlightSimulatorBMPReader::resultsDescribeLastReadOnly()
+{
+    const QString good = writeTile(QStringLiteral("again.bmp"),
+                                   TileBitmap::build(TileBitmap::pattern(2), withDxt(Dxt::Dxt3)));
+    K_FlightSimulatorBMPReader reader(m_dir.filePath(QStringLiteral("nothing.bmp")));
+    QVERIFY(!reader.read());
+    QVERIFY(reader.read(good));
+    QCOMPARE(reader.errorString(), QString());
+    QCOMPARE(reader.compressionType(), 3);
+    QVERIFY(!reader.image().isNull());
+    QVERIFY(!reader.read(m_dir.filePath(QStringLiteral("nothing.bmp"))));
+    QVERIFY(reader.image().isNull());
+    QCOMPARE(reader.compressionType(), 0);
+    reader.setFileName(good);
+    QCOMPARE(reader.errorString(), QString());
+    QVERIFY(reader.read());
+}
+
+QTEST_GUILESS_MAIN(tst_FlightSimulatorBMPReader)
+#include "tst_flightsimulatorbmpreader.moc"

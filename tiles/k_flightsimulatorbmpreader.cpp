@@ -1,0 +1,266 @@
+#include "k_flightsimulatorbmpreader.h"
+
+#include <QDataStream>
+#include <QFile>
+
+#include <squish.h>
+
+#include <cstring>
+#include <memory>
+#include <new>
+
+namespace {
+
+constexpr quint16 BmpSignature = 0x4D42; // "BM"
+constexpr quint32 InfoHeaderSize = 40;
+constexpr quint32 FourCcDxt1 = 0x31545844;
+constexpr quint32 FourCcDxt3 = 0x33545844;
+constexpr quint32 FourCcDxt5 = 0x35545844;
+constexpr quint32 FsSignature = 0x30375346; // "FS70"
+constexpr quint32 FsVersion = 20;
+constexpr quint32 HeadersSize = 14 + 40 + 19;
+
+// Turns one decoded row of R, G, B, A bytes into ARGB32 pixels at `dst` (which may be `src`),
+// folding every alpha into the two summaries.
+inline void convertRow(const uchar *src, QRgb *dst, int width, uint &alphaAnd, uint &alphaOr)
+{
+    uint rowAnd = 0xff;
+    uint rowOr = 0;
+    for (int x = 0; x < width; ++x, src += 4) {
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+        // One 32-bit load reads A, B, G, R from high to low; swapping R and B gives ARGB.
+        quint32 v;
+        std::memcpy(&v, src, sizeof(v));
+        const uint a = v >> 24;
+        dst[x] = (v & 0xff00ff00u) | ((v & 0xffu) << 16) | ((v >> 16) & 0xffu);
+#else
+        const uint a = src[3];
+        dst[x] = (a << 24) | (uint(src[0]) << 16) | (uint(src[1]) << 8) | src[2];
+#endif
+        rowAnd &= a;
+        rowOr |= a;
+    }
+    alphaAnd &= rowAnd;
+    alphaOr |= rowOr;
+}
+
+} // namespace
+
+K_FlightSimulatorBMPReader::K_FlightSimulatorBMPReader(QObject *parent)
+    : QObject(parent)
+{ }
+
+K_FlightSimulatorBMPReader::K_FlightSimulatorBMPReader()
+    : QObject(nullptr)
+{
+    setFileName(QStringLiteral(""));
+}
+
+K_FlightSimulatorBMPReader::K_FlightSimulatorBMPReader(const QString &fileName)
+    : QObject(nullptr)
+{
+    setFileName(fileName);
+}
+
+K_FlightSimulatorBMPReader::~K_FlightSimulatorBMPReader() = default;
+
+void K_FlightSimulatorBMPReader::setFileName(const QString &fileName)
+{
+    m_fileName = fileName;
+    reset();
+}
+
+void K_FlightSimulatorBMPReader::reset()
+{
+    m_errorString = QStringLiteral("");
+    m_image = QImage();
+    m_imageSize = QSize();
+    m_compressionType = 0;
+}
+
+bool K_FlightSimulatorBMPReader::read()
+{
+    reset();
+    return readProcedure(Target());
+}
+
+bool K_FlightSimulatorBMPReader::read(const QString &fileName)
+{
+    setFileName(fileName);
+    return readProcedure(Target());
+}
+
+bool K_FlightSimulatorBMPReader::readInto(uchar *pixels, qsizetype bytesPerLine, const QSize &size,
+                                          bool mirror)
+{
+    reset();
+    Target target;
+    target.pixels = pixels;
+    target.bytesPerLine = bytesPerLine;
+    target.size = size;
+    target.mirror = mirror;
+    return readProcedure(target);
+}
+
+bool K_FlightSimulatorBMPReader::fail(const QString &text)
+{
+    m_errorString = text;
+    return false;
+}
+
+bool K_FlightSimulatorBMPReader::readProcedure(const Target &target)
+{
+    QFile file(m_fileName);
+    if (!file.exists())
+        return fail(tr("File not exists"));
+    // Unbuffered: the headers are read in one call and the blocks in another, so a buffer in
+    // between would only copy them once more.
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return fail(tr("File opening error"));
+
+    const bool ok = parse(file, target);
+    file.close();
+    if (!ok) {
+        m_compressionType = 0;
+        m_image = QImage();
+    }
+    return ok;
+}
+
+bool K_FlightSimulatorBMPReader::parse(QFile &file, const Target &target)
+{
+    // A short read leaves the stream short too, so each header still fails where the file ends.
+    const QByteArray headers = file.read(HeadersSize);
+    QDataStream stream(headers);
+    stream.setByteOrder(QDataStream::LittleEndian);
+
+    quint16 signature = 0;
+    quint32 fileSize = 0;
+    quint16 reserved1 = 0;
+    quint16 reserved2 = 0;
+    quint32 dataOffset = 0;
+    stream >> signature >> fileSize >> reserved1 >> reserved2 >> dataOffset;
+    if (stream.status() != QDataStream::Ok)
+        return fail(tr("BMP file header reading error"));
+    if (signature != BmpSignature)
+        return fail(tr("File is not BMP file"));
+
+    quint32 headerSize = 0;
+    qint32 width = 0;
+    qint32 height = 0;
+    quint16 planes = 0;
+    quint16 bitsPerPixel = 0;
+    quint32 compression = 0;
+    quint32 unused[5] = {};
+    stream >> headerSize >> width >> height >> planes >> bitsPerPixel >> compression;
+    for (quint32 &value : unused)
+        stream >> value;
+    if (stream.status() != QDataStream::Ok)
+        return fail(tr("BMP info header reading error"));
+    if (headerSize != InfoHeaderSize)
+        return fail(tr("Unsupported BMP info header size"));
+
+    int squishFlag = 0;
+    qint64 blockSize = 0;
+    switch (compression) {
+    case FourCcDxt1:
+        m_compressionType = 2;
+        squishFlag = squish::kDxt1;
+        blockSize = 8;
+        break;
+    case FourCcDxt3:
+        m_compressionType = 3;
+        squishFlag = squish::kDxt3;
+        blockSize = 16;
+        break;
+    case FourCcDxt5:
+        m_compressionType = 4;
+        squishFlag = squish::kDxt5;
+        blockSize = 16;
+        break;
+    default:
+        return fail(tr("Unsupported image compression type"));
+    }
+    // The header is not trusted: a negative, empty or huge picture would make the decoder run
+    // past the blocks or the picture past memory.
+    if (width <= 0 || height <= 0 || width > MaximumDimension || height > MaximumDimension)
+        return fail(tr("Unsupported image dimensions"));
+    // Partial blocks at the right and bottom edges still take a whole block each.
+    const qint64 dataLength = ((qint64(width) + 3) / 4) * ((qint64(height) + 3) / 4) * blockSize;
+
+    quint32 fsSignature = 0;
+    quint32 fsVersion = 0;
+    qint8 fsBytes[5] = {};
+    quint16 fsWord = 0;
+    quint32 fsLong = 0;
+    stream >> fsSignature >> fsVersion;
+    for (qint8 &value : fsBytes)
+        stream >> value;
+    stream >> fsWord >> fsLong;
+    if (stream.status() != QDataStream::Ok)
+        return fail(tr("BMP FSX header reading error"));
+    if (fsSignature != FsSignature)
+        return fail(tr("Unsupported BMP format"));
+    if (fsVersion != FsVersion)
+        return fail(tr("Unsupported BMP version"));
+
+    if (dataOffset < HeadersSize)
+        return fail(tr("BMP offset to the bitmap bits is incorrect"));
+
+    // Refuse a short file before allocating anything, so a crafted header cannot cost memory.
+    if (file.size() - qint64(dataOffset) < dataLength)
+        return fail(tr("Compressed image reading error"));
+    if (!file.seek(dataOffset))
+        return fail(tr("Compressed image reading error"));
+
+    std::unique_ptr<uchar[]> blocks(new (std::nothrow) uchar[size_t(dataLength)]);
+    if (!blocks)
+        return fail(tr("Not enough memory to read the image"));
+    if (file.read(reinterpret_cast<char *>(blocks.get()), dataLength) != dataLength)
+        return fail(tr("Compressed image reading error"));
+
+    m_imageSize = QSize(width, height);
+    uchar *pixels = nullptr;
+    qsizetype bytesPerLine = 0;
+    bool mirror = false;
+    if (target.pixels) {
+        // A picture of another size is reported through imageSize() and not decoded.
+        if (m_imageSize != target.size)
+            return true;
+        pixels = target.pixels;
+        bytesPerLine = target.bytesPerLine;
+        mirror = target.mirror;
+    } else {
+        m_image = QImage(width, height, QImage::Format_ARGB32);
+        if (m_image.isNull())
+            return fail(tr("Not enough memory to read the image"));
+        pixels = m_image.bits();
+        bytesPerLine = m_image.bytesPerLine();
+    }
+
+    // The decoder writes straight into the picture's rows in the file's order, bottom row first;
+    // one pass then converts the byte order and, unless the caller wants the file's order,
+    // swaps the rows top to bottom.
+    squish::DecompressImage(pixels, width, height, int(bytesPerLine), blocks.get(), squishFlag);
+    blocks.reset();
+    uint alphaAnd = 0xff;
+    uint alphaOr = 0;
+    auto row = [pixels, bytesPerLine](int y) { return pixels + y * bytesPerLine; };
+    if (mirror) {
+        for (int y = 0; y < height; ++y)
+            convertRow(row(y), reinterpret_cast<QRgb *>(row(y)), width, alphaAnd, alphaOr);
+    } else {
+        QRgb top[MaximumDimension];
+        for (int y = 0, bottom = height - 1; y < bottom; ++y, --bottom) {
+            convertRow(row(y), top, width, alphaAnd, alphaOr);
+            convertRow(row(bottom), reinterpret_cast<QRgb *>(row(y)), width, alphaAnd, alphaOr);
+            std::memcpy(row(bottom), top, size_t(width) * sizeof(QRgb));
+        }
+        if (height % 2)
+            convertRow(row(height / 2), reinterpret_cast<QRgb *>(row(height / 2)), width, alphaAnd,
+                       alphaOr);
+    }
+    m_opaque = alphaAnd == 0xff;
+    m_completelyTransparent = alphaOr == 0;
+    return true;
+}
