@@ -189,7 +189,7 @@ void tst_CommandLine::formatsProgressLine_data()
             << scanning + " [########-------------]  42%  tiles: 120";
     QTest::newRow("building: tiles of total and time left")
             << building << 50 << qint64(150) << qint64(300) << qint64(75) << 80
-            << building + " [########---------]  50%  tiles: 150/300  1:15 left";
+            << building + " [########--------]  50%  tiles: 150/300  1:15 left";
     QTest::newRow("wide terminal: bar at most 30 cells")
             << building << 100 << qint64(300) << qint64(300) << qint64(0) << 200
             << building + " [##############################] 100%  tiles: 300/300  0:00 left";
@@ -200,7 +200,7 @@ void tst_CommandLine::formatsProgressLine_data()
                                        << 64 << building + "   50%  tiles: 150/300  1:15 left";
     QTest::newRow("step text shortened")
             << building << 50 << qint64(150) << qint64(300) << qint64(75) << 50
-            << "Step 2 of 2. B...   50%  tiles: 150/300  1:15 left";
+            << "Step 2 of 2. ...   50%  tiles: 150/300  1:15 left";
     QTest::newRow("tiny terminal: the start of the numbers")
             << building << 50 << qint64(150) << qint64(300) << qint64(75) << 20
             << " 50%  tiles: 150/30";
@@ -273,6 +273,7 @@ void tst_CommandLine::rejectsUsage()
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
+    QVERIFY(QDir(dir.path()).mkdir("SRC"));
     QVERIFY(TileBitmap::write(dir.filePath("SRC/012301230121300SU.BMP"), TileBitmap::pattern(1)));
     for (QString &argument : arguments) {
         if (argument == QLatin1String("SRC") || argument == QLatin1String("DST"))
@@ -381,6 +382,7 @@ void tst_CommandLine::breaksOnInterrupt()
     QVERIFY(dir.isValid());
     const QString source = dir.filePath("tiles");
     const QString destination = dir.filePath("out");
+    QVERIFY(QDir().mkpath(source));
     for (int i = 0; i < tileCount; ++i) {
         const QString digits = QString::number(i, 4).rightJustified(3, QLatin1Char('0'));
         const QString key = QStringLiteral("0123012301") + digits + QStringLiteral("00");
