@@ -429,15 +429,17 @@ void tst_BuilderThread::writesResampleFile_data()
 {
     QTest::addColumn<QStringList>("tiles");
     QTest::addColumn<int>("quality");
-    QTest::addColumn<QString>("sources");
+    QTest::addColumn<QString>("subfolder");
+    QTest::addColumn<QByteArray>("subfolderBytes");
+    QTest::addColumn<QString>("sources"); // '@' stands for the destination folder
 
     const QString D = B + QLatin1Char('0');
     const QString block = QStringLiteral("Type = TIFF\n"
                                          "Layer = Imagery\n"
-                                         "SourceDir = \"%1Source/%2/\"\n"
-                                         "SourceFile = \"%3.tif\"\n"
-                                         "ulxMap = %4\n"
-                                         "ulyMap = %5\n"
+                                         "SourceDir = \"@Source/%1/\"\n"
+                                         "SourceFile = \"%2.tif\"\n"
+                                         "ulxMap = %3\n"
+                                         "ulyMap = %4\n"
                                          "xDim = 0.000057220458984375\n"
                                          "yDim = 0.00004291534423828125\n"
                                          "Variation = All\n"
@@ -447,43 +449,57 @@ void tst_BuilderThread::writesResampleFile_data()
                                          "\n");
     auto sourceBlock = [&](const QString &key) {
         const K_FlightSimulatorTile tile(key);
-        return block.arg("%1", D, key, QString::number(tile.west(), 'g', 25),
+        return block.arg(D, key, QString::number(tile.west(), 'g', 25),
                          QString::number(tile.north(), 'g', 25));
     };
-    QTest::newRow("one source") << QStringList{D + "0", D + "1", D + "2", D + "3"} << 95
+    const QStringList all = {D + "0", D + "1", D + "2", D + "3"};
+    QTest::newRow("one source") << all << 95 << QString() << QByteArray()
                                 << "[Source]\n" + sourceBlock(D);
     QTest::newRow("three sources in key order, quality 100")
-            << QStringList{D + "2", D + "0", D + "1"} << 100
+            << QStringList{D + "2", D + "0", D + "1"} << 100 << QString() << QByteArray()
             << "[Source]\nType = MultiSource\nNumberOfSources = 3\n\n[Source1]\n"
                        + sourceBlock(D + "0") + "[Source2]\n" + sourceBlock(D + "1") + "[Source3]\n"
                        + sourceBlock(D + "2");
+    // Cyrillic is written in the Windows code page; what it lacks becomes the replacement.
+    QTest::newRow("folder outside the code page")
+            << all << 95 << QString::fromUtf8("Карта日") << QByteArray("\xca\xe0\xf0\xf2\xe0\x1a")
+            << "[Source]\n" + sourceBlock(D);
 }
 
 void tst_BuilderThread::writesResampleFile()
 {
     QFETCH(QStringList, tiles);
     QFETCH(int, quality);
+    QFETCH(QString, subfolder);
+    QFETCH(QByteArray, subfolderBytes);
     QFETCH(QString, sources);
 
     for (const QString &key : tiles)
         writeTile(m_source->path(), key, Kind::Opaque);
+    QString folder = m_destination->path() + "/";
+    QByteArray folderBytes = folder.toLatin1();
+    if (!subfolder.isEmpty()) {
+        folder += subfolder + "/";
+        folderBytes += subfolderBytes + "/";
+        QVERIFY(QDir().mkpath(folder));
+    }
     // An older file is replaced whole.
     const QString D = B + QLatin1Char('0');
-    QVERIFY(TileBitmap::writeBytes(m_destination->filePath(D + ".inf"), QByteArray(5000, 'x')));
+    QVERIFY(TileBitmap::writeBytes(folder + D + ".inf", QByteArray(5000, 'x')));
 
     Settings s = settings(12);
     s.compressionQuality = quality;
-    s.destinationFolder = "  " + m_destination->path() + "  ";
+    s.destinationFolder = "  " + folder.chopped(1) + "  ";
     Conversion conversion;
     conversion.run(s);
+    QCOMPARE(conversion.log().last(), QString("Converting complete."));
 
-    const QString folder = m_destination->path() + "/";
-    const QString expected = sources.arg(folder) + "[Destination]\nDestDir = \"" + folder
-                             + "\"\nLOD = Auto\nDestBaseFileName = \"" + D
+    const QString expected = sources + "[Destination]\nDestDir = \"@\"\nLOD = Auto\n"
+                             + "DestBaseFileName = \"" + D
                              + "\"\nCompressionQuality = " + QString::number(quality) + "\n";
-    QFile file(m_destination->filePath(D + ".inf"));
+    QFile file(folder + D + ".inf");
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(QString::fromLatin1(file.readAll()), expected);
+    QCOMPARE(file.readAll(), expected.toLatin1().replace('@', folderBytes));
 }
 
 void tst_BuilderThread::scansOnlyTileBitmaps()
