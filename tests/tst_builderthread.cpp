@@ -2,6 +2,7 @@
 #include "tiles/k_flightsimulatorbmpreader.h"
 #include "tiles/k_flightsimulatortile.h"
 
+#include "testconversion.h"
 #include "tiffsamples.h"
 #include "tilebitmapwriter.h"
 
@@ -26,76 +27,7 @@ namespace {
 // Source tiles used below: B is a level-11 key, so B + two digits are source tile keys.
 const QString B = QStringLiteral("0123012301230");
 
-// One conversion run on its own thread, every signal recorded in emission order as
-// "log: ...", "value: N" or "text: ...". `onEvent` runs in the worker right after each record,
-// so a test can ask for a break at an exact point.
-struct Conversion
-{
-    QMutex mutex;
-    bool breakFlag = false;
-    K_TileMap sourceTiles;
-    K_TileMap destinationTiles;
-    QStringList events;
-    std::function<void(const QString &)> onEvent;
-    int tilesCount = 0;
-    int problems = 0;
-
-    ~Conversion() { clear(); }
-
-    void clear()
-    {
-        qDeleteAll(destinationTiles);
-        if (destinationTiles.isEmpty())
-            qDeleteAll(sourceTiles);
-        destinationTiles.clear();
-        sourceTiles.clear();
-    }
-
-    void run(const Settings &settings)
-    {
-        K_BuilderThread thread(settings, &sourceTiles, &destinationTiles, &mutex, &breakFlag);
-        auto record = [this](const QString &event) {
-            events << event;
-            if (onEvent)
-                onEvent(event);
-        };
-        QObject::connect(
-                &thread, &K_BuilderThread::appendLogText, &thread,
-                [&](const QString &text) { record(QStringLiteral("log: ") + text); },
-                Qt::DirectConnection);
-        QObject::connect(
-                &thread, &K_BuilderThread::progressBarValueChanged, &thread,
-                [&](int value) { record(QStringLiteral("value: %1").arg(value)); },
-                Qt::DirectConnection);
-        QObject::connect(
-                &thread, &K_BuilderThread::progressTextChanged, &thread,
-                [&](const QString &text) { record(QStringLiteral("text: ") + text); },
-                Qt::DirectConnection);
-        thread.start();
-        thread.wait();
-        tilesCount = thread.tilesCount();
-        problems = thread.problemsCount();
-    }
-
-    void requestBreak()
-    {
-        QMutexLocker locker(&mutex);
-        breakFlag = true;
-    }
-
-    QStringList log() const { return filtered(QStringLiteral("log: ")); }
-    QStringList texts() const { return filtered(QStringLiteral("text: ")); }
-
-    QStringList filtered(const QString &prefix) const
-    {
-        QStringList lines;
-        for (const QString &event : events) {
-            if (event.startsWith(prefix))
-                lines << event.mid(prefix.size());
-        }
-        return lines;
-    }
-};
+using Conversion = TestConversion;
 
 enum class Kind { Opaque, Alpha, AlphaDxt3, HiddenColour, Transparent, Broken, Small };
 
@@ -219,16 +151,6 @@ QImage literalPicture(const QString &key, const QString &folder, const Options &
             painter.drawImage((d % 2) * side / 2, (d / 2) * side / 2, quadrant);
     }
     return target;
-}
-
-QStringList filesBelow(const QString &folder)
-{
-    QStringList files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files << QDir(folder).relativeFilePath(it.next());
-    files.sort();
-    return files;
 }
 
 QString saved(const QString &key)

@@ -3,6 +3,7 @@
 #include "tiles/k_flightsimulatortile.h"
 
 #include "sampletiles.h"
+#include "testconversion.h"
 #include "tilebitmapwriter.h"
 
 #include <QDir>
@@ -20,33 +21,6 @@ Q_DECLARE_METATYPE(K_CommandLine::Action)
 
 namespace {
 
-struct EngineRun
-{
-    QStringList lines;
-    int problems = 0;
-};
-
-// The engine on its own, as the window would run it.
-EngineRun runEngine(const K_BuilderThread::Settings &settings)
-{
-    K_TileMap sourceTiles;
-    K_TileMap destinationTiles;
-    QMutex mutex;
-    bool breakFlag = false;
-    EngineRun run;
-    {
-        K_BuilderThread thread(settings, &sourceTiles, &destinationTiles, &mutex, &breakFlag);
-        QSignalSpy spy(&thread, &K_BuilderThread::appendLogText);
-        thread.start();
-        thread.wait();
-        for (const QList<QVariant> &arguments : std::as_const(spy))
-            run.lines.append(arguments.at(0).toString());
-        run.problems = thread.problemsCount();
-    }
-    qDeleteAll(destinationTiles);
-    return run;
-}
-
 QProcess *startConvert(const QStringList &arguments)
 {
     auto *process = new QProcess;
@@ -60,20 +34,6 @@ QStringList linesOf(const QByteArray &output)
     if (!lines.isEmpty() && lines.constLast().isEmpty())
         lines.removeLast();
     return lines;
-}
-
-// Every file under `folder`, by path relative to it.
-QMap<QString, QByteArray> filesUnder(const QString &folder)
-{
-    QMap<QString, QByteArray> files;
-    const QDir root(folder);
-    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        QFile file(it.next());
-        if (file.open(QIODevice::ReadOnly))
-            files.insert(root.relativeFilePath(file.fileName()), file.readAll());
-    }
-    return files;
 }
 
 } // namespace
@@ -352,20 +312,26 @@ void tst_CommandLine::convertsAsTheEngine()
 
     settings.sourceFolder = source;
     settings.destinationFolder = destination;
-    const EngineRun engine = runEngine(settings);
-    QVERIFY(!engine.lines.isEmpty());
-    const QMap<QString, QByteArray> engineFiles = filesUnder(destination);
+    // The engine on its own, as the window would run it.
+    QStringList engineLines;
+    {
+        TestConversion engine;
+        engine.run(settings);
+        engineLines = engine.log();
+    }
+    QVERIFY(!engineLines.isEmpty());
+    const QMap<QString, QByteArray> engineFiles = contentsBelow(destination);
     QVERIFY(QDir(destination).removeRecursively());
 
     QScopedPointer<QProcess> process(startConvert(options + QStringList{source, destination}));
     QVERIFY(process->waitForFinished(120000));
     QCOMPARE(process->exitStatus(), QProcess::NormalExit);
     QCOMPARE(process->exitCode(), exitCode);
-    QCOMPARE(linesOf(process->readAllStandardOutput()), engine.lines);
+    QCOMPARE(linesOf(process->readAllStandardOutput()), engineLines);
     // Standard error is a pipe here, so no progress bar.
     QCOMPARE(process->readAllStandardError(), QByteArray());
 
-    const QMap<QString, QByteArray> files = filesUnder(destination);
+    const QMap<QString, QByteArray> files = contentsBelow(destination);
     QCOMPARE(files.keys(), engineFiles.keys());
     for (auto it = files.cbegin(); it != files.cend(); ++it)
         QVERIFY2(it.value() == engineFiles.value(it.key()), qPrintable(it.key()));
