@@ -6,6 +6,7 @@
 #include "engine/k_builderthread.h"
 #include "tiles/k_flightsimulatortile.h"
 
+#include "benchmemory.h"
 #include "tilebitmapwriter.h"
 
 #include <QCoreApplication>
@@ -24,26 +25,6 @@ namespace {
 
 constexpr int UniquePictures = 16;
 
-// Peak resident memory since the last reset, in MiB (Linux only; 0 elsewhere).
-double peakMiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
-    }
-    return 0;
-}
-
-void resetPeak()
-{
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
-}
-
 qint64 bytesBelow(const QString &folder)
 {
     qint64 total = 0;
@@ -55,27 +36,13 @@ qint64 bytesBelow(const QString &folder)
     return total;
 }
 
-QStringList keysUnder(const QString &prefix)
-{
-    QStringList keys = {prefix};
-    while (keys.first().size() < 15) {
-        QStringList longer;
-        for (const QString &key : keys) {
-            for (int digit = 0; digit < 4; ++digit)
-                longer << key + QString::number(digit);
-        }
-        keys = longer;
-    }
-    return keys;
-}
-
 void runCase(const char *name, const QStringList &destinations, const QVector<QByteArray> &blocks)
 {
     QTemporaryDir source;
     QTemporaryDir destination;
     int tiles = 0;
     for (const QString &prefix : destinations) {
-        for (const QString &key : keysUnder(prefix)) {
+        for (const QString &key : TileBitmap::keysUnder(prefix)) {
             TileBitmap::Fields fields;
             fields.width = 256;
             fields.height = 256;

@@ -5,6 +5,8 @@
 #include "engine/k_builderthread.h"
 #include "tiles/k_flightsimulatortile.h"
 
+#include "benchmemory.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -15,25 +17,6 @@
 #include <cstdio>
 
 namespace {
-
-double peakMiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
-    }
-    return 0;
-}
-
-void resetPeak()
-{
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
-}
 
 // The i-th of `count` keys: spread over every region and quadrant, not one dense square.
 QString keyOf(quint32 i)

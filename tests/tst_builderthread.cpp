@@ -88,15 +88,7 @@ QMap<QString, Kind> expandTiles(const QStringList &specs)
         const QString key = spec.section(QLatin1Char(':'), 0, 0);
         const Kind kind = kindOf(spec.section(QLatin1Char(':'), 1, 1));
         if (key.endsWith(QLatin1Char('*'))) {
-            QStringList keys = {key.chopped(1)};
-            while (keys.first().size() < 15) {
-                QStringList longer;
-                for (const QString &k : keys) {
-                    for (int d = 0; d < 4; ++d)
-                        longer << k + QString::number(d);
-                }
-                keys = longer;
-            }
+            const QStringList keys = TileBitmap::keysUnder(key.chopped(1));
             // Spread the non-opaque kinds over the square so every quadrant gets some.
             for (int i = 0; i < keys.size(); ++i)
                 tiles.insert(keys.at(i), kind == Kind::Opaque ? Kind(i % 3) : kind);
