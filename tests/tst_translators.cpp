@@ -41,7 +41,7 @@ QMap<QString, QString> formTexts()
             if (!label->text().isEmpty() && label->textFormat() != Qt::RichText)
                 texts.insert(prefix + label->objectName(), label->text());
         for (auto *button : form->findChildren<QAbstractButton *>())
-            if (!button->objectName().isEmpty())
+            if (!button->objectName().isEmpty() && !button->text().isEmpty())
                 texts.insert(prefix + button->objectName(), button->text());
         for (auto *action : form->findChildren<QAction *>())
             if (!action->objectName().isEmpty())

@@ -1,9 +1,24 @@
 #ifndef K_FLIGHTSIMULATORTILE_H
 #define K_FLIGHTSIMULATORTILE_H
 
+#include <QImage>
 #include <QMap>
 #include <QObject>
 #include <QString>
+
+class K_BuilderThread;
+
+// One saved TIFF picture as the .inf file lists it: its base name (the key of the tile whose
+// picture it is) and the position of its upper-left corner in degrees.
+struct ResampleSource
+{
+    QString baseName;
+    double ulx = 0.0;
+    double uly = 0.0;
+};
+
+// The records of one build, by key; the map owns them until clearSources().
+using ResampleSources = QMap<QString, ResampleSource *>;
 
 // One node of the FS9 quad tree: a key of a two-character region prefix and one quadrant digit per
 // level (0 north-west, 1 north-east, 2 south-west, 3 south-east), and the rectangle on the globe
@@ -33,8 +48,45 @@ public:
     // Child nodes keyed by their full key (this key plus one character); filled by the builder.
     QMap<QString, K_FlightSimulatorTile *> children;
 
+    // Assembles this destination tile's subtree, saves its pictures as TIFF files under
+    // "Source/<key>/" in `destinationFolder` and writes "<key>.inf" beside that folder. Returns
+    // true when the run was not broken off and at least one picture was saved. Runs on the
+    // builder thread; reports through its progress, log and break operations. A file that fails
+    // to be written leaves no partial file behind and keeps an older file of the same name.
+    bool build(K_BuilderThread *thread, QString destinationFolder, int compressionQuality,
+               bool singleDestinationImage, bool passCompletelyTransparentTiles,
+               bool passBrokenTiles, bool verticalMirrorSourceTiles);
+
+    // Assembles the picture of this node from its subtree. Returns the full picture when the node
+    // is complete, or a null picture after saving the node's complete parts into `folder` when
+    // it is not (or when a break was requested). Nodes are visited depth first in quadrant order,
+    // each counted once in the thread's progress.
+    QImage assembleImage(K_BuilderThread *thread, const QString &folder,
+                         bool singleDestinationImage, bool passCompletelyTransparentTiles,
+                         bool passBrokenTiles, bool verticalMirrorSourceTiles,
+                         ResampleSources &sources);
+
+    // Saves `image` as "<folder><key>.tif" and records it in `sources`; logs a failure.
+    void saveImage(K_BuilderThread *thread, const QString &folder, const QImage &image,
+                   ResampleSources &sources);
+
+    static void clearSources(ResampleSources &sources);
+
+    // The largest picture, in bytes, that is painted as one: larger nodes are saved as their
+    // complete quadrants instead. By default the smaller of what one TIFF file can hold and half
+    // the physical memory; tests lower it.
+    static qint64 pictureSizeLimit();
+    static void setPictureSizeLimit(qint64 bytes);
+
 private:
+    struct Assembly;
+
     void decodeKey();
+    QImage assemble(Assembly &assembly, uchar *canvas, qsizetype bytesPerLine);
+    QImage readSourceTile(Assembly &assembly, uchar *canvas, qsizetype bytesPerLine);
+    bool canBeComplete(bool singleDestinationImage) const;
+    bool writeResampleFile(const QString &imageFolder, const QString &destinationFolder,
+                           int compressionQuality, const ResampleSources &sources) const;
 
     QString m_key;
     int m_keyLength = 0;

@@ -1,0 +1,221 @@
+#include "k_builderthread.h"
+
+#include "tiles/k_flightsimulatortile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMutexLocker>
+
+namespace {
+
+// Folders are used as prefixes, so they always end in the native separator.
+QString normalisedFolder(const QString &typed)
+{
+    QString folder = typed.trimmed();
+    if (folder.right(1) != QString(QDir::separator()))
+        folder += QDir::separator();
+    return folder;
+}
+
+} // namespace
+
+K_BuilderThread::K_BuilderThread(const Settings &settings, K_TileMap *sourceTiles,
+                                 K_TileMap *destinationTiles, QMutex *mutex, bool *breakFlag,
+                                 QObject *parent)
+    : QThread(parent)
+    , sourceTiles(sourceTiles)
+    , destinationTiles(destinationTiles)
+    , sourceFolder(normalisedFolder(settings.sourceFolder))
+    , destinationFolder(normalisedFolder(settings.destinationFolder))
+    , bglLod(settings.bglLod)
+    , compressionQuality(settings.compressionQuality)
+    , singleDestinationImage(settings.singleDestinationImage)
+    , passCompletelyTransparentTiles(settings.passCompletelyTransparentTiles)
+    , passBrokenTiles(settings.passBrokenTiles)
+    , verticalMirrorSourceTiles(settings.verticalMirrorSourceTiles)
+    , mutex(mutex)
+    , breakFlag(breakFlag)
+    , typedSourceFolder(settings.sourceFolder.trimmed())
+    , typedDestinationFolder(settings.destinationFolder.trimmed())
+{ }
+
+K_BuilderThread::~K_BuilderThread() = default;
+
+K_BuilderThread::Settings K_BuilderThread::settings() const
+{
+    Settings settings;
+    settings.sourceFolder = sourceFolder;
+    settings.destinationFolder = destinationFolder;
+    settings.bglLod = bglLod;
+    settings.compressionQuality = compressionQuality;
+    settings.singleDestinationImage = singleDestinationImage;
+    settings.passCompletelyTransparentTiles = passCompletelyTransparentTiles;
+    settings.passBrokenTiles = passBrokenTiles;
+    settings.verticalMirrorSourceTiles = verticalMirrorSourceTiles;
+    return settings;
+}
+
+int K_BuilderThread::tilesCount() const
+{
+    return int(tilesCounter);
+}
+
+int K_BuilderThread::processedTilesCount() const
+{
+    return int(processedTilesCounter);
+}
+
+void K_BuilderThread::setProcessedTilesCount(int count)
+{
+    processedTilesCounter = count;
+}
+
+void K_BuilderThread::reportProgress(int value)
+{
+    emit progressBarValueChanged(value);
+}
+
+bool K_BuilderThread::isBreak() const
+{
+    QMutexLocker locker(mutex);
+    return *breakFlag;
+}
+
+void K_BuilderThread::reportBreak()
+{
+    emit appendLogText(tr("Break."));
+    emit progressBarValueChanged(0);
+    emit progressTextChanged(QStringLiteral(""));
+}
+
+void K_BuilderThread::appendLog(const QString &text)
+{
+    problems.fetchAndAddRelaxed(1);
+    emit appendLogText(text);
+}
+
+int K_BuilderThread::problemsCount() const
+{
+    return problems.loadRelaxed();
+}
+
+void K_BuilderThread::run()
+{
+    if (!QDir(sourceFolder).exists()) {
+        appendLog(tr("Source folder \"%1\" does not exist.").arg(typedSourceFolder));
+        return;
+    }
+    // An empty destination would put the pictures into the root of the drive.
+    if (typedDestinationFolder.isEmpty()) {
+        appendLog(tr("Destination folder is not set."));
+        return;
+    }
+
+    if (!scan()) {
+        qDeleteAll(*sourceTiles);
+        sourceTiles->clear();
+        reportBreak();
+        return;
+    }
+
+    group();
+    if (isBreak()) {
+        reportBreak();
+        return;
+    }
+
+    buildAll();
+    if (isBreak()) {
+        reportBreak();
+        return;
+    }
+    emit appendLogText(tr("Converting complete."));
+    emit progressBarValueChanged(0);
+    emit progressTextChanged(QStringLiteral(""));
+}
+
+bool K_BuilderThread::scan()
+{
+    tilesCounter = 0;
+    emit progressBarValueChanged(0);
+    emit progressTextChanged(tr("Step 1 of 2. Source folder scanning..."));
+
+    const QFileInfoList entries = QDir(sourceFolder).entryInfoList();
+    const qint64 count = entries.size();
+    for (qint64 i = 0; i < count; ++i) {
+        if (isBreak())
+            break;
+        emit progressBarValueChanged(int((100 * (i + 1)) / count));
+
+        const QFileInfo &entry = entries.at(i);
+        if (entry.isDir())
+            continue;
+        const QString name = entry.fileName();
+        if (name.length() != 21 || name.right(6).toUpper() != QLatin1String("SU.BMP"))
+            continue;
+
+        const QString key = name.left(15);
+        auto *tile = new K_FlightSimulatorTile(key, nullptr);
+        ++tilesCounter;
+        tile->setFilePath(entry.absoluteFilePath());
+        // Names that differ only in the case of "SU.BMP" give one key: the later file wins, and
+        // the tile it replaces is neither referenced nor counted any more.
+        auto existing = sourceTiles->find(key);
+        if (existing != sourceTiles->end()) {
+            delete existing.value();
+            --tilesCounter;
+            existing.value() = tile;
+        } else {
+            sourceTiles->insert(key, tile);
+        }
+    }
+    return !isBreak();
+}
+
+void K_BuilderThread::group()
+{
+    const int destinationKeyLength = bglLod + 2;
+    for (K_FlightSimulatorTile *source : qAsConst(*sourceTiles)) {
+        const QString key = source->key();
+        // At the deepest level every source tile is a destination tile of its own.
+        if (destinationKeyLength >= key.length()) {
+            destinationTiles->insert(key, source);
+            continue;
+        }
+        const QString destinationKey = key.left(destinationKeyLength);
+        K_FlightSimulatorTile *node = destinationTiles->value(destinationKey);
+        if (!node) {
+            node = new K_FlightSimulatorTile(destinationKey, nullptr);
+            ++tilesCounter;
+            destinationTiles->insert(destinationKey, node);
+        }
+        for (int length = destinationKeyLength + 1; length < key.length(); ++length) {
+            const QString prefix = key.left(length);
+            K_FlightSimulatorTile *child = node->children.value(prefix);
+            if (!child) {
+                child = new K_FlightSimulatorTile(prefix, nullptr);
+                ++tilesCounter;
+                node->children.insert(prefix, child);
+            }
+            node = child;
+        }
+        node->children.insert(key, source);
+    }
+}
+
+void K_BuilderThread::buildAll()
+{
+    processedTilesCounter = 0;
+    emit progressBarValueChanged(0);
+    emit progressTextChanged(tr("Step 2 of 2. Build images..."));
+
+    const K_TileMap destinations = *destinationTiles;
+    for (K_FlightSimulatorTile *destination : destinations) {
+        if (isBreak())
+            break;
+        if (destination->build(this, destinationFolder, compressionQuality, singleDestinationImage,
+                               passCompletelyTransparentTiles, passBrokenTiles,
+                               verticalMirrorSourceTiles))
+            emit appendLogText(tr("Tile \"%1\" saved.").arg(destination->key()));
+    }
+}

@@ -1,0 +1,13 @@
+#ifndef TIFFSAMPLES_H
+#define TIFFSAMPLES_H
+
+#include <QImage>
+#include <QString>
+
+// Reads a TIFF file's samples as they are stored, through libtiff: Qt's own reader hands back
+// premultiplied pixels for pictures with alpha, which would hide the colour under low alpha.
+// Returns a Format_ARGB32 picture of the stored (unassociated) samples, or a null picture when
+// the file is not 8-bit RGBA.
+QImage readTiffSamples(const QString &path);
+
+#endif // TIFFSAMPLES_H

@@ -1,0 +1,311 @@
+// Assembly of a destination tile's pictures.
+//
+// Instead of painting every node into a new picture of twice the side, the highest node that can
+// be complete gets one canvas, and every source tile below it is decoded straight into its place
+// there; a complete node's picture is then simply its square of the canvas. What painting would
+// change is reproduced exactly: drawing onto a transparent picture runs every pixel through the
+// premultiplied round trip, which a table taken from the painter itself applies to the tiles
+// that are not opaque.
+
+#include "k_flightsimulatortile.h"
+
+#include "engine/k_builderthread.h"
+#include "k_flightsimulatorbmpreader.h"
+
+#include <QPainter>
+#include <QVector>
+
+#include <algorithm>
+#include <atomic>
+
+#if defined(Q_OS_WIN)
+#include <windows.h>
+#elif defined(Q_OS_UNIX)
+#include <unistd.h>
+#endif
+
+namespace {
+
+constexpr int SourceSide = 256;
+constexpr int SourceLevel = 13;
+
+// A classic TIFF file addresses at most 4 GiB, headers included.
+constexpr qint64 TiffSizeLimit = (qint64(1) << 32) - (qint64(1) << 20);
+
+qint64 physicalMemory()
+{
+#if defined(Q_OS_WIN)
+    MEMORYSTATUSEX status;
+    status.dwLength = sizeof(status);
+    if (GlobalMemoryStatusEx(&status))
+        return qint64(status.ullTotalPhys);
+#elif defined(Q_OS_UNIX) && defined(_SC_PHYS_PAGES)
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    if (pages > 0 && pageSize > 0)
+        return qint64(pages) * pageSize;
+#endif
+    return qint64(4) << 30;
+}
+
+std::atomic<qint64> &sizeLimit()
+{
+    // On Linux a huge allocation may "succeed" and kill the process when touched, so the limit is
+    // decided from the physical memory instead of trusting a null picture.
+    static std::atomic<qint64> limit(qMin(TiffSizeLimit, physicalMemory() / 2));
+    return limit;
+}
+
+qint64 pictureBytes(int level)
+{
+    const qint64 side = qint64(SourceSide) << (SourceLevel - level);
+    return side * side * 4;
+}
+
+void fill(uchar *place, int side, qsizetype bytesPerLine, QRgb value)
+{
+    for (int y = 0; y < side; ++y) {
+        auto *row = reinterpret_cast<QRgb *>(place + y * bytesPerLine);
+        std::fill(row, row + side, value);
+    }
+}
+
+QImage view(uchar *place, int side, qsizetype bytesPerLine)
+{
+    return QImage(place, side, side, bytesPerLine, QImage::Format_ARGB32);
+}
+
+// What drawing a pixel onto a transparent ARGB32 picture leaves, per alpha and colour channel,
+// taken from the painter so that it matches whatever the toolkit does on this machine.
+struct PaintTable
+{
+    uchar alpha[256];
+    uchar colour[256][256];
+    bool idempotent = true;
+
+    PaintTable()
+    {
+        QImage source(256, 256, QImage::Format_ARGB32);
+        for (int a = 0; a < 256; ++a) {
+            auto *row = reinterpret_cast<QRgb *>(source.scanLine(a));
+            for (int c = 0; c < 256; ++c)
+                row[c] = qRgba(c, c, c, a);
+        }
+        QImage painted(256, 256, QImage::Format_ARGB32);
+        painted.fill(0);
+        {
+            QPainter painter(&painted);
+            painter.drawImage(0, 0, source);
+        }
+        for (int a = 0; a < 256; ++a) {
+            const auto *row = reinterpret_cast<const QRgb *>(painted.constScanLine(a));
+            alpha[a] = uchar(qAlpha(row[0]));
+            for (int c = 0; c < 256; ++c)
+                colour[a][c] = uchar(qRed(row[c]));
+        }
+        // When a second pass changes nothing, a tile needs one pass however deep it lies.
+        for (int a = 0; a < 256 && idempotent; ++a) {
+            idempotent = alpha[alpha[a]] == alpha[a];
+            for (int c = 0; c < 256 && idempotent; ++c)
+                idempotent = colour[alpha[a]][colour[a][c]] == colour[a][c];
+        }
+    }
+
+    void apply(uchar *place, qsizetype bytesPerLine) const
+    {
+        for (int y = 0; y < SourceSide; ++y) {
+            auto *row = reinterpret_cast<QRgb *>(place + y * bytesPerLine);
+            for (int x = 0; x < SourceSide; ++x) {
+                const QRgb p = row[x];
+                const int a = qAlpha(p);
+                const uchar *c = colour[a];
+                row[x] = qRgba(c[qRed(p)], c[qGreen(p)], c[qBlue(p)], alpha[a]);
+            }
+        }
+    }
+};
+
+const PaintTable &paintTable()
+{
+    static const PaintTable table;
+    return table;
+}
+
+} // namespace
+
+struct K_FlightSimulatorTile::Assembly
+{
+    K_BuilderThread *thread = nullptr;
+    QString folder;
+    bool singleDestinationImage = false;
+    bool passCompletelyTransparentTiles = false;
+    bool passBrokenTiles = false;
+    bool verticalMirrorSourceTiles = false;
+    ResampleSources *sources = nullptr;
+
+    // Source tiles decoded into a canvas that are not opaque and still owe the painter's round
+    // trip to the next complete node above them.
+    struct Unpainted
+    {
+        uchar *place;
+        qsizetype bytesPerLine;
+    };
+    QVector<Unpainted> unpainted;
+};
+
+qint64 K_FlightSimulatorTile::pictureSizeLimit()
+{
+    return sizeLimit().load();
+}
+
+void K_FlightSimulatorTile::setPictureSizeLimit(qint64 bytes)
+{
+    sizeLimit().store(bytes);
+}
+
+QImage K_FlightSimulatorTile::assembleImage(K_BuilderThread *thread, const QString &folder,
+                                            bool singleDestinationImage,
+                                            bool passCompletelyTransparentTiles,
+                                            bool passBrokenTiles, bool verticalMirrorSourceTiles,
+                                            ResampleSources &sources)
+{
+    Assembly assembly;
+    assembly.thread = thread;
+    assembly.folder = folder;
+    assembly.singleDestinationImage = singleDestinationImage;
+    assembly.passCompletelyTransparentTiles = passCompletelyTransparentTiles;
+    assembly.passBrokenTiles = passBrokenTiles;
+    assembly.verticalMirrorSourceTiles = verticalMirrorSourceTiles;
+    assembly.sources = &sources;
+    return assemble(assembly, nullptr, 0);
+}
+
+bool K_FlightSimulatorTile::canBeComplete(bool singleDestinationImage) const
+{
+    if (singleDestinationImage || m_level >= SourceLevel)
+        return true;
+    for (int digit = 0; digit < 4; ++digit) {
+        const K_FlightSimulatorTile *child = children.value(m_key + QChar(u'0' + digit));
+        if (!child || !child->canBeComplete(false))
+            return false;
+    }
+    return true;
+}
+
+// `canvas` is this node's square in an ancestor's canvas, or null when no ancestor has one.
+QImage K_FlightSimulatorTile::assemble(Assembly &assembly, uchar *canvas, qsizetype bytesPerLine)
+{
+    K_BuilderThread *thread = assembly.thread;
+    if (thread->isBreak())
+        return QImage();
+    const qint64 processed = qint64(thread->processedTilesCount()) + 1;
+    thread->setProcessedTilesCount(int(processed));
+    thread->reportProgress(int(processed * 100 / qMax(1, thread->tilesCount())));
+
+    const int side = SourceSide << (SourceLevel - m_level);
+    QImage own;
+    if (!canvas && pictureBytes(m_level) <= pictureSizeLimit()
+        && canBeComplete(assembly.singleDestinationImage)) {
+        own = QImage(side, side, QImage::Format_ARGB32);
+        if (!own.isNull()) {
+            canvas = own.bits();
+            bytesPerLine = own.bytesPerLine();
+        }
+    }
+    if (m_level >= SourceLevel) {
+        const QImage picture = readSourceTile(assembly, canvas, bytesPerLine);
+        return picture.isNull() || own.isNull() ? picture : own;
+    }
+
+    const int half = side / 2;
+    const int firstUnpainted = int(assembly.unpainted.size());
+    QImage quadrants[4];
+    bool allPresent = true;
+    for (int digit = 0; digit < 4; ++digit) {
+        if (thread->isBreak())
+            break;
+        uchar *place = canvas ? canvas + (digit / 2) * half * bytesPerLine
+                                        + (digit % 2) * half * sizeof(QRgb)
+                              : nullptr;
+        if (K_FlightSimulatorTile *child = children.value(m_key + QChar(u'0' + digit)))
+            quadrants[digit] = child->assemble(assembly, place, bytesPerLine);
+        if (quadrants[digit].isNull()) {
+            if (assembly.singleDestinationImage && place) {
+                fill(place, half, bytesPerLine, 0);
+                quadrants[digit] = view(place, half, bytesPerLine);
+            } else {
+                allPresent = false;
+            }
+        }
+    }
+    if (thread->isBreak()) {
+        assembly.unpainted.resize(firstUnpainted);
+        return QImage();
+    }
+
+    if (allPresent && canvas) {
+        const PaintTable &table = paintTable();
+        for (int i = firstUnpainted; i < assembly.unpainted.size(); ++i)
+            table.apply(assembly.unpainted.at(i).place, assembly.unpainted.at(i).bytesPerLine);
+        if (table.idempotent)
+            assembly.unpainted.resize(firstUnpainted);
+        if (thread->isBreak())
+            return QImage();
+        return own.isNull() ? view(canvas, side, bytesPerLine) : own;
+    }
+
+    // Not complete, or too large to be one picture: its complete quadrants become pictures of
+    // their own, and nothing above paints them any more.
+    assembly.unpainted.resize(firstUnpainted);
+    for (int digit = 0; digit < 4; ++digit) {
+        if (thread->isBreak())
+            break;
+        if (quadrants[digit].isNull())
+            continue;
+        if (K_FlightSimulatorTile *child = children.value(m_key + QChar(u'0' + digit)))
+            child->saveImage(thread, assembly.folder, quadrants[digit], *assembly.sources);
+        quadrants[digit] = QImage();
+    }
+    return QImage();
+}
+
+QImage K_FlightSimulatorTile::readSourceTile(Assembly &assembly, uchar *canvas,
+                                             qsizetype bytesPerLine)
+{
+    K_BuilderThread *thread = assembly.thread;
+    if (!canvas) {
+        thread->appendLog(tr("Tile \"%1\" begin painting error.").arg(m_key));
+        return QImage();
+    }
+
+    K_FlightSimulatorBMPReader reader(m_filePath);
+    bool present = false;
+    bool transparent = false;
+    bool opaque = false;
+    if (reader.readInto(canvas, bytesPerLine, QSize(SourceSide, SourceSide),
+                        assembly.verticalMirrorSourceTiles)) {
+        if (reader.imageSize() == QSize(SourceSide, SourceSide)) {
+            present = true;
+            transparent = reader.isCompletelyTransparent();
+            opaque = reader.isOpaque();
+        } else {
+            thread->appendLog(tr("BMP tile \"%1\" image dimensions not 256x256.").arg(m_key));
+        }
+    } else {
+        thread->appendLog(tr("BMP tile \"%1\" read error: ").arg(m_key) + reader.errorString()
+                          + QLatin1String("."));
+    }
+
+    if (!present && !assembly.passBrokenTiles) {
+        fill(canvas, SourceSide, bytesPerLine, 0xffffffff);
+        present = true;
+        opaque = true;
+    }
+    if (present && assembly.passCompletelyTransparentTiles && transparent)
+        present = false;
+    if (!present)
+        return QImage();
+    if (!opaque)
+        assembly.unpainted.append({canvas, bytesPerLine});
+    return view(canvas, SourceSide, bytesPerLine);
+}
