@@ -30,7 +30,7 @@ QStringList logLines(const K_FormMain &window)
 
 void click(K_FormMain &window, const char *buttonName)
 {
-    QTest::mouseClick(window.findChild<QAbstractButton *>(buttonName), Qt::LeftButton);
+    window.findChild<QAbstractButton *>(buttonName)->click();
 }
 
 // Writes tiles "010203010203" + each suffix + "SU.BMP", distinct pictures, into `folder`.
