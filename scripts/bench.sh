@@ -1,5 +1,6 @@
 #!/bin/sh
-# Installs what is missing, builds ORVIK and runs the benchmarks.
+# Installs what is missing, builds ORVIK and runs the benchmarks. Run it on a quiet machine:
+# the DXT decoder spreads each tile over all cores, so other load distorts every figure.
 set -eu
 cd "$(dirname "$0")/.."
 
@@ -7,3 +8,5 @@ cd "$(dirname "$0")/.."
 BUILD_DIR=${BUILD_DIR:-build}
 echo "== Tile bitmap reader =="
 "$BUILD_DIR/bench/bench_reader"
+echo "== Whole conversions =="
+"$BUILD_DIR/bench/bench_conversion"

@@ -2,6 +2,7 @@
 #include "tiles/k_flightsimulatorbmpreader.h"
 #include "tiles/k_flightsimulatortile.h"
 
+#include "testconversion.h"
 #include "tiffsamples.h"
 #include "tilebitmapwriter.h"
 
@@ -26,76 +27,7 @@ namespace {
 // Source tiles used below: B is a level-11 key, so B + two digits are source tile keys.
 const QString B = QStringLiteral("0123012301230");
 
-// One conversion run on its own thread, every signal recorded in emission order as
-// "log: ...", "value: N" or "text: ...". `onEvent` runs in the worker right after each record,
-// so a test can ask for a break at an exact point.
-struct Conversion
-{
-    QMutex mutex;
-    bool breakFlag = false;
-    K_TileMap sourceTiles;
-    K_TileMap destinationTiles;
-    QStringList events;
-    std::function<void(const QString &)> onEvent;
-    int tilesCount = 0;
-    int problems = 0;
-
-    ~Conversion() { clear(); }
-
-    void clear()
-    {
-        qDeleteAll(destinationTiles);
-        if (destinationTiles.isEmpty())
-            qDeleteAll(sourceTiles);
-        destinationTiles.clear();
-        sourceTiles.clear();
-    }
-
-    void run(const Settings &settings)
-    {
-        K_BuilderThread thread(settings, &sourceTiles, &destinationTiles, &mutex, &breakFlag);
-        auto record = [this](const QString &event) {
-            events << event;
-            if (onEvent)
-                onEvent(event);
-        };
-        QObject::connect(
-                &thread, &K_BuilderThread::appendLogText, &thread,
-                [&](const QString &text) { record(QStringLiteral("log: ") + text); },
-                Qt::DirectConnection);
-        QObject::connect(
-                &thread, &K_BuilderThread::progressBarValueChanged, &thread,
-                [&](int value) { record(QStringLiteral("value: %1").arg(value)); },
-                Qt::DirectConnection);
-        QObject::connect(
-                &thread, &K_BuilderThread::progressTextChanged, &thread,
-                [&](const QString &text) { record(QStringLiteral("text: ") + text); },
-                Qt::DirectConnection);
-        thread.start();
-        thread.wait();
-        tilesCount = thread.tilesCount();
-        problems = thread.problemsCount();
-    }
-
-    void requestBreak()
-    {
-        QMutexLocker locker(&mutex);
-        breakFlag = true;
-    }
-
-    QStringList log() const { return filtered(QStringLiteral("log: ")); }
-    QStringList texts() const { return filtered(QStringLiteral("text: ")); }
-
-    QStringList filtered(const QString &prefix) const
-    {
-        QStringList lines;
-        for (const QString &event : events) {
-            if (event.startsWith(prefix))
-                lines << event.mid(prefix.size());
-        }
-        return lines;
-    }
-};
+using Conversion = TestConversion;
 
 enum class Kind { Opaque, Alpha, AlphaDxt3, HiddenColour, Transparent, Broken, Small };
 
@@ -156,15 +88,7 @@ QMap<QString, Kind> expandTiles(const QStringList &specs)
         const QString key = spec.section(QLatin1Char(':'), 0, 0);
         const Kind kind = kindOf(spec.section(QLatin1Char(':'), 1, 1));
         if (key.endsWith(QLatin1Char('*'))) {
-            QStringList keys = {key.chopped(1)};
-            while (keys.first().size() < 15) {
-                QStringList longer;
-                for (const QString &k : keys) {
-                    for (int d = 0; d < 4; ++d)
-                        longer << k + QString::number(d);
-                }
-                keys = longer;
-            }
+            const QStringList keys = TileBitmap::keysUnder(key.chopped(1));
             // Spread the non-opaque kinds over the square so every quadrant gets some.
             for (int i = 0; i < keys.size(); ++i)
                 tiles.insert(keys.at(i), kind == Kind::Opaque ? Kind(i % 3) : kind);
@@ -219,16 +143,6 @@ QImage literalPicture(const QString &key, const QString &folder, const Options &
             painter.drawImage((d % 2) * side / 2, (d / 2) * side / 2, quadrant);
     }
     return target;
-}
-
-QStringList filesBelow(const QString &folder)
-{
-    QStringList files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files << QDir(folder).relativeFilePath(it.next());
-    files.sort();
-    return files;
 }
 
 QString saved(const QString &key)
@@ -429,15 +343,17 @@ void tst_BuilderThread::writesResampleFile_data()
 {
     QTest::addColumn<QStringList>("tiles");
     QTest::addColumn<int>("quality");
-    QTest::addColumn<QString>("sources");
+    QTest::addColumn<QString>("subfolder");
+    QTest::addColumn<QByteArray>("subfolderBytes");
+    QTest::addColumn<QString>("sources"); // '@' stands for the destination folder
 
     const QString D = B + QLatin1Char('0');
     const QString block = QStringLiteral("Type = TIFF\n"
                                          "Layer = Imagery\n"
-                                         "SourceDir = \"%1Source/%2/\"\n"
-                                         "SourceFile = \"%3.tif\"\n"
-                                         "ulxMap = %4\n"
-                                         "ulyMap = %5\n"
+                                         "SourceDir = \"@Source/%1/\"\n"
+                                         "SourceFile = \"%2.tif\"\n"
+                                         "ulxMap = %3\n"
+                                         "ulyMap = %4\n"
                                          "xDim = 0.000057220458984375\n"
                                          "yDim = 0.00004291534423828125\n"
                                          "Variation = All\n"
@@ -447,43 +363,57 @@ void tst_BuilderThread::writesResampleFile_data()
                                          "\n");
     auto sourceBlock = [&](const QString &key) {
         const K_FlightSimulatorTile tile(key);
-        return block.arg("%1", D, key, QString::number(tile.west(), 'g', 25),
+        return block.arg(D, key, QString::number(tile.west(), 'g', 25),
                          QString::number(tile.north(), 'g', 25));
     };
-    QTest::newRow("one source") << QStringList{D + "0", D + "1", D + "2", D + "3"} << 95
+    const QStringList all = {D + "0", D + "1", D + "2", D + "3"};
+    QTest::newRow("one source") << all << 95 << QString() << QByteArray()
                                 << "[Source]\n" + sourceBlock(D);
     QTest::newRow("three sources in key order, quality 100")
-            << QStringList{D + "2", D + "0", D + "1"} << 100
+            << QStringList{D + "2", D + "0", D + "1"} << 100 << QString() << QByteArray()
             << "[Source]\nType = MultiSource\nNumberOfSources = 3\n\n[Source1]\n"
                        + sourceBlock(D + "0") + "[Source2]\n" + sourceBlock(D + "1") + "[Source3]\n"
                        + sourceBlock(D + "2");
+    // Cyrillic is written in the Windows code page; what it lacks becomes the replacement.
+    QTest::newRow("folder outside the code page")
+            << all << 95 << QString::fromUtf8("Карта日") << QByteArray("\xca\xe0\xf0\xf2\xe0\x1a")
+            << "[Source]\n" + sourceBlock(D);
 }
 
 void tst_BuilderThread::writesResampleFile()
 {
     QFETCH(QStringList, tiles);
     QFETCH(int, quality);
+    QFETCH(QString, subfolder);
+    QFETCH(QByteArray, subfolderBytes);
     QFETCH(QString, sources);
 
     for (const QString &key : tiles)
         writeTile(m_source->path(), key, Kind::Opaque);
+    QString folder = m_destination->path() + "/";
+    QByteArray folderBytes = folder.toLatin1();
+    if (!subfolder.isEmpty()) {
+        folder += subfolder + "/";
+        folderBytes += subfolderBytes + "/";
+        QVERIFY(QDir().mkpath(folder));
+    }
     // An older file is replaced whole.
     const QString D = B + QLatin1Char('0');
-    QVERIFY(TileBitmap::writeBytes(m_destination->filePath(D + ".inf"), QByteArray(5000, 'x')));
+    QVERIFY(TileBitmap::writeBytes(folder + D + ".inf", QByteArray(5000, 'x')));
 
     Settings s = settings(12);
     s.compressionQuality = quality;
-    s.destinationFolder = "  " + m_destination->path() + "  ";
+    s.destinationFolder = "  " + folder.chopped(1) + "  ";
     Conversion conversion;
     conversion.run(s);
+    QCOMPARE(conversion.log().last(), QString("Converting complete."));
 
-    const QString folder = m_destination->path() + "/";
-    const QString expected = sources.arg(folder) + "[Destination]\nDestDir = \"" + folder
-                             + "\"\nLOD = Auto\nDestBaseFileName = \"" + D
+    const QString expected = sources + "[Destination]\nDestDir = \"@\"\nLOD = Auto\n"
+                             + "DestBaseFileName = \"" + D
                              + "\"\nCompressionQuality = " + QString::number(quality) + "\n";
-    QFile file(m_destination->filePath(D + ".inf"));
+    QFile file(folder + D + ".inf");
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(QString::fromLatin1(file.readAll()), expected);
+    QCOMPARE(file.readAll(), expected.toLatin1().replace('@', folderBytes));
 }
 
 void tst_BuilderThread::scansOnlyTileBitmaps()

@@ -70,9 +70,20 @@ void fill(uchar *place, int side, qsizetype bytesPerLine, QRgb value)
     }
 }
 
+// Pictures carry 96 dpi whatever the screen, so the same tiles always give the same files. Set
+// while the picture is not shared yet, which keeps it from being copied.
+void setResolution(QImage &picture)
+{
+    constexpr int DotsPerMeter = 3780;
+    picture.setDotsPerMeterX(DotsPerMeter);
+    picture.setDotsPerMeterY(DotsPerMeter);
+}
+
 QImage view(uchar *place, int side, qsizetype bytesPerLine)
 {
-    return QImage(place, side, side, bytesPerLine, QImage::Format_ARGB32);
+    QImage picture(place, side, side, bytesPerLine, QImage::Format_ARGB32);
+    setResolution(picture);
+    return picture;
 }
 
 // What drawing a pixel onto a transparent ARGB32 picture leaves, per alpha and colour channel,
@@ -208,6 +219,7 @@ QImage K_FlightSimulatorTile::assemble(Assembly &assembly, uchar *canvas, qsizet
         && canBeComplete(assembly.singleDestinationImage)) {
         own = QImage(side, side, QImage::Format_ARGB32);
         if (!own.isNull()) {
+            setResolution(own);
             canvas = own.bits();
             bytesPerLine = own.bytesPerLine();
         }

@@ -127,6 +127,20 @@ bool write(const QString &path, const QImage &picture, const Fields &fields)
     return writeBytes(path, build(picture, fields));
 }
 
+QStringList keysUnder(const QString &prefix)
+{
+    QStringList keys = {prefix};
+    while (keys.first().size() < 15) {
+        QStringList longer;
+        for (const QString &key : qAsConst(keys)) {
+            for (int digit = 0; digit < 4; ++digit)
+                longer << key + QString::number(digit);
+        }
+        keys = longer;
+    }
+    return keys;
+}
+
 QImage pattern(int seed, int alpha, int side)
 {
     QImage picture(side, side, QImage::Format_ARGB32);

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -45,6 +46,9 @@ QByteArray build(const QImage &picture, const Fields &fields = Fields());
 QByteArray build(const QByteArray &blocks, const Fields &fields);
 bool write(const QString &path, const QImage &picture, const Fields &fields = Fields());
 bool writeBytes(const QString &path, const QByteArray &bytes);
+
+// Every source tile key (15 characters) below `prefix`, in key order.
+QStringList keysUnder(const QString &prefix);
 
 // A 256x256 test picture that differs for every seed: colour gradients and noise with the given
 // alpha everywhere (or, for alpha < 0, alpha varying over the picture from 0 to 255).

@@ -1,0 +1,386 @@
+#include "k_commandline.h"
+
+#include "tiles/k_flightsimulatortile.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace {
+
+// The write end is the only thing the signal handler touches: a byte in a pipe wakes the main
+// thread, which then sets the break flag under the mutex.
+int interruptPipe[2] = {-1, -1};
+struct sigaction previousInterruptAction;
+
+void onInterruptSignal(int)
+{
+    const int savedErrno = errno;
+    const char byte = 1;
+    if (::write(interruptPipe[1], &byte, 1) < 0) {
+        // A full pipe already holds a wake-up; nothing more is needed.
+    }
+    errno = savedErrno;
+}
+
+void writeTo(FILE *stream, const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+int terminalWidth()
+{
+    winsize size{};
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+        return size.ws_col;
+    return 80;
+}
+
+QString durationText(qint64 seconds)
+{
+    const QLatin1Char zero('0');
+    if (seconds >= 3600) {
+        return QStringLiteral("%1:%2:%3")
+                .arg(seconds / 3600)
+                .arg(seconds / 60 % 60, 2, 10, zero)
+                .arg(seconds % 60, 2, 10, zero);
+    }
+    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, zero);
+}
+
+bool toBoundedInt(const QString &text, int low, int high, int *value)
+{
+    bool ok = false;
+    const int number = text.toInt(&ok);
+    if (!ok || number < low || number > high)
+        return false;
+    *value = number;
+    return true;
+}
+
+} // namespace
+
+K_CommandLine::K_CommandLine(QObject *parent)
+    : QObject(parent)
+{ }
+
+K_CommandLine::~K_CommandLine()
+{
+    removeInterruptHandler();
+}
+
+K_CommandLine::Arguments K_CommandLine::parse(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+            tr("Converts the FS9 tile bitmaps in SOURCE into TIFF pictures and .inf files for the "
+               "FSX resampler in DESTINATION."));
+    parser.addPositionalArgument(QStringLiteral("SOURCE"),
+                                 tr("The folder that holds the FS9 tile bitmaps."));
+    parser.addPositionalArgument(QStringLiteral("DESTINATION"),
+                                 tr("The folder that receives the TIFF pictures and .inf files."));
+    const QCommandLineOption bglLodOption(QStringLiteral("bgl-lod"),
+                                          tr("The level of the destination tiles, 0 to 13 "
+                                             "(default 8)."),
+                                          QStringLiteral("N"));
+    const QCommandLineOption qualityOption(QStringLiteral("compression-quality"),
+                                           tr("The compression quality written into the .inf "
+                                              "files, 1 to 100 (default 95)."),
+                                           QStringLiteral("N"));
+    const QCommandLineOption singleOption(QStringLiteral("single-destination-image"),
+                                          tr("Fill missing quarters with transparency, so that "
+                                             "each destination tile gives one picture."));
+    const QCommandLineOption transparentOption(QStringLiteral("no-pass-transparent-tiles"),
+                                               tr("Use completely transparent tiles as they are."));
+    const QCommandLineOption brokenOption(QStringLiteral("no-pass-broken-tiles"),
+                                          tr("Paint broken tiles opaque white."));
+    const QCommandLineOption mirrorOption(QStringLiteral("vertical-mirror-source-tiles"),
+                                          tr("Mirror the source tiles vertically."));
+    const QCommandLineOption helpOption(QStringLiteral("help"), tr("Shows this help."));
+    const QCommandLineOption versionOption(QStringLiteral("version"), tr("Shows the version."));
+    parser.addOptions({bglLodOption, qualityOption, singleOption, transparentOption, brokenOption,
+                       mirrorOption, helpOption, versionOption});
+
+    Arguments result;
+    if (!parser.parse(arguments)) {
+        result.text = parser.errorText();
+        return result;
+    }
+    if (parser.isSet(helpOption)) {
+        result.action = Action::ShowHelp;
+        result.text = parser.helpText().trimmed();
+        return result;
+    }
+    if (parser.isSet(versionOption)) {
+        result.action = Action::ShowVersion;
+        result.text = QStringLiteral("%1 %2").arg(QCoreApplication::applicationName(),
+                                                  QCoreApplication::applicationVersion());
+        return result;
+    }
+
+    const QStringList folders = parser.positionalArguments();
+    if (folders.size() < 2) {
+        result.text = folders.isEmpty() ? tr("SOURCE and DESTINATION are missing.")
+                                        : tr("DESTINATION is missing.");
+        return result;
+    }
+    if (folders.size() > 2) {
+        result.text = tr("Unexpected argument \"%1\".").arg(folders.at(2));
+        return result;
+    }
+    // An empty folder text would mean the root folder to the engine.
+    if (folders.at(0).trimmed().isEmpty() || folders.at(1).trimmed().isEmpty()) {
+        result.text = tr("SOURCE and DESTINATION must not be empty.");
+        return result;
+    }
+
+    K_BuilderThread::Settings &settings = result.settings;
+    if (parser.isSet(bglLodOption)
+        && !toBoundedInt(parser.value(bglLodOption), 0, 13, &settings.bglLod)) {
+        result.text = tr("BGL LOD must be a whole number from 0 to 13, not \"%1\".")
+                              .arg(parser.value(bglLodOption));
+        return result;
+    }
+    if (parser.isSet(qualityOption)
+        && !toBoundedInt(parser.value(qualityOption), 1, 100, &settings.compressionQuality)) {
+        result.text = tr("Compression quality must be a whole number from 1 to 100, not \"%1\".")
+                              .arg(parser.value(qualityOption));
+        return result;
+    }
+    settings.sourceFolder = folders.at(0);
+    settings.destinationFolder = folders.at(1);
+    settings.singleDestinationImage = parser.isSet(singleOption);
+    settings.passCompletelyTransparentTiles = !parser.isSet(transparentOption);
+    settings.passBrokenTiles = !parser.isSet(brokenOption);
+    settings.verticalMirrorSourceTiles = parser.isSet(mirrorOption);
+    result.action = Action::Convert;
+    return result;
+}
+
+QString K_CommandLine::progressLine(const QString &stepText, int percent, qint64 tilesDone,
+                                    qint64 tilesTotal, qint64 secondsLeft, int width)
+{
+    constexpr int minimumBar = 10;
+    constexpr int maximumBar = 30;
+    const int shownPercent = qBound(0, percent, 100);
+
+    QStringList tail;
+    tail << QStringLiteral("%1%").arg(shownPercent, 3);
+    tail << (tilesTotal >= 0 ? tr("tiles: %1/%2").arg(tilesDone).arg(tilesTotal)
+                             : tr("tiles: %1").arg(tilesDone));
+    if (secondsLeft >= 0)
+        tail << tr("%1 left").arg(durationText(secondsLeft));
+    const QString tailText = tail.join(QStringLiteral("  "));
+
+    // The last column is left free: some terminals wrap as soon as it is written.
+    const int limit = qMax(0, width - 1);
+    const int barRoom = int(limit - stepText.size() - tailText.size() - 4);
+    if (barRoom >= minimumBar) {
+        const int bar = qMin(barRoom, maximumBar);
+        const int filled = bar * shownPercent / 100;
+        return stepText + QStringLiteral(" [") + QString(filled, QLatin1Char('#'))
+               + QString(bar - filled, QLatin1Char('-')) + QStringLiteral("] ") + tailText;
+    }
+    const int stepRoom = int(limit - tailText.size() - 2);
+    if (stepText.size() <= stepRoom)
+        return stepText + QStringLiteral("  ") + tailText;
+    if (stepRoom >= 4)
+        return stepText.left(stepRoom - 3) + QStringLiteral("...  ") + tailText;
+    return tailText.left(limit);
+}
+
+K_CommandLine::Outcome K_CommandLine::outcomeOf(const QString &lastLogLine)
+{
+    // The engine's own texts, in its translation context.
+    if (lastLogLine == QCoreApplication::translate("K_BuilderThread", "Converting complete."))
+        return Outcome::Complete;
+    if (lastLogLine == QCoreApplication::translate("K_BuilderThread", "Break."))
+        return Outcome::Broken;
+    return Outcome::Unfinished;
+}
+
+int K_CommandLine::exitCode(Outcome outcome, int problems)
+{
+    switch (outcome) {
+    case Outcome::Complete:
+        return problems == 0 ? ExitComplete : ExitProblems;
+    case Outcome::Broken:
+        return ExitBreak;
+    case Outcome::Unfinished:
+        break;
+    }
+    return ExitProblems;
+}
+
+int K_CommandLine::exec(const QStringList &arguments)
+{
+    const Arguments parsed = parse(arguments);
+    switch (parsed.action) {
+    case Action::ShowHelp:
+    case Action::ShowVersion:
+        writeTo(stdout, parsed.text + QLatin1Char('\n'));
+        return ExitComplete;
+    case Action::UsageError:
+        writeTo(stderr,
+                QStringLiteral("%1: %2\n").arg(QCoreApplication::applicationName(), parsed.text));
+        return ExitUsage;
+    case Action::Convert:
+        break;
+    }
+    return convert(parsed.settings);
+}
+
+int K_CommandLine::convert(const K_BuilderThread::Settings &settings)
+{
+    progressOnTerminal = ::isatty(STDERR_FILENO) == 1;
+    if (!installInterruptHandler()) {
+        writeTo(stderr,
+                tr("%1: Cannot watch for Ctrl+C.\n").arg(QCoreApplication::applicationName()));
+        return ExitProblems;
+    }
+
+    K_TileMap sourceTiles;
+    K_TileMap destinationTiles;
+    int code = ExitProblems;
+    {
+        K_BuilderThread thread(settings, &sourceTiles, &destinationTiles, &mutex, &breakFlag);
+        // Runs on the worker thread, where the counters are written, before the value leaves it.
+        connect(
+                &thread, &K_BuilderThread::progressBarValueChanged, this,
+                [this, &thread] {
+                    tilesCount.storeRelaxed(thread.tilesCount());
+                    processedTilesCount.storeRelaxed(thread.processedTilesCount());
+                },
+                Qt::DirectConnection);
+        connect(&thread, &K_BuilderThread::progressBarValueChanged, this,
+                &K_CommandLine::setProgressValue);
+        connect(&thread, &K_BuilderThread::progressTextChanged, this,
+                &K_CommandLine::setProgressText);
+        connect(&thread, &K_BuilderThread::appendLogText, this, &K_CommandLine::appendLogLine);
+
+        QEventLoop loop;
+        connect(&thread, &QThread::finished, &loop, &QEventLoop::quit);
+        thread.start();
+        loop.exec();
+        thread.wait();
+        eraseProgress();
+        code = exitCode(outcomeOf(lastLogLine), thread.problemsCount());
+    }
+
+    // Each tile deletes its children, so this frees the whole forest, source tiles included.
+    qDeleteAll(destinationTiles);
+    destinationTiles.clear();
+    sourceTiles.clear();
+    removeInterruptHandler();
+    return code;
+}
+
+bool K_CommandLine::installInterruptHandler()
+{
+    if (::pipe2(interruptPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return false;
+    interruptNotifier = new QSocketNotifier(interruptPipe[0], QSocketNotifier::Read, this);
+    connect(interruptNotifier, &QSocketNotifier::activated, this, &K_CommandLine::interrupt);
+
+    struct sigaction action
+    { };
+    action.sa_handler = onInterruptSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    return ::sigaction(SIGINT, &action, &previousInterruptAction) == 0;
+}
+
+void K_CommandLine::removeInterruptHandler()
+{
+    if (!interruptNotifier)
+        return;
+    ::sigaction(SIGINT, &previousInterruptAction, nullptr);
+    delete interruptNotifier;
+    interruptNotifier = nullptr;
+    ::close(interruptPipe[0]);
+    ::close(interruptPipe[1]);
+    interruptPipe[0] = interruptPipe[1] = -1;
+}
+
+void K_CommandLine::interrupt()
+{
+    char bytes[64];
+    while (::read(interruptPipe[0], bytes, sizeof bytes) > 0) {
+    }
+    const QMutexLocker locker(&mutex);
+    breakFlag = true;
+}
+
+void K_CommandLine::setProgressText(const QString &text)
+{
+    if (text.isEmpty()) {
+        eraseProgress();
+        stepText.clear();
+        return;
+    }
+    ++step;
+    stepText = text;
+    percent = 0;
+    stepTimer.start();
+    drawProgress(true);
+}
+
+void K_CommandLine::setProgressValue(int value)
+{
+    percent = value;
+    drawProgress(false);
+}
+
+void K_CommandLine::appendLogLine(const QString &line)
+{
+    lastLogLine = line;
+    eraseProgress();
+    writeTo(stdout, line + QLatin1Char('\n'));
+    drawProgress(true);
+}
+
+void K_CommandLine::drawProgress(bool force)
+{
+    if (!progressOnTerminal || stepText.isEmpty())
+        return;
+    // Redrawing is throttled; a new step or a log line always redraws.
+    if (!force && drawTimer.isValid() && drawTimer.elapsed() < 100)
+        return;
+    drawTimer.start();
+
+    // Step 1 counts the tiles found; step 2 the tile nodes built of all there are.
+    const bool building = step >= 2;
+    const qint64 total = tilesCount.loadRelaxed();
+    const qint64 done = building ? processedTilesCount.loadRelaxed() : total;
+    const double fraction = building ? (total > 0 ? double(done) / double(total) : 0.0)
+                                     : qBound(0, percent, 100) / 100.0;
+    qint64 secondsLeft = -1;
+    if (fraction >= 1.0)
+        secondsLeft = 0;
+    else if (fraction > 0.0)
+        secondsLeft
+                = qint64(double(stepTimer.elapsed()) * (1.0 - fraction) / fraction / 1000.0 + 0.5);
+    const QString line = progressLine(stepText, percent, done, building ? total : -1, secondsLeft,
+                                      terminalWidth());
+    writeTo(stderr, QStringLiteral("\r") + line + QStringLiteral("\x1b[K"));
+    progressShown = true;
+}
+
+void K_CommandLine::eraseProgress()
+{
+    if (!progressShown)
+        return;
+    writeTo(stderr, QStringLiteral("\r\x1b[K"));
+    progressShown = false;
+}

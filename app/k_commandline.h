@@ -1,0 +1,94 @@
+#ifndef K_COMMANDLINE_H
+#define K_COMMANDLINE_H
+
+#include "engine/k_builderthread.h"
+
+#include <QAtomicInteger>
+#include <QElapsedTimer>
+#include <QMutex>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+class QSocketNotifier;
+
+// The front end of orvik-convert: turns the command line into the conversion's settings, runs
+// one K_BuilderThread on them and reports while it runs. Every log line goes to standard output
+// as it arrives, in the engine's order, flushed at once; a progress bar goes to standard error
+// only when standard error is a terminal. SIGINT (Ctrl+C) sets the break flag, under the mutex,
+// from the main thread, so the run stops at its next check; further SIGINTs change nothing.
+//
+// Lives in the main thread; one object per process, since it owns the SIGINT handler while a
+// conversion runs. exec() returns only after the worker has finished and every tile is freed.
+class K_CommandLine : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum ExitCode {
+        ExitComplete = 0,
+        ExitProblems = 1,
+        ExitUsage = 2,
+        ExitBreak = 130,
+    };
+
+    enum class Action { Convert, ShowHelp, ShowVersion, UsageError };
+
+    // How a run ended, told by its last log line.
+    enum class Outcome { Complete, Broken, Unfinished };
+
+    struct Arguments
+    {
+        Action action = Action::UsageError;
+        K_BuilderThread::Settings settings;
+        QString text; // the help text, the version line or the error, without a line end
+    };
+
+    explicit K_CommandLine(QObject *parent = nullptr);
+    ~K_CommandLine() override;
+
+    // `arguments` starts with the program name. Reads and writes no file.
+    static Arguments parse(const QStringList &arguments);
+
+    // One line of at most width - 1 characters: the step text, a bar when there is room, the
+    // percentage, the tiles done (of the total when tilesTotal >= 0) and the time left (when
+    // secondsLeft >= 0).
+    static QString progressLine(const QString &stepText, int percent, qint64 tilesDone,
+                                qint64 tilesTotal, qint64 secondsLeft, int width);
+
+    static Outcome outcomeOf(const QString &lastLogLine);
+    static int exitCode(Outcome outcome, int problems);
+
+    // Parses `arguments`, converts, and returns the process's exit code.
+    int exec(const QStringList &arguments);
+
+private:
+    int convert(const K_BuilderThread::Settings &settings);
+    bool installInterruptHandler();
+    void removeInterruptHandler();
+    void interrupt();
+
+    void setProgressText(const QString &text);
+    void setProgressValue(int value);
+    void appendLogLine(const QString &line);
+    void drawProgress(bool force);
+    void eraseProgress();
+
+    QMutex mutex;
+    bool breakFlag = false;
+    QSocketNotifier *interruptNotifier = nullptr;
+
+    bool progressShown = false;
+    bool progressOnTerminal = false;
+    int step = 0;
+    QString stepText;
+    int percent = 0;
+    QElapsedTimer stepTimer;
+    QElapsedTimer drawTimer;
+    // Written on the worker thread right before each progress value leaves it.
+    QAtomicInteger<qint64> tilesCount = 0;
+    QAtomicInteger<qint64> processedTilesCount = 0;
+    QString lastLogLine;
+};
+
+#endif // K_COMMANDLINE_H

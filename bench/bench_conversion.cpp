@@ -1,0 +1,124 @@
+// Whole conversions on generated tile sets: one full destination tile at BGL LOD 8 (1,024 DXT1
+// tiles, one 8192x8192 picture) and four of them (4,096 tiles). Reports seconds, tiles per
+// second, output MB/s and peak resident memory, beside the floor: squish::DecompressImage alone
+// on all the blocks in memory plus writing as many bytes as the output holds with one write.
+
+#include "engine/k_builderthread.h"
+#include "tiles/k_flightsimulatortile.h"
+
+#include "benchmemory.h"
+#include "tilebitmapwriter.h"
+
+#include <QCoreApplication>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMutex>
+#include <QTemporaryDir>
+
+#include <squish.h>
+
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+constexpr int UniquePictures = 16;
+
+qint64 bytesBelow(const QString &folder)
+{
+    qint64 total = 0;
+    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        total += it.fileInfo().size();
+    }
+    return total;
+}
+
+void runCase(const char *name, const QStringList &destinations, const QVector<QByteArray> &blocks)
+{
+    QTemporaryDir source;
+    QTemporaryDir destination;
+    int tiles = 0;
+    for (const QString &prefix : destinations) {
+        for (const QString &key : TileBitmap::keysUnder(prefix)) {
+            TileBitmap::Fields fields;
+            fields.width = 256;
+            fields.height = 256;
+            const QByteArray &data = blocks.at(tiles++ % blocks.size());
+            TileBitmap::writeBytes(source.filePath(key + QStringLiteral("SU.BMP")),
+                                   TileBitmap::build(data, fields));
+        }
+    }
+
+    // Warm the page cache the way a second run over the same folder would find it.
+    QDirIterator warm(source.path(), QDir::Files);
+    while (warm.hasNext()) {
+        QFile file(warm.next());
+        if (file.open(QIODevice::ReadOnly))
+            file.readAll();
+    }
+
+    K_BuilderThread::Settings settings;
+    settings.sourceFolder = source.path();
+    settings.destinationFolder = destination.path();
+    QMutex mutex;
+    bool breakFlag = false;
+    K_TileMap sourceTiles;
+    K_TileMap destinationTiles;
+    resetPeak();
+    QElapsedTimer timer;
+    timer.start();
+    {
+        K_BuilderThread thread(settings, &sourceTiles, &destinationTiles, &mutex, &breakFlag);
+        thread.start();
+        thread.wait();
+        if (thread.problemsCount() != 0)
+            std::printf("  (%d problems logged)\n", thread.problemsCount());
+    }
+    qDeleteAll(destinationTiles);
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    const double peak = peakMiB();
+    const qint64 outputBytes = bytesBelow(destination.path());
+
+    // The floor: decoding every tile's blocks in memory, then one write of the output's size.
+    std::vector<squish::u8> rgba(256 * 256 * 4);
+    timer.restart();
+    for (int i = 0; i < tiles; ++i)
+        squish::DecompressImage(rgba.data(), 256, 256, blocks.at(i % blocks.size()).constData(),
+                                squish::kDxt1);
+    const double decodeSeconds = timer.nsecsElapsed() / 1e9;
+    std::vector<char> output(size_t(outputBytes), 1);
+    timer.restart();
+    {
+        QFile file(destination.filePath(QStringLiteral("floor.bin")));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(output.data(), qint64(output.size()));
+    }
+    const double writeSeconds = timer.nsecsElapsed() / 1e9;
+    const double floor = decodeSeconds + writeSeconds;
+
+    std::printf("%-28s %5d tiles %7.3f s %7.0f tiles/s %7.0f MB/s peak %6.0f MiB | floor %.3f s "
+                "(decode %.3f + write %.3f) ratio %.2f\n",
+                name, tiles, seconds, tiles / seconds, outputBytes / 1e6 / seconds, peak, floor,
+                decodeSeconds, writeSeconds, seconds / floor);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QVector<QByteArray> blocks;
+    for (int i = 0; i < UniquePictures; ++i)
+        blocks << TileBitmap::compress(TileBitmap::pattern(i), TileBitmap::Dxt::Dxt1);
+
+    const QString destination = QStringLiteral("0123012301");
+    runCase("LOD 8, one destination", {destination}, blocks);
+    QStringList four;
+    for (int digit = 0; digit < 4; ++digit)
+        four << destination.left(9) + QString::number(digit);
+    runCase("LOD 8, four destinations", four, blocks);
+    return 0;
+}

@@ -1,0 +1,83 @@
+#include "testconversion.h"
+
+#include "tiles/k_flightsimulatortile.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QMutexLocker>
+
+TestConversion::~TestConversion()
+{
+    clear();
+}
+
+void TestConversion::clear()
+{
+    // At BGL LOD 13 the destination tiles are the source tiles; otherwise they own them.
+    qDeleteAll(destinationTiles);
+    if (destinationTiles.isEmpty())
+        qDeleteAll(sourceTiles);
+    destinationTiles.clear();
+    sourceTiles.clear();
+}
+
+void TestConversion::run(const K_BuilderThread::Settings &settings)
+{
+    K_BuilderThread thread(settings, &sourceTiles, &destinationTiles, &mutex, &breakFlag);
+    auto record = [this](const QString &event) {
+        events << event;
+        if (onEvent)
+            onEvent(event);
+    };
+    QObject::connect(
+            &thread, &K_BuilderThread::appendLogText, &thread,
+            [&](const QString &text) { record(QStringLiteral("log: ") + text); },
+            Qt::DirectConnection);
+    QObject::connect(
+            &thread, &K_BuilderThread::progressBarValueChanged, &thread,
+            [&](int value) { record(QStringLiteral("value: %1").arg(value)); },
+            Qt::DirectConnection);
+    QObject::connect(
+            &thread, &K_BuilderThread::progressTextChanged, &thread,
+            [&](const QString &text) { record(QStringLiteral("text: ") + text); },
+            Qt::DirectConnection);
+    thread.start();
+    thread.wait();
+    tilesCount = thread.tilesCount();
+    problems = thread.problemsCount();
+}
+
+void TestConversion::requestBreak()
+{
+    QMutexLocker locker(&mutex);
+    breakFlag = true;
+}
+
+QStringList TestConversion::filtered(const QString &prefix) const
+{
+    QStringList lines;
+    for (const QString &event : events) {
+        if (event.startsWith(prefix))
+            lines << event.mid(prefix.size());
+    }
+    return lines;
+}
+
+QStringList filesBelow(const QString &folder)
+{
+    return contentsBelow(folder).keys();
+}
+
+QMap<QString, QByteArray> contentsBelow(const QString &folder)
+{
+    QMap<QString, QByteArray> files;
+    const QDir root(folder);
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile file(it.next());
+        files.insert(root.relativeFilePath(file.fileName()),
+                     file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+    }
+    return files;
+}

@@ -1,0 +1,47 @@
+#ifndef TESTCONVERSION_H
+#define TESTCONVERSION_H
+
+#include "engine/k_builderthread.h"
+
+#include <QByteArray>
+#include <QMap>
+#include <QMutex>
+#include <QStringList>
+
+#include <functional>
+
+// One conversion run on its own thread and waited for, every signal recorded in emission order
+// as "log: ...", "value: N" or "text: ...". `onEvent` runs in the worker right after each record,
+// so a test can ask for a break, or disturb the files, at an exact point. The tiles are freed
+// when the object goes.
+struct TestConversion
+{
+    QMutex mutex;
+    bool breakFlag = false;
+    K_TileMap sourceTiles;
+    K_TileMap destinationTiles;
+    QStringList events;
+    std::function<void(const QString &)> onEvent;
+    int tilesCount = 0;
+    int problems = 0;
+
+    TestConversion() = default;
+    TestConversion(const TestConversion &) = delete;
+    TestConversion &operator=(const TestConversion &) = delete;
+    ~TestConversion();
+
+    void run(const K_BuilderThread::Settings &settings);
+    void requestBreak();
+    void clear();
+
+    QStringList log() const { return filtered(QStringLiteral("log: ")); }
+    QStringList filtered(const QString &prefix) const;
+};
+
+// Every file below `folder`, hidden ones included, by path relative to it, sorted.
+QStringList filesBelow(const QString &folder);
+
+// The same files with their contents.
+QMap<QString, QByteArray> contentsBelow(const QString &folder);
+
+#endif // TESTCONVERSION_H
