@@ -1,0 +1,18 @@
+#include "app/translators.h"
+
+#include <QCoreApplication>
+#include <QTranslator>
+
+void installTranslators(QCoreApplication &application, QTranslator &toolkitTranslator,
+                        QTranslator &programTranslator, const QString &localeName,
+                        const QString &toolkitFolder, const QString &programFolder)
+{
+    // load() also tries the name cut at its last "_" step by step, so de_AT finds a "de" catalogue.
+    const QString toolkitName = QStringLiteral("qt_") + localeName;
+    if (toolkitTranslator.load(toolkitName, toolkitFolder)
+        || toolkitTranslator.load(toolkitName, programFolder))
+        application.installTranslator(&toolkitTranslator);
+
+    if (programTranslator.load(QStringLiteral("ORVIK_") + localeName, programFolder))
+        application.installTranslator(&programTranslator);
+}

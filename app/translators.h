@@ -1,0 +1,19 @@
+#ifndef TRANSLATORS_H
+#define TRANSLATORS_H
+
+#include <QString>
+
+class QCoreApplication;
+class QTranslator;
+
+// Start-up's choice of catalogues for `localeName` (language_COUNTRY): the toolkit's "qt_"
+// catalogue from the toolkit's folder, else from the program's folder; the program's "ORVIK_"
+// catalogue from the program's folder only. Each translator that loads is installed in
+// `application`, the toolkit's first; one that finds nothing stays empty and uninstalled, and the
+// texts stay English. Runs in the GUI thread before any window exists; the translators must outlive
+// every window.
+void installTranslators(QCoreApplication &application, QTranslator &toolkitTranslator,
+                        QTranslator &programTranslator, const QString &localeName,
+                        const QString &toolkitFolder, const QString &programFolder);
+
+#endif // TRANSLATORS_H

@@ -1,0 +1,327 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ru_RU" sourcelanguage="en">
+<context>
+    <name>K_BuilderThread</name>
+    <message>
+        <location filename="../engine/k_builderthread.cpp" line="141"/>
+        <source>Step 1 of 2. Source folder scanning...</source>
+        <translation>Шаг 1 из 2. Сканирование исходной папки...</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_builderthread.cpp" line="210"/>
+        <source>Step 2 of 2. Build images...</source>
+        <translation>Шаг 2 из 2. Построение изображений...</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_builderthread.cpp" line="219"/>
+        <source>Tile &quot;%1&quot; saved.</source>
+        <translation>Тайл &quot;%1&quot; сохранён.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_builderthread.cpp" line="132"/>
+        <source>Converting complete.</source>
+        <translation>Конвертация завершена.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_builderthread.cpp" line="86"/>
+        <source>Break.</source>
+        <translation>Прервано.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_builderthread.cpp" line="105"/>
+        <source>Source folder &quot;%1&quot; does not exist.</source>
+        <translation>Исходная папка &quot;%1&quot; не существует.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_builderthread.cpp" line="110"/>
+        <source>Destination folder is not set.</source>
+        <translation>Папка назначения не задана.</translation>
+    </message>
+</context>
+<context>
+    <name>K_FlightSimulatorBMPReader</name>
+    <message>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="115"/>
+        <source>File not exists</source>
+        <translation>Файл не существует</translation>
+    </message>
+    <message>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="119"/>
+        <source>File opening error</source>
+        <translation>Ошибка открытия файла</translation>
+    </message>
+    <message>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="144"/>
+        <source>BMP file header reading error</source>
+        <translation>Ошибка чтения заголовка файла BMP</translation>
+    </message>
+    <message>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="146"/>
+        <source>File is not BMP file</source>
+        <translation>Файл не является файлом BMP</translation>
+    </message>
+    <message>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="159"/>
+        <source>BMP info header reading error</source>
+        <translation>Ошибка чтения информационного заголовка BMP</translation>
+    </message>
+    <message>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="161"/>
+        <source>Unsupported BMP info header size</source>
+        <translation>Неподдерживаемый размер информационного заголовка BMP</translation>
+    </message>
+    <message>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="182"/>
+        <source>Unsupported image compression type</source>
+        <translation>Неподдерживаемый тип сжатия изображения</translation>
+    </message>
+    <message>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="187"/>
+        <source>Unsupported image dimensions</source>
+        <translation>Неподдерживаемые размеры изображения</translation>
+    </message>
+    <message>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="201"/>
+        <source>BMP FSX header reading error</source>
+        <translation>Ошибка чтения заголовка FSX в файле BMP</translation>
+    </message>
+    <message>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="203"/>
+        <source>Unsupported BMP format</source>
+        <translation>Неподдерживаемый формат BMP</translation>
+    </message>
+    <message>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="205"/>
+        <source>Unsupported BMP version</source>
+        <translation>Неподдерживаемая версия BMP</translation>
+    </message>
+    <message>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="208"/>
+        <source>BMP offset to the bitmap bits is incorrect</source>
+        <translation>Неверное смещение до данных изображения BMP</translation>
+    </message>
+    <message>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="212"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="214"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="220"/>
+        <source>Compressed image reading error</source>
+        <translation>Ошибка чтения сжатого изображения</translation>
+    </message>
+    <message>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="218"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="236"/>
+        <source>Not enough memory to read the image</source>
+        <translation>Недостаточно памяти для чтения изображения</translation>
+    </message>
+</context>
+<context>
+    <name>K_FlightSimulatorTile</name>
+    <message>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="295"/>
+        <source>BMP tile &quot;%1&quot; read error: </source>
+        <translation>Ошибка чтения BMP-тайла &quot;%1&quot;: </translation>
+    </message>
+    <message>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="292"/>
+        <source>BMP tile &quot;%1&quot; image dimensions not 256x256.</source>
+        <translation>Размеры изображения BMP-тайла &quot;%1&quot; не равны 256x256.</translation>
+    </message>
+    <message>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="277"/>
+        <source>Tile &quot;%1&quot; begin painting error.</source>
+        <translation>Ошибка начала рисования тайла &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <location filename="../tiles/k_flightsimulatortile_output.cpp" line="95"/>
+        <source>Tile &quot;%1&quot; save error.</source>
+        <translation>Ошибка сохранения тайла &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <location filename="../tiles/k_flightsimulatortile_output.cpp" line="73"/>
+        <source>Tile &quot;%1&quot; .inf create error.</source>
+        <translation>Ошибка создания файла .inf тайла &quot;%1&quot;.</translation>
+    </message>
+</context>
+<context>
+    <name>K_FormAbout</name>
+    <message>
+        <location filename="../ui/k_formabout.ui" line="14"/>
+        <source>About ORVIK</source>
+        <translation>О программе ORVIK</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formabout.ui" line="20"/>
+        <source>ORVIK - Kelvaro v0.05</source>
+        <translation>ORVIK - Kelvaro v0.05</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formabout.ui" line="30"/>
+        <source>Copyright © 2026 the ORVIK developers</source>
+        <translation>© 2026 разработчики ORVIK</translation>
+    </message>
+</context>
+<context>
+    <name>K_FormAboutSquish</name>
+    <message>
+        <location filename="../ui/k_formaboutsquish.ui" line="14"/>
+        <source>About Squish</source>
+        <translation>О библиотеке Squish</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formaboutsquish.ui" line="20"/>
+        <source>This program uses squish library version 1.10 for DXTn images decompression</source>
+        <translation>Эта программа использует библиотеку squish версии 1.10 для распаковки изображений DXTn</translation>
+    </message>
+</context>
+<context>
+    <name>K_FormMain</name>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="14"/>
+        <source>Kelvaro</source>
+        <translation>Kelvaro</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="189"/>
+        <location filename="../ui/k_formmain.ui" line="192"/>
+        <source>About Qt</source>
+        <translation>О Qt</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="197"/>
+        <source>E&amp;xit</source>
+        <translation>В&amp;ыход</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="200"/>
+        <source>Exit</source>
+        <translation>Выход</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="203"/>
+        <source>Ctrl+Q</source>
+        <translation>Ctrl+Q</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="208"/>
+        <location filename="../ui/k_formmain.ui" line="211"/>
+        <source>About ORVIK</source>
+        <translation>О программе ORVIK</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="216"/>
+        <source>&amp;Options</source>
+        <translation>&amp;Параметры</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="219"/>
+        <source>Options</source>
+        <translation>Параметры</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="224"/>
+        <location filename="../ui/k_formmain.ui" line="227"/>
+        <source>About Squish</source>
+        <translation>О библиотеке Squish</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="57"/>
+        <location filename="../ui/k_formmain.ui" line="74"/>
+        <source>...</source>
+        <translation>...</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="47"/>
+        <source>Source folder:</source>
+        <translation>Исходная папка:</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="64"/>
+        <source>Destination folder:</source>
+        <translation>Папка назначения:</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="81"/>
+        <source>BGL LOD:</source>
+        <translation>BGL LOD:</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="101"/>
+        <source>Compression quality:</source>
+        <translation>Качество сжатия:</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="128"/>
+        <source>Convert</source>
+        <translation>Конвертировать</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="135"/>
+        <source>Break</source>
+        <translation>Прервать</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="142"/>
+        <source>Clear log</source>
+        <translation>Очистить журнал</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="168"/>
+        <source>&amp;Help</source>
+        <translation>&amp;Справка</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="177"/>
+        <source>&amp;File</source>
+        <translation>&amp;Файл</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.cpp" line="165"/>
+        <source>Select source folder</source>
+        <translation>Выберите исходную папку</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.cpp" line="170"/>
+        <source>Select destination folder</source>
+        <translation>Выберите папку назначения</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.cpp" line="147"/>
+        <source>Warning</source>
+        <translation>Предупреждение</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.cpp" line="148"/>
+        <source>Application closing is impossible until termination of conversion process.</source>
+        <translation>Закрытие приложения невозможно до завершения процесса конвертации.</translation>
+    </message>
+</context>
+<context>
+    <name>K_FormOptions</name>
+    <message>
+        <location filename="../ui/k_formoptions.ui" line="14"/>
+        <source>Options</source>
+        <translation>Параметры</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formoptions.ui" line="20"/>
+        <source>Pass completely transparent tiles</source>
+        <translation>Пропускать полностью прозрачные тайлы</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formoptions.ui" line="27"/>
+        <source>Pass broken tiles</source>
+        <translation>Пропускать повреждённые тайлы</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formoptions.ui" line="34"/>
+        <source>Single destination image</source>
+        <translation>Одно итоговое изображение</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formoptions.ui" line="41"/>
+        <source>Vertical mirror source tiles</source>
+        <translation>Отражать исходные тайлы по вертикали</translation>
+    </message>
+</context>
+</TS>

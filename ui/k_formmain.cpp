@@ -1,0 +1,270 @@
+#include "ui/k_formmain.h"
+
+#include "tiles/k_flightsimulatortile.h"
+#include "ui/k_formabout.h"
+#include "ui/k_formaboutsquish.h"
+#include "ui/k_formoptions.h"
+#include "ui_k_formmain.h"
+
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QMutexLocker>
+#include <QSettings>
+
+namespace {
+
+const char sourceFolderKey[] = "SourceFolder";
+const char destinationFolderKey[] = "DestinationFolder";
+const char bglLodKey[] = "BGLLOD";
+const char compressionQualityKey[] = "CompressionQuality";
+const char singleDestinationImageKey[] = "Options/SingleDestinationImage";
+const char passCompletelyTransparentTilesKey[] = "Options/PassCompletelyTransparentTiles";
+const char passBrokenTilesKey[] = "Options/PassBrokenTiles";
+const char verticalMirrorSourceTilesKey[] = "Options/VerticalMirrorSourceTiles";
+
+} // namespace
+
+K_FormMain::K_FormMain(QWidget *parent)
+    : QMainWindow(parent)
+    , ui(new Ui::K_FormMain)
+{
+    ui->setupUi(this);
+    loadOrSaveSettings(false);
+}
+
+K_FormMain::~K_FormMain()
+{
+    // Normally the window closes only when idle; should it go while a conversion runs all the
+    // same, the worker must leave run() before the maps it writes disappear.
+    if (m_builderThread) {
+        on_breakPushButton_clicked();
+        builderThreadFinished();
+    }
+    loadOrSaveSettings(true);
+    delete ui;
+}
+
+QString K_FormMain::sourceFolder() const
+{
+    return ui->sourceFolderLineEdit->text();
+}
+
+QString K_FormMain::destinationFolder() const
+{
+    return ui->destinationFolderLineEdit->text();
+}
+
+int K_FormMain::bglLod() const
+{
+    return ui->bglLodSpinBox->value();
+}
+
+int K_FormMain::compressionQuality() const
+{
+    return ui->compressionQualitySpinBox->value();
+}
+
+void K_FormMain::setSourceFolder(const QString &folder)
+{
+    if (ui->sourceFolderLineEdit->text() != folder)
+        ui->sourceFolderLineEdit->setText(folder);
+}
+
+void K_FormMain::setDestinationFolder(const QString &folder)
+{
+    if (ui->destinationFolderLineEdit->text() != folder)
+        ui->destinationFolderLineEdit->setText(folder);
+}
+
+void K_FormMain::setBglLod(int bglLod)
+{
+    if (ui->bglLodSpinBox->value() != bglLod)
+        ui->bglLodSpinBox->setValue(bglLod);
+}
+
+void K_FormMain::setCompressionQuality(int compressionQuality)
+{
+    if (ui->compressionQualitySpinBox->value() != compressionQuality)
+        ui->compressionQualitySpinBox->setValue(compressionQuality);
+}
+
+void K_FormMain::setSingleDestinationImage(bool on)
+{
+    m_singleDestinationImage = on;
+}
+
+void K_FormMain::setPassCompletelyTransparentTiles(bool on)
+{
+    m_passCompletelyTransparentTiles = on;
+}
+
+void K_FormMain::setPassBrokenTiles(bool on)
+{
+    m_passBrokenTiles = on;
+}
+
+void K_FormMain::setVerticalMirrorSourceTiles(bool on)
+{
+    m_verticalMirrorSourceTiles = on;
+}
+
+void K_FormMain::builderThreadFinished()
+{
+    if (m_builderThread) {
+        // finished() is emitted from inside the worker, which may not have left it yet.
+        m_builderThread->wait();
+        delete m_builderThread;
+        m_builderThread = nullptr;
+    }
+    clearTiles();
+}
+
+void K_FormMain::setProgressText(const QString &progressText)
+{
+    if (ui->progressTextLabel->text() != progressText)
+        ui->progressTextLabel->setText(progressText);
+}
+
+void K_FormMain::setProgressBarValue(int value)
+{
+    if (ui->progressBar->value() != value)
+        ui->progressBar->setValue(value);
+}
+
+void K_FormMain::appendLogText(const QString &logText)
+{
+    ui->logPlainTextEdit->appendPlainText(logText);
+}
+
+void K_FormMain::closeEvent(QCloseEvent *event)
+{
+    if (!m_builderThread) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    QMessageBox::warning(this, tr("Warning"),
+                         tr("Application closing is impossible until termination of conversion "
+                            "process."),
+                         QMessageBox::Ok, QMessageBox::NoButton);
+}
+
+void K_FormMain::on_actionAboutQt_triggered()
+{
+    QMessageBox::aboutQt(this, QString());
+}
+
+void K_FormMain::on_actionExit_triggered()
+{
+    close();
+}
+
+void K_FormMain::on_sourceFolderToolButton_clicked()
+{
+    setSourceFolder(selectFolder(sourceFolder(), tr("Select source folder")));
+}
+
+void K_FormMain::on_destinationFolderToolButton_clicked()
+{
+    setDestinationFolder(selectFolder(destinationFolder(), tr("Select destination folder")));
+}
+
+void K_FormMain::on_convertPushButton_clicked()
+{
+    if (m_builderThread)
+        return;
+    setProgressText(QString());
+    // No worker exists yet, so the flag needs no lock here.
+    m_breakFlag = false;
+    m_builderThread = new K_BuilderThread(this, &m_sourceTiles, &m_destinationTiles);
+    connect(m_builderThread, &QThread::finished, this, &K_FormMain::builderThreadFinished);
+    connect(m_builderThread, &K_BuilderThread::progressTextChanged, this,
+            &K_FormMain::setProgressText);
+    connect(m_builderThread, &K_BuilderThread::progressBarValueChanged, this,
+            &K_FormMain::setProgressBarValue);
+    connect(m_builderThread, &K_BuilderThread::appendLogText, this, &K_FormMain::appendLogText);
+    m_builderThread->start(QThread::InheritPriority);
+}
+
+void K_FormMain::on_breakPushButton_clicked()
+{
+    const QMutexLocker locker(&m_mutex);
+    m_breakFlag = true;
+}
+
+void K_FormMain::on_actionAboutORVIK_triggered()
+{
+    K_FormAbout dialog(this);
+    dialog.setModal(true);
+    dialog.exec();
+}
+
+void K_FormMain::on_actionOptions_triggered()
+{
+    K_FormOptions dialog(this);
+    dialog.setModal(true);
+    dialog.exec();
+}
+
+void K_FormMain::on_actionAboutSquish_triggered()
+{
+    K_FormAboutSquish dialog(this);
+    dialog.setModal(true);
+    dialog.exec();
+}
+
+void K_FormMain::clearTiles()
+{
+    // A destination tile owns its subtree, source tiles included.
+    const K_TileMap destinationTiles = m_destinationTiles;
+    for (K_FlightSimulatorTile *tile : destinationTiles)
+        delete tile;
+    m_destinationTiles.clear();
+    m_sourceTiles.clear();
+}
+
+QString K_FormMain::selectFolder(const QString &current, const QString &caption)
+{
+    const QString folder
+            = QFileDialog::getExistingDirectory(this, caption, current, QFileDialog::ShowDirsOnly);
+    return folder.isEmpty() ? current : folder;
+}
+
+void K_FormMain::loadOrSaveSettings(bool save)
+{
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tovrel"),
+                       QStringLiteral("ORVIK"));
+    if (save) {
+        // Keys left by anyone else go, so the file holds exactly these eight.
+        settings.clear();
+        settings.setValue(sourceFolderKey, sourceFolder());
+        settings.setValue(destinationFolderKey, destinationFolder());
+        settings.setValue(bglLodKey, bglLod());
+        settings.setValue(compressionQualityKey, compressionQuality());
+        settings.setValue(singleDestinationImageKey, singleDestinationImage());
+        settings.setValue(passCompletelyTransparentTilesKey, passCompletelyTransparentTiles());
+        settings.setValue(passBrokenTilesKey, passBrokenTiles());
+        settings.setValue(verticalMirrorSourceTilesKey, verticalMirrorSourceTiles());
+        settings.sync();
+        return;
+    }
+    // An absent key keeps the default; the spin boxes clamp a restored value into their range.
+    if (settings.contains(sourceFolderKey))
+        setSourceFolder(settings.value(sourceFolderKey).toString());
+    if (settings.contains(destinationFolderKey))
+        setDestinationFolder(settings.value(destinationFolderKey).toString());
+    if (settings.contains(bglLodKey))
+        setBglLod(settings.value(bglLodKey).toInt());
+    if (settings.contains(compressionQualityKey))
+        setCompressionQuality(settings.value(compressionQualityKey).toInt());
+    if (settings.contains(singleDestinationImageKey))
+        setSingleDestinationImage(settings.value(singleDestinationImageKey).toBool());
+    if (settings.contains(passCompletelyTransparentTilesKey))
+        setPassCompletelyTransparentTiles(
+                settings.value(passCompletelyTransparentTilesKey).toBool());
+    if (settings.contains(passBrokenTilesKey))
+        setPassBrokenTiles(settings.value(passBrokenTilesKey).toBool());
+    if (settings.contains(verticalMirrorSourceTilesKey))
+        setVerticalMirrorSourceTiles(settings.value(verticalMirrorSourceTilesKey).toBool());
+}
