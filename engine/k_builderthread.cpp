@@ -39,7 +39,11 @@ K_BuilderThread::K_BuilderThread(const Settings &settings, K_TileMap *sourceTile
     , typedDestinationFolder(settings.destinationFolder.trimmed())
 { }
 
-K_BuilderThread::~K_BuilderThread() = default;
+K_BuilderThread::~K_BuilderThread()
+{
+    // The tiles and maps that run() works on outlive this object only if it has left run().
+    wait();
+}
 
 K_BuilderThread::Settings K_BuilderThread::settings() const
 {
