@@ -1,10 +1,18 @@
 #include "app/k_commandline.h"
+#include "app/translators.h"
 
 #include <QCoreApplication>
+#include <QTranslator>
 
 int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
+    // Installed before any text is made, so the help, the usage errors and the log speak the
+    // system's language.
+    QTranslator toolkitTranslator;
+    QTranslator programTranslator;
+    installTranslators(application, toolkitTranslator, programTranslator);
+
     QCoreApplication::setApplicationName(QStringLiteral("orvik-convert"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ORVIK_VERSION));
     K_CommandLine commandLine;

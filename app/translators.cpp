@@ -1,6 +1,8 @@
 #include "app/translators.h"
 
 #include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
 
 void installTranslators(QCoreApplication &application, QTranslator &toolkitTranslator,
@@ -15,4 +17,12 @@ void installTranslators(QCoreApplication &application, QTranslator &toolkitTrans
 
     if (programTranslator.load(QStringLiteral("ORVIK_") + localeName, programFolder))
         application.installTranslator(&programTranslator);
+}
+
+void installTranslators(QCoreApplication &application, QTranslator &toolkitTranslator,
+                        QTranslator &programTranslator)
+{
+    installTranslators(application, toolkitTranslator, programTranslator, QLocale::system().name(),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+                       QCoreApplication::applicationDirPath() + QStringLiteral("/translations"));
 }

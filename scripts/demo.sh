@@ -9,11 +9,11 @@ cd "$(dirname "$0")/.."
 BUILD_DIR=${BUILD_DIR:-build}
 
 if [ "${1:-}" = gui ]; then
-    if [ ! -x "$BUILD_DIR/app/orvik" ]; then
-        echo "The window program $BUILD_DIR/app/orvik has not been built." >&2
+    if [ ! -x "$BUILD_DIR/bin/orvik" ]; then
+        echo "The window program $BUILD_DIR/bin/orvik has not been built." >&2
         exit 1
     fi
-    exec "$BUILD_DIR/app/orvik"
+    exec "$BUILD_DIR/bin/orvik"
 fi
 
 rm -rf sample/tiles sample/converted
@@ -21,7 +21,7 @@ rm -rf sample/tiles sample/converted
 
 echo "== orvik-convert sample/tiles sample/converted =="
 status=0
-"$BUILD_DIR/app/orvik-convert" sample/tiles sample/converted || status=$?
+"$BUILD_DIR/bin/orvik-convert" sample/tiles sample/converted || status=$?
 # The sample holds one broken tile on purpose, so a run that reports it ends with exit code 1.
 if [ "$status" -gt 1 ]; then
     echo "orvik-convert failed with exit code $status." >&2

@@ -21,9 +21,16 @@ Q_DECLARE_METATYPE(K_CommandLine::Action)
 
 namespace {
 
-QProcess *startConvert(const QStringList &arguments)
+// The program speaks the locale's language, so each run names its locale; "C" keeps it English.
+QProcess *startConvert(const QStringList &arguments, const QString &locale = QStringLiteral("C"))
 {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), locale);
+    environment.insert(QStringLiteral("LANG"), locale);
+    environment.remove(QStringLiteral("LC_MESSAGES"));
+    environment.remove(QStringLiteral("LANGUAGE"));
     auto *process = new QProcess;
+    process->setProcessEnvironment(environment);
     process->start(QStringLiteral(ORVIK_CONVERT_PATH), arguments);
     return process;
 }
