@@ -4,39 +4,151 @@
 <context>
     <name>K_BuilderThread</name>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="141"/>
+        <location filename="../engine/k_builderthread.cpp" line="145"/>
         <source>Step 1 of 2. Source folder scanning...</source>
         <translation>Шаг 1 из 2. Сканирование исходной папки...</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="210"/>
+        <location filename="../engine/k_builderthread.cpp" line="214"/>
         <source>Step 2 of 2. Build images...</source>
         <translation>Шаг 2 из 2. Построение изображений...</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="219"/>
+        <location filename="../engine/k_builderthread.cpp" line="223"/>
         <source>Tile &quot;%1&quot; saved.</source>
         <translation>Тайл &quot;%1&quot; сохранён.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="132"/>
+        <location filename="../engine/k_builderthread.cpp" line="136"/>
+        <location filename="../app/k_commandline.cpp" line="206"/>
         <source>Converting complete.</source>
         <translation>Конвертация завершена.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="86"/>
+        <location filename="../engine/k_builderthread.cpp" line="90"/>
+        <location filename="../app/k_commandline.cpp" line="208"/>
         <source>Break.</source>
         <translation>Прервано.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="105"/>
+        <location filename="../engine/k_builderthread.cpp" line="109"/>
         <source>Source folder &quot;%1&quot; does not exist.</source>
         <translation>Исходная папка &quot;%1&quot; не существует.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="110"/>
+        <location filename="../engine/k_builderthread.cpp" line="114"/>
         <source>Destination folder is not set.</source>
         <translation>Папка назначения не задана.</translation>
+    </message>
+</context>
+<context>
+    <name>K_CommandLine</name>
+    <message>
+        <location filename="../app/k_commandline.cpp" line="87"/>
+        <source>Converts the FS9 tile bitmaps in SOURCE into TIFF pictures and .inf files for the FSX resampler in DESTINATION.</source>
+        <translation>Конвертирует BMP-тайлы FS9 из папки SOURCE в изображения TIFF и файлы .inf для ресемплера FSX в папке DESTINATION.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_commandline.cpp" line="90"/>
+        <source>The folder that holds the FS9 tile bitmaps.</source>
+        <translation>Папка с BMP-тайлами FS9.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_commandline.cpp" line="92"/>
+        <source>The folder that receives the TIFF pictures and .inf files.</source>
+        <translation>Папка для изображений TIFF и файлов .inf.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_commandline.cpp" line="94"/>
+        <source>The level of the destination tiles, 0 to 13 (default 8).</source>
+        <translation>Уровень итоговых тайлов, от 0 до 13 (по умолчанию 8).</translation>
+    </message>
+    <message>
+        <location filename="../app/k_commandline.cpp" line="98"/>
+        <source>The compression quality written into the .inf files, 1 to 100 (default 95).</source>
+        <translation>Качество сжатия, записываемое в файлы .inf, от 1 до 100 (по умолчанию 95).</translation>
+    </message>
+    <message>
+        <location filename="../app/k_commandline.cpp" line="102"/>
+        <source>Fill missing quarters with transparency, so that each destination tile gives one picture.</source>
+        <translation>Заполнять недостающие четверти прозрачностью, чтобы каждый итоговый тайл давал одно изображение.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_commandline.cpp" line="105"/>
+        <source>Use completely transparent tiles as they are.</source>
+        <translation>Использовать полностью прозрачные тайлы как есть.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_commandline.cpp" line="107"/>
+        <source>Paint broken tiles opaque white.</source>
+        <translation>Закрашивать повреждённые тайлы непрозрачным белым.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_commandline.cpp" line="109"/>
+        <source>Mirror the source tiles vertically.</source>
+        <translation>Отражать исходные тайлы по вертикали.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_commandline.cpp" line="110"/>
+        <source>Shows this help.</source>
+        <translation>Показывает эту справку.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_commandline.cpp" line="111"/>
+        <source>Shows the version.</source>
+        <translation>Показывает версию.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_commandline.cpp" line="134"/>
+        <source>SOURCE and DESTINATION are missing.</source>
+        <translation>Не указаны папки SOURCE и DESTINATION.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_commandline.cpp" line="135"/>
+        <source>DESTINATION is missing.</source>
+        <translation>Не указана папка DESTINATION.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_commandline.cpp" line="139"/>
+        <source>Unexpected argument &quot;%1&quot;.</source>
+        <translation>Лишний аргумент &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_commandline.cpp" line="144"/>
+        <source>SOURCE and DESTINATION must not be empty.</source>
+        <translation>Пути SOURCE и DESTINATION не должны быть пустыми.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_commandline.cpp" line="151"/>
+        <source>BGL LOD must be a whole number from 0 to 13, not &quot;%1&quot;.</source>
+        <translation>BGL LOD должен быть целым числом от 0 до 13, а не &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_commandline.cpp" line="157"/>
+        <source>Compression quality must be a whole number from 1 to 100, not &quot;%1&quot;.</source>
+        <translation>Качество сжатия должно быть целым числом от 1 до 100, а не &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_commandline.cpp" line="180"/>
+        <source>tiles: %1/%2</source>
+        <translation>тайлы: %1/%2</translation>
+    </message>
+    <message>
+        <location filename="../app/k_commandline.cpp" line="181"/>
+        <source>tiles: %1</source>
+        <translation>тайлы: %1</translation>
+    </message>
+    <message>
+        <location filename="../app/k_commandline.cpp" line="183"/>
+        <source>%1 left</source>
+        <translation>осталось %1</translation>
+    </message>
+    <message>
+        <location filename="../app/k_commandline.cpp" line="249"/>
+        <source>%1: Cannot watch for Ctrl+C.
+</source>
+        <translation>%1: не удаётся отслеживать Ctrl+C.
+</translation>
     </message>
 </context>
 <context>
@@ -118,17 +230,17 @@
 <context>
     <name>K_FlightSimulatorTile</name>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="295"/>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="307"/>
         <source>BMP tile &quot;%1&quot; read error: </source>
         <translation>Ошибка чтения BMP-тайла &quot;%1&quot;: </translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="292"/>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="304"/>
         <source>BMP tile &quot;%1&quot; image dimensions not 256x256.</source>
         <translation>Размеры изображения BMP-тайла &quot;%1&quot; не равны 256x256.</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="277"/>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="289"/>
         <source>Tile &quot;%1&quot; begin painting error.</source>
         <translation>Ошибка начала рисования тайла &quot;%1&quot;.</translation>
     </message>
