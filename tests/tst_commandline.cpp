@@ -58,6 +58,8 @@ private slots:
     void decidesExitCode();
     void rejectsUsage_data();
     void rejectsUsage();
+    void speaksTheLocaleLanguage_data();
+    void speaksTheLocaleLanguage();
     void convertsAsTheEngine_data();
     void convertsAsTheEngine();
     void breaksOnInterrupt();
@@ -257,6 +259,52 @@ void tst_CommandLine::rejectsUsage()
     QVERIFY2(errors.first().startsWith("orvik-convert: "), qPrintable(errors.first()));
     QVERIFY2(errors.first().contains(mentions), qPrintable(errors.first()));
     QVERIFY(!QFileInfo::exists(dir.filePath("DST")));
+}
+
+void tst_CommandLine::speaksTheLocaleLanguage_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QStringList>("texts");
+
+    // Each row checks a text of the program's catalogue and, where the toolkit makes the text,
+    // one of the toolkit's.
+    const QString russian = QStringLiteral("ru_RU.UTF-8");
+    QTest::newRow("Russian usage error")
+            << russian << QStringList{"in"} << 2
+            << QStringList{QString::fromUtf8("orvik-convert: Не указана папка DESTINATION.")};
+    QTest::newRow("Russian usage error from the toolkit")
+            << russian << QStringList{"--fast", "in", "out"} << 2
+            << QStringList{QString::fromUtf8("orvik-convert: Неизвестный параметр «fast».")};
+    QTest::newRow("Russian help") << russian << QStringList{"--help"} << 0
+                                  << QStringList{QString::fromUtf8("Параметры:"),
+                                                 QString::fromUtf8("Показывает эту справку."),
+                                                 QString::fromUtf8("Папка с BMP-тайлами FS9.")};
+    const QString unknown = QStringLiteral("xx_YY.UTF-8");
+    QTest::newRow("unknown locale usage error")
+            << unknown << QStringList{"in"} << 2
+            << QStringList{"orvik-convert: DESTINATION is missing."};
+    QTest::newRow("unknown locale help")
+            << unknown << QStringList{"--help"} << 0
+            << QStringList{"Options:", "Shows this help.",
+                           "The folder that holds the FS9 tile bitmaps."};
+}
+
+void tst_CommandLine::speaksTheLocaleLanguage()
+{
+    QFETCH(QString, locale);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QStringList, texts);
+
+    QScopedPointer<QProcess> process(startConvert(arguments, locale));
+    QVERIFY(process->waitForFinished());
+    QCOMPARE(process->exitCode(), exitCode);
+    const QString output = QString::fromUtf8(exitCode == 0 ? process->readAllStandardOutput()
+                                                           : process->readAllStandardError());
+    for (const QString &text : texts)
+        QVERIFY2(output.contains(text), qPrintable(text + " not in:\n" + output));
 }
 
 void tst_CommandLine::convertsAsTheEngine_data()
