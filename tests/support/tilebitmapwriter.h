@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QString>
 
+#include <QVector>
+
 #include <optional>
 
 // Builds FS9 tile bitmaps, good and bad, for the tests, the benchmarks and the sample data:
@@ -45,6 +47,19 @@ QByteArray build(const QImage &picture, const Fields &fields = Fields());
 QByteArray build(const QByteArray &blocks, const Fields &fields);
 bool write(const QString &path, const QImage &picture, const Fields &fields = Fields());
 bool writeBytes(const QString &path, const QByteArray &bytes);
+
+// One file the reader must refuse: the fields that spoil a 256x256 DXT1 tile of pattern(1), and
+// the message the reader gives. The reader's tests check every case; the fuzzer starts from them.
+struct BadFile
+{
+    const char *name;
+    QString error;
+    Fields fields;
+
+    QByteArray bytes() const;
+};
+
+QVector<BadFile> badFiles();
 
 // A 256x256 test picture that differs for every seed: colour gradients and noise with the given
 // alpha everywhere (or, for alpha < 0, alpha varying over the picture from 0 to 255).
