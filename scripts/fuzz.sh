@@ -28,6 +28,11 @@ if [ -n "$missing" ]; then
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends $missing
 fi
 
+# The seed generator runs under the sanitizers during the build too.
+export LSAN_OPTIONS="suppressions=$(pwd)/.ci/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+export ASAN_OPTIONS="detect_leaks=1"
+
 cmake -S . -B "$BUILD_DIR" -G Ninja \
     -DCMAKE_CXX_COMPILER=clang++ \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -47,10 +52,6 @@ regressions=""
 if [ -d tests/fuzz/regressions ]; then
     regressions=tests/fuzz/regressions
 fi
-
-export LSAN_OPTIONS="suppressions=$(pwd)/.ci/lsan.supp:print_suppressions=0"
-export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
-export ASAN_OPTIONS="detect_leaks=1"
 
 # Inputs are at most 128 KiB, which holds a 256x256 DXT5 tile. The reader allocates the blocks
 # (never more than the file holds) and the picture at 4 bytes a pixel, which DXT1 packs into half
