@@ -141,6 +141,66 @@ QStringList keysUnder(const QString &prefix)
     return keys;
 }
 
+QByteArray BadFile::bytes() const
+{
+    return build(pattern(1), fields);
+}
+
+QVector<BadFile> badFiles()
+{
+    QVector<BadFile> files;
+    auto row = [&files](const char *name, const QString &error, auto change) {
+        Fields fields;
+        change(fields);
+        files.append({name, error, fields});
+    };
+    const QString fileHeader = QStringLiteral("BMP file header reading error");
+    const QString infoHeader = QStringLiteral("BMP info header reading error");
+    const QString infoSize = QStringLiteral("Unsupported BMP info header size");
+    const QString compression = QStringLiteral("Unsupported image compression type");
+    const QString dimensions = QStringLiteral("Unsupported image dimensions");
+    const QString fsHeader = QStringLiteral("BMP FSX header reading error");
+    const QString format = QStringLiteral("Unsupported BMP format");
+    const QString version = QStringLiteral("Unsupported BMP version");
+    const QString offset = QStringLiteral("BMP offset to the bitmap bits is incorrect");
+    const QString data = QStringLiteral("Compressed image reading error");
+
+    row("empty file", fileHeader, [](Fields &f) { f.cutAt = 0; });
+    row("10 bytes", fileHeader, [](Fields &f) { f.cutAt = 10; });
+    row("file header cut one byte short", fileHeader, [](Fields &f) { f.cutAt = 13; });
+    row("signature MB", QStringLiteral("File is not BMP file"),
+        [](Fields &f) { f.signature = 0x424D; });
+    row("info header cut", infoHeader, [](Fields &f) { f.cutAt = 14 + 39; });
+    row("info header of 108 bytes", infoSize, [](Fields &f) { f.infoHeaderSize = 108; });
+    row("info header of 124 bytes", infoSize, [](Fields &f) { f.infoHeaderSize = 124; });
+    row("24-bit BMP, compression 0", compression, [](Fields &f) { f.fourCc = 0; });
+    row("FourCC DXT2", compression, [](Fields &f) { f.fourCc = 0x32545844; });
+    row("FourCC dxt1 in lower case", compression, [](Fields &f) { f.fourCc = 0x31747864; });
+    row("width 0", dimensions, [](Fields &f) { f.width = 0; });
+    row("negative height (top-down BMP)", dimensions, [](Fields &f) { f.height = -256; });
+    row("width 8193", dimensions, [](Fields &f) { f.width = 8193; });
+    row("height 2^31-1", dimensions, [](Fields &f) { f.height = 0x7fffffff; });
+    row("FS header cut", fsHeader, [](Fields &f) { f.cutAt = 54 + 10; });
+    row("FS header one byte short", fsHeader, [](Fields &f) { f.cutAt = 72; });
+    row("FS signature FS71", format, [](Fields &f) { f.fsSignature = 0x31375346; });
+    row("FS signature fS70", format, [](Fields &f) { f.fsSignature = 0x30375366; });
+    row("FS signature GS70", format, [](Fields &f) { f.fsSignature = 0x30375347; });
+    row("FS signature FS7O", format, [](Fields &f) { f.fsSignature = 0x4f375346; });
+    row("FS version 21", version, [](Fields &f) { f.fsVersion = 21; });
+    row("data offset 72", offset, [](Fields &f) { f.dataOffset = 72; });
+    row("data offset 0", offset, [](Fields &f) { f.dataOffset = 0; });
+    row("cut inside the blocks", data, [](Fields &f) { f.cutAt = 73 + 32767; });
+    row("no blocks at all", data, [](Fields &f) { f.cutAt = 73; });
+    row("DXT5 with DXT1's length", data, [](Fields &f) { f.fourCc = FourCcDxt5; });
+    row("data offset beyond the end", data, [](Fields &f) { f.dataOffset = 1 << 20; });
+    row("data offset 2^32-1", data, [](Fields &f) { f.dataOffset = 0xffffffffu; });
+    row("8192x8192 header on 32 KiB of blocks", data, [](Fields &f) {
+        f.width = 8192;
+        f.height = 8192;
+    });
+    return files;
+}
+
 QImage pattern(int seed, int alpha, int side)
 {
     QImage picture(side, side, QImage::Format_ARGB32);

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <QVector>
+
 #include <optional>
 
 // Builds FS9 tile bitmaps, good and bad, for the tests, the benchmarks and the sample data:
@@ -49,6 +51,19 @@ bool writeBytes(const QString &path, const QByteArray &bytes);
 
 // Every source tile key (15 characters) below `prefix`, in key order.
 QStringList keysUnder(const QString &prefix);
+
+// One file the reader must refuse: the fields that spoil a 256x256 DXT1 tile of pattern(1), and
+// the message the reader gives. The reader's tests check every case; the fuzzer starts from them.
+struct BadFile
+{
+    const char *name;
+    QString error;
+    Fields fields;
+
+    QByteArray bytes() const;
+};
+
+QVector<BadFile> badFiles();
 
 // A 256x256 test picture that differs for every seed: colour gradients and noise with the given
 // alpha everywhere (or, for alpha < 0, alpha varying over the picture from 0 to 255).
