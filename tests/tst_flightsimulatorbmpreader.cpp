@@ -5,6 +5,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 using TileBitmap::Dxt;
 using TileBitmap::Fields;
 
@@ -96,6 +100,14 @@ void tst_FlightSimulatorBMPReader::refusesMissingAndUnopenableFiles()
     QVERIFY(!reader.read(m_dir.path()));
     QCOMPARE(reader.errorString(), QStringLiteral("File opening error"));
     QCOMPARE(reader.compressionType(), 0);
+
+#ifdef Q_OS_UNIX
+    // A named pipe with a tile's name must not make the reader wait for a writer.
+    const QString pipe = m_dir.filePath(QStringLiteral("012301230123012SU.BMP"));
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    QVERIFY(!reader.read(pipe));
+    QCOMPARE(reader.errorString(), QStringLiteral("File opening error"));
+#endif
 }
 
 void tst_FlightSimulatorBMPReader::decodesTile_data()

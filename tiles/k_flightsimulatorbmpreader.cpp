@@ -2,6 +2,7 @@
 
 #include <QDataStream>
 #include <QFile>
+#include <QFileInfo>
 
 #include <squish.h>
 
@@ -113,6 +114,10 @@ bool K_FlightSimulatorBMPReader::readProcedure(const Target &target)
     QFile file(m_fileName);
     if (!file.exists())
         return fail(tr("File not exists"));
+    // Only regular files: opening a named pipe would wait for a writer forever, and a device
+    // has no size to check the blocks against.
+    if (!QFileInfo(file).isFile())
+        return fail(tr("File opening error"));
     // Unbuffered: the headers are read in one call and the blocks in another, so a buffer in
     // between would only copy them once more.
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
