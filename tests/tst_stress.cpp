@@ -9,7 +9,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
@@ -18,8 +17,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-
-#include <functional>
 
 namespace {
 
@@ -30,18 +27,6 @@ QStringList logLines(const K_FormMain &window)
 {
     const QString text = window.findChild<QPlainTextEdit *>("logPlainTextEdit")->toPlainText();
     return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
-}
-
-// Handles the worker's queued signals until `done` holds or the time is up.
-bool processEventsUntil(const std::function<bool()> &done)
-{
-    const QDeadlineTimer deadline(conversionTimeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 10);
-    }
-    return true;
 }
 
 } // namespace
@@ -98,7 +83,7 @@ void tst_Stress::stopsAtRandomMoments()
         const int moment = int(random.bounded(90));
         const QString where = QStringLiteral("run %1, moment %2").arg(run).arg(moment);
         QTemporaryDir destination;
-        auto *window = new K_FormMain;
+        QScopedPointer<K_FormMain> window(new K_FormMain);
         window->setSourceFolder(m_source.path());
         window->setDestinationFolder(destination.path());
         window->setBglLod(11);
@@ -108,18 +93,21 @@ void tst_Stress::stopsAtRandomMoments()
         auto *thread = window->findChild<K_BuilderThread *>();
         QVERIFY2(thread, qPrintable(where));
         int handled = 0;
-        connect(thread, &K_BuilderThread::progressBarValueChanged, window, [&] { ++handled; });
-        QVERIFY2(processEventsUntil([&] { return handled >= moment || !window->isConverting(); }),
+        connect(thread, &K_BuilderThread::progressBarValueChanged, window.get(),
+                [&] { ++handled; });
+        QVERIFY2(QTest::qWaitFor([&] { return handled >= moment || !window->isConverting(); },
+                                 conversionTimeoutMs),
                  qPrintable(where));
 
         if (ending == QLatin1String("destroy")) {
             // The destructor stops the worker and waits for it before the maps go.
-            delete window;
+            window.reset();
             continue;
         }
         if (ending == QLatin1String("break"))
             window->findChild<QPushButton *>("breakPushButton")->click();
-        QVERIFY2(processEventsUntil([&] { return !window->isConverting(); }), qPrintable(where));
+        QVERIFY2(QTest::qWaitFor([&] { return !window->isConverting(); }, conversionTimeoutMs),
+                 qPrintable(where));
         QVERIFY2(window->close(), qPrintable(where));
 
         const QStringList lines = logLines(*window);
@@ -132,7 +120,6 @@ void tst_Stress::stopsAtRandomMoments()
         QCOMPARE(lines.count("Break.") + lines.count("Converting complete."), 1);
         QVERIFY(window->sourceTiles().isEmpty());
         QVERIFY(window->destinationTiles().isEmpty());
-        delete window;
     }
 }
 
