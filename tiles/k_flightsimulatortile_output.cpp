@@ -31,6 +31,9 @@ public:
 
     bool finish()
     {
+        // A file that never opened has nothing to flush or take back.
+        if (!isOpen())
+            return false;
         if (!writeFailed && flush() && error() == QFileDevice::NoError && commit())
             return true;
         cancelWriting();

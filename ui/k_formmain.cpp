@@ -114,6 +114,10 @@ void K_FormMain::builderThreadFinished()
     if (m_builderThread) {
         // finished() is emitted from inside the worker, which may not have left it yet.
         m_builderThread->wait();
+        // The toolkit's wait is invisible to ThreadSanitizer; this acquire of the worker's last
+        // release tells it that everything the worker did happens before the thread and the
+        // tiles go.
+        m_workerEnded.loadAcquire();
         delete m_builderThread;
         m_builderThread = nullptr;
     }
@@ -184,6 +188,12 @@ void K_FormMain::on_convertPushButton_clicked()
     connect(m_builderThread, &K_BuilderThread::progressBarValueChanged, this,
             &K_FormMain::setProgressBarValue);
     connect(m_builderThread, &K_BuilderThread::appendLogText, this, &K_FormMain::appendLogText);
+    // Marks the worker's last step, after every other receiver of finished(); see
+    // builderThreadFinished().
+    m_workerEnded.storeRelaxed(0);
+    connect(
+            m_builderThread, &QThread::finished, this, [this] { m_workerEnded.storeRelease(1); },
+            Qt::DirectConnection);
     m_builderThread->start(QThread::InheritPriority);
 }
 

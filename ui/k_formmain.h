@@ -3,6 +3,7 @@
 
 #include "engine/k_builderthread.h"
 
+#include <QAtomicInt>
 #include <QMainWindow>
 #include <QMutex>
 
@@ -90,6 +91,8 @@ private:
     K_BuilderThread *m_builderThread = nullptr;
     QMutex m_mutex;
     bool m_breakFlag = false;
+    // Set by the worker as the last thing it does for the window.
+    QAtomicInt m_workerEnded;
 };
 
 #endif // K_FORMMAIN_H
