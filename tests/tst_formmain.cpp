@@ -1,46 +1,68 @@
+#include "app/translators.h"
 #include "engine/k_builderthread.h"
 #include "modalwatcher.h"
+#include "sampletiles.h"
+#include "testconversion.h"
 #include "tilebitmapwriter.h"
+#include "ui/k_formabout.h"
+#include "ui/k_formaboutsquish.h"
 #include "ui/k_formmain.h"
+#include "ui/k_formoptions.h"
 
 #include <QAction>
-#include <QDir>
-#include <QFileDialog>
+#include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QLabel>
-#include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QToolButton>
+#include <QTranslator>
 
 namespace {
 
-const int conversionTimeoutMs = 60000;
+// The Options flags in the dialog's order: transparent tiles, broken tiles, single image, mirror.
+const char *const checkBoxNames[]
+        = {"passCompletelyTransparentTilesCheckBox", "passBrokenTilesCheckBox",
+           "singleDestinationImageCheckBox", "verticalMirrorSourceTilesCheckBox"};
+
+QString bits(std::initializer_list<bool> values)
+{
+    QString result;
+    for (const bool value : values)
+        result += value ? '1' : '0';
+    return result;
+}
+
+QString flagsOf(const K_FormMain &w)
+{
+    return bits({w.passCompletelyTransparentTiles(), w.passBrokenTiles(),
+                 w.singleDestinationImage(), w.verticalMirrorSourceTiles()});
+}
+
+// Everything the window restores and stores, as one string.
+QString stateOf(const K_FormMain &w)
+{
+    return QString("%1|%2|%3|%4|")
+                   .arg(w.sourceFolder(), w.destinationFolder())
+                   .arg(w.bglLod())
+                   .arg(w.compressionQuality())
+           + flagsOf(w);
+}
 
 QStringList logLines(const K_FormMain &window)
 {
-    const QString text = window.findChild<QPlainTextEdit *>("logPlainTextEdit")->toPlainText();
-    return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
+    const auto *log = window.findChild<QPlainTextEdit *>("logPlainTextEdit");
+    return log->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
-void click(K_FormMain &window, const char *buttonName)
+void click(K_FormMain &window, const char *name)
 {
-    window.findChild<QAbstractButton *>(buttonName)->click();
-}
-
-// Writes tiles "010203010203" + each suffix + "SU.BMP", distinct pictures, into `folder`.
-void writeTiles(const QString &folder, const QStringList &suffixes)
-{
-    int seed = 0;
-    for (const QString &suffix : suffixes) {
-        const QString path = folder + "/010203010203" + suffix + "SU.BMP";
-        QVERIFY2(TileBitmap::write(path, TileBitmap::pattern(++seed)), qPrintable(path));
-    }
+    window.findChild<QAbstractButton *>(name)->click();
 }
 
 } // namespace
@@ -52,19 +74,17 @@ class tst_FormMain : public QObject
 private slots:
     void initTestCase();
     void init();
-
     void restoresSettings_data();
     void restoresSettings();
     void storesExactlyTheEightKeys();
-    void snapshotTakesWindowChoices();
-    void conversionFillsLogInOrder();
-    void secondConvertStartsNothing();
-    void breakDecidesLastLine_data();
-    void breakDecidesLastLine();
-    void closeIsRefusedWhileConverting_data();
-    void closeIsRefusedWhileConverting();
-    void folderChoice_data();
-    void folderChoice();
+    void convertsAsTheEngine();
+    void breakStopsTheRun();
+    void optionsShowAndStoreFlags_data();
+    void optionsShowAndStoreFlags();
+    void aboutBoxes_data();
+    void aboutBoxes();
+    void windowSpeaksTheLocaleLanguage_data();
+    void windowSpeaksTheLocaleLanguage();
 
 private:
     QString settingsFile() const { return configDir.path() + "/Tovrel/ORVIK.ini"; }
@@ -87,36 +107,13 @@ void tst_FormMain::init()
 void tst_FormMain::restoresSettings_data()
 {
     QTest::addColumn<QByteArray>("ini");
-    QTest::addColumn<QString>("sourceFolder");
-    QTest::addColumn<int>("bglLod");
-    QTest::addColumn<int>("compressionQuality");
-    QTest::addColumn<bool>("singleDestinationImage");
-    QTest::addColumn<bool>("passCompletelyTransparentTiles");
-    QTest::addColumn<bool>("passBrokenTiles");
-    QTest::addColumn<bool>("verticalMirrorSourceTiles");
+    QTest::addColumn<QString>("state");
 
-    QTest::newRow("first start without a file")
-            << QByteArray() << "" << 8 << 95 << false << true << true << false;
-    QTest::newRow("every key stored")
-            << QByteArray("SourceFolder=\"  /in put  \"\nDestinationFolder=/out\nBGLLOD=3\n"
-                          "CompressionQuality=40\n[Options]\nSingleDestinationImage=true\n"
-                          "PassCompletelyTransparentTiles=false\nPassBrokenTiles=false\n"
-                          "VerticalMirrorSourceTiles=true\n")
-            << "  /in put  " << 3 << 40 << true << false << false << true;
-    QTest::newRow("absent keys keep the defaults")
-            << QByteArray("BGLLOD=11\n[Options]\nPassBrokenTiles=false\n") << "" << 11 << 95
-            << false << true << false << false;
-    QTest::newRow("BGL LOD 20 shows as 13")
-            << QByteArray("BGLLOD=20\n") << "" << 13 << 95 << false << true << true << false;
-    QTest::newRow("negative BGL LOD shows as 0")
-            << QByteArray("BGLLOD=-4\n") << "" << 0 << 95 << false << true << true << false;
-    QTest::newRow("quality 0 shows as 1") << QByteArray("CompressionQuality=0\n") << "" << 8 << 1
-                                          << false << true << true << false;
-    QTest::newRow("quality 250 shows as 100") << QByteArray("CompressionQuality=250\n") << "" << 8
-                                              << 100 << false << true << true << false;
-    QTest::newRow("numbers that are not numbers read as 0")
-            << QByteArray("BGLLOD=deep\nCompressionQuality=best\n") << "" << 0 << 1 << false << true
-            << true << false;
+    QTest::newRow("first start without a file") << QByteArray() << "||8|95|1100";
+    QTest::newRow("too high, clamped")
+            << QByteArray("BGLLOD=20\nCompressionQuality=250\n") << "||13|100|1100";
+    QTest::newRow("too low, clamped")
+            << QByteArray("BGLLOD=-4\nCompressionQuality=0\n") << "||0|1|1100";
 }
 
 void tst_FormMain::restoresSettings()
@@ -128,15 +125,7 @@ void tst_FormMain::restoresSettings()
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(ini);
     }
-
-    const K_FormMain window;
-    QTEST(window.sourceFolder(), "sourceFolder");
-    QTEST(window.bglLod(), "bglLod");
-    QTEST(window.compressionQuality(), "compressionQuality");
-    QTEST(window.singleDestinationImage(), "singleDestinationImage");
-    QTEST(window.passCompletelyTransparentTiles(), "passCompletelyTransparentTiles");
-    QTEST(window.passBrokenTiles(), "passBrokenTiles");
-    QTEST(window.verticalMirrorSourceTiles(), "verticalMirrorSourceTiles");
+    QTEST(stateOf(K_FormMain()), "state");
 }
 
 void tst_FormMain::storesExactlyTheEightKeys()
@@ -146,6 +135,7 @@ void tst_FormMain::storesExactlyTheEightKeys()
         foreign.setValue("Stray", 1);
         foreign.setValue("Options/Unknown", true);
     }
+    QString stored;
     {
         K_FormMain window;
         window.setSourceFolder(" /source ");
@@ -156,250 +146,197 @@ void tst_FormMain::storesExactlyTheEightKeys()
         window.setPassCompletelyTransparentTiles(false);
         window.setPassBrokenTiles(false);
         window.setVerticalMirrorSourceTiles(true);
+        stored = stateOf(window);
     }
+    QCOMPARE(stored, QString(" /source |/destination|12|77|0011"));
 
-    QSettings stored(settingsFile(), QSettings::IniFormat);
-    QStringList keys = stored.allKeys();
+    QStringList keys = QSettings(settingsFile(), QSettings::IniFormat).allKeys();
     keys.sort();
     QCOMPARE(keys, QStringList({"BGLLOD", "CompressionQuality", "DestinationFolder",
                                 "Options/PassBrokenTiles", "Options/PassCompletelyTransparentTiles",
                                 "Options/SingleDestinationImage",
                                 "Options/VerticalMirrorSourceTiles", "SourceFolder"}));
-
-    const K_FormMain restored;
-    QCOMPARE(restored.sourceFolder(), QString(" /source "));
-    QCOMPARE(restored.destinationFolder(), QString("/destination"));
-    QCOMPARE(restored.bglLod(), 12);
-    QCOMPARE(restored.compressionQuality(), 77);
-    QCOMPARE(restored.singleDestinationImage(), true);
-    QCOMPARE(restored.passCompletelyTransparentTiles(), false);
-    QCOMPARE(restored.passBrokenTiles(), false);
-    QCOMPARE(restored.verticalMirrorSourceTiles(), true);
+    QCOMPARE(stateOf(K_FormMain()), stored);
 }
 
-void tst_FormMain::snapshotTakesWindowChoices()
+void tst_FormMain::convertsAsTheEngine()
 {
     const QTemporaryDir work;
+    QVERIFY(SampleTiles::write(work.filePath("tiles")));
+    K_BuilderThread::Settings settings;
+    settings.sourceFolder = work.filePath("tiles");
+    settings.destinationFolder = work.filePath("engine");
+    TestConversion engine;
+    engine.run(settings);
+    QVERIFY(engine.log().size() > 3);
+
     K_FormMain window;
-    // A missing source folder ends the run at once, without a word.
-    window.setSourceFolder("  " + work.filePath("missing") + "  ");
-    window.setDestinationFolder(work.filePath("out"));
-    window.setBglLod(5);
-    window.setCompressionQuality(60);
-    window.setSingleDestinationImage(true);
-    window.setPassCompletelyTransparentTiles(false);
-    window.setPassBrokenTiles(false);
-    window.setVerticalMirrorSourceTiles(true);
-
-    click(window, "convertPushButton");
-    const auto *thread = window.findChild<K_BuilderThread *>();
-    QVERIFY(thread);
-    const K_BuilderThread::Settings settings = thread->settings();
-    QCOMPARE(settings.sourceFolder, work.filePath("missing") + QDir::separator());
-    QCOMPARE(settings.destinationFolder, work.filePath("out") + QDir::separator());
-    QCOMPARE(settings.bglLod, 5);
-    QCOMPARE(settings.compressionQuality, 60);
-    QCOMPARE(settings.singleDestinationImage, true);
-    QCOMPARE(settings.passCompletelyTransparentTiles, false);
-    QCOMPARE(settings.passBrokenTiles, false);
-    QCOMPARE(settings.verticalMirrorSourceTiles, true);
-
-    QTRY_VERIFY_WITH_TIMEOUT(!window.isConverting(), conversionTimeoutMs);
-    QVERIFY(!window.findChild<K_BuilderThread *>());
-    QCOMPARE(logLines(window), QStringList({QString("Source folder \"%1\" does not exist.")
-                                                    .arg(work.filePath("missing"))}));
-}
-
-void tst_FormMain::conversionFillsLogInOrder()
-{
-    const QTemporaryDir source;
-    const QTemporaryDir destination;
-    writeTiles(source.path(), {"010", "011", "012", "013", "020"});
-    K_FormMain window;
-    window.setSourceFolder(source.path());
-    window.setDestinationFolder(destination.path());
-    window.setBglLod(12);
-    window.appendLogText("earlier line");
-
-    click(window, "convertPushButton");
-    QVERIFY(window.isConverting());
-    QTRY_VERIFY_WITH_TIMEOUT(!window.isConverting(), conversionTimeoutMs);
-
-    QCOMPARE(logLines(window),
-             QStringList({"earlier line", "Tile \"01020301020301\" saved.",
-                          "Tile \"01020301020302\" saved.", "Converting complete."}));
-    QCOMPARE(window.findChild<QLabel *>("progressTextLabel")->text(), QString());
-    QCOMPARE(window.findChild<QProgressBar *>("progressBar")->value(), 0);
-    QVERIFY(window.sourceTiles().isEmpty());
-    QVERIFY(window.destinationTiles().isEmpty());
-    QVERIFY(!window.findChild<K_BuilderThread *>());
-    for (const QString key : {"01020301020301", "01020301020302"}) {
-        QVERIFY2(QFile::exists(destination.filePath(key + ".inf")), qPrintable(key));
-        const QDir images(destination.filePath("Source/" + key));
-        QVERIFY2(!images.entryList({"*.tif"}, QDir::Files).isEmpty(), qPrintable(key));
-    }
-}
-
-void tst_FormMain::secondConvertStartsNothing()
-{
-    const QTemporaryDir source;
-    const QTemporaryDir destination;
-    writeTiles(source.path(), {"010", "011"});
-    K_FormMain window;
-    window.setSourceFolder(source.path());
-    window.setDestinationFolder(destination.path());
-    window.setBglLod(12);
-
+    window.setSourceFolder(work.filePath("tiles"));
+    window.setDestinationFolder(work.filePath("window"));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    // A Break while idle is undone by Convert; a second Convert while converting starts nothing.
+    click(window, "breakPushButton");
     click(window, "convertPushButton");
     click(window, "convertPushButton");
     QCOMPARE(window.findChildren<K_BuilderThread *>().size(), 1);
-    QTRY_VERIFY_WITH_TIMEOUT(!window.isConverting(), conversionTimeoutMs);
 
-    QCOMPARE(logLines(window),
-             QStringList({"Tile \"01020301020301\" saved.", "Converting complete."}));
+    QString warning;
+    answerNextModal([&](QWidget *modal) {
+        auto *box = qobject_cast<QMessageBox *>(modal);
+        QVERIFY(box);
+        warning = box->windowTitle() + ": " + box->text();
+        box->button(QMessageBox::Ok)->click();
+    });
+    window.close();
+    QVERIFY2(warning.startsWith("Warning: Application closing is impossible"), qPrintable(warning));
+    QVERIFY(window.isVisible());
+
+    QTRY_VERIFY_WITH_TIMEOUT(!window.isConverting(), 60000);
+    QCOMPARE(logLines(window), engine.log());
+    QVERIFY(window.sourceTiles().isEmpty());
+    QVERIFY(window.destinationTiles().isEmpty());
+    QVERIFY(!window.findChild<K_BuilderThread *>());
+    window.close();
+    QVERIFY(!window.isVisible());
 }
 
-void tst_FormMain::breakDecidesLastLine_data()
+void tst_FormMain::breakStopsTheRun()
 {
-    QTest::addColumn<bool>("breakWhileIdle");
-    QTest::addColumn<QString>("lastLine");
-
-    QTest::newRow("Break during the run stops it") << false << "Break.";
-    QTest::newRow("Break while idle is undone by Convert") << true << "Converting complete.";
-}
-
-void tst_FormMain::breakDecidesLastLine()
-{
-    QFETCH(bool, breakWhileIdle);
-    const QTemporaryDir source;
-    const QTemporaryDir destination;
+    const QTemporaryDir work;
     // Enough tiles that the run is still going when Break follows Convert.
-    QStringList suffixes;
-    for (int i = 0; i < 64; ++i)
-        suffixes << QString("%1%2%3").arg(i / 16).arg(i / 4 % 4).arg(i % 4);
-    writeTiles(source.path(), suffixes);
+    for (int i = 0; i < 64; ++i) {
+        const QString digits = QString::number(i, 4).rightJustified(3, QLatin1Char('0'));
+        QVERIFY(TileBitmap::write(work.filePath("010203010203" + digits + "SU.BMP"),
+                                  TileBitmap::pattern(i)));
+    }
     K_FormMain window;
-    window.setSourceFolder(source.path());
-    window.setDestinationFolder(destination.path());
+    window.setSourceFolder(work.path());
+    window.setDestinationFolder(work.filePath("out"));
     window.setBglLod(10);
 
-    if (breakWhileIdle)
-        click(window, "breakPushButton");
     click(window, "convertPushButton");
-    if (!breakWhileIdle)
-        click(window, "breakPushButton");
-    QTRY_VERIFY_WITH_TIMEOUT(!window.isConverting(), conversionTimeoutMs);
+    click(window, "breakPushButton");
+    QTRY_VERIFY_WITH_TIMEOUT(!window.isConverting(), 60000);
 
     const QStringList lines = logLines(window);
     QVERIFY(!lines.isEmpty());
-    QTEST(lines.last(), "lastLine");
-    QCOMPARE(lines.count("Break.") + lines.count("Converting complete."), 1);
+    QCOMPARE(lines.last(), QString("Break."));
+    QVERIFY(!lines.contains("Converting complete."));
     QVERIFY(window.sourceTiles().isEmpty());
     QVERIFY(window.destinationTiles().isEmpty());
 }
 
-void tst_FormMain::closeIsRefusedWhileConverting_data()
+void tst_FormMain::optionsShowAndStoreFlags_data()
 {
-    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("initial");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("expected");
 
-    QTest::newRow("close button") << "close";
-    QTest::newRow("File, Exit") << "exit";
-    QTest::newRow("Ctrl+Q") << "shortcut";
+    QTest::newRow("OK stores the toggled boxes") << "1100" << true << "0011";
+    QTest::newRow("Cancel changes nothing") << "1010" << false << "1010";
 }
 
-void tst_FormMain::closeIsRefusedWhileConverting()
+void tst_FormMain::optionsShowAndStoreFlags()
 {
-    QFETCH(QString, how);
+    QFETCH(QString, initial);
+    QFETCH(bool, ok);
     const QTemporaryDir work;
     K_FormMain window;
-    window.setSourceFolder(work.filePath("missing"));
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.setPassCompletelyTransparentTiles(initial[0] == '1');
+    window.setPassBrokenTiles(initial[1] == '1');
+    window.setSingleDestinationImage(initial[2] == '1');
+    window.setVerticalMirrorSourceTiles(initial[3] == '1');
 
-    const auto requestClose = [&] {
-        if (how == "close")
-            window.close();
-        else if (how == "exit")
-            window.findChild<QAction *>("actionExit")->trigger();
-        else {
-            // The shortcut reaches only the active window, which the box took over.
-            QApplication::setActiveWindow(&window);
-            QVERIFY(QTest::qWaitForWindowActive(&window));
-            QTest::keyClick(&window, Qt::Key_Q, Qt::ControlModifier);
-        }
-    };
-
-    QString title;
-    QString text;
+    QString shown;
     answerNextModal([&](QWidget *modal) {
-        auto *box = qobject_cast<QMessageBox *>(modal);
-        QVERIFY(box);
-        title = box->windowTitle();
-        text = box->text();
-        box->button(QMessageBox::Ok)->click();
+        for (const char *name : checkBoxNames) {
+            auto *box = modal->findChild<QCheckBox *>(name);
+            QVERIFY(box);
+            shown += box->isChecked() ? "1" : "0";
+            box->toggle();
+        }
+        modal->findChild<QDialogButtonBox *>()
+                ->button(ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)
+                ->click();
     });
+    window.findChild<QAction *>("actionOptions")->trigger();
+    QCOMPARE(shown, initial);
+    QTEST(flagsOf(window), "expected");
+
+    // The next conversion takes them; a missing source folder ends it at once.
+    window.setSourceFolder("  " + work.filePath("missing") + "  ");
     click(window, "convertPushButton");
-    requestClose();
-
-    QCOMPARE(title, QString("Warning"));
-    QCOMPARE(text, QString("Application closing is impossible until termination of conversion "
-                           "process."));
-    QVERIFY(window.isVisible());
-
-    QTRY_VERIFY_WITH_TIMEOUT(!window.isConverting(), conversionTimeoutMs);
-    requestClose();
-    QVERIFY(!window.isVisible());
+    const auto *thread = window.findChild<K_BuilderThread *>();
+    QVERIFY(thread);
+    const K_BuilderThread::Settings s = thread->settings();
+    QCOMPARE(s.sourceFolder, work.filePath("missing") + QDir::separator());
+    QTEST(bits({s.passCompletelyTransparentTiles, s.passBrokenTiles, s.singleDestinationImage,
+                s.verticalMirrorSourceTiles}),
+          "expected");
+    QTRY_VERIFY_WITH_TIMEOUT(!window.isConverting(), 60000);
 }
 
-void tst_FormMain::folderChoice_data()
+void tst_FormMain::aboutBoxes_data()
 {
-    QTest::addColumn<QString>("toolButton");
-    QTest::addColumn<QString>("lineEdit");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<bool>("choose");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QStringList>("texts"); // the title first
 
-    QTest::newRow("source chosen") << "sourceFolderToolButton"
-                                   << "sourceFolderLineEdit"
-                                   << "Select source folder" << true;
-    QTest::newRow("source cancelled") << "sourceFolderToolButton"
-                                      << "sourceFolderLineEdit"
-                                      << "Select source folder" << false;
-    QTest::newRow("destination chosen") << "destinationFolderToolButton"
-                                        << "destinationFolderLineEdit"
-                                        << "Select destination folder" << true;
-    QTest::newRow("destination cancelled") << "destinationFolderToolButton"
-                                           << "destinationFolderLineEdit"
-                                           << "Select destination folder" << false;
+    QTest::newRow("About ORVIK") << "actionAboutORVIK"
+                                 << QStringList{"About ORVIK", "ORVIK - Kelvaro v0.05",
+                                                "the ORVIK developers", K_FormAbout::readmeAddress};
+    QTest::newRow("About Squish") << "actionAboutSquish"
+                                  << QStringList{"About Squish", "squish library version 1.10",
+                                                 K_FormAboutSquish::projectAddress};
 }
 
-void tst_FormMain::folderChoice()
+void tst_FormMain::aboutBoxes()
 {
-    QFETCH(QString, toolButton);
-    QFETCH(QString, lineEdit);
-    QFETCH(bool, choose);
-    const QTemporaryDir work;
-    QVERIFY(QDir(work.path()).mkdir("typed"));
-    QVERIFY(QDir(work.path()).mkdir("chosen"));
+    QFETCH(QString, action);
+    QFETCH(QStringList, texts);
     K_FormMain window;
-    auto *edit = window.findChild<QLineEdit *>(lineEdit);
-    edit->setText(work.filePath("typed"));
-
-    QString caption;
+    QString shown;
     answerNextModal([&](QWidget *modal) {
-        auto *dialog = qobject_cast<QFileDialog *>(modal);
-        QVERIFY(dialog);
-        caption = dialog->windowTitle();
-        if (choose) {
-            dialog->setDirectory(work.filePath("chosen"));
-            static_cast<QDialog *>(dialog)->accept();
-        } else {
-            dialog->reject();
-        }
+        shown = modal->windowTitle();
+        for (const QLabel *label : modal->findChildren<QLabel *>())
+            shown += "\n" + label->text();
+        modal->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
     });
-    QTest::mouseClick(window.findChild<QToolButton *>(toolButton), Qt::LeftButton);
+    window.findChild<QAction *>(qPrintable(action))->trigger();
+    QVERIFY2(shown.startsWith(texts.first() + "\n"), qPrintable(shown));
+    for (const QString &text : texts)
+        QVERIFY2(shown.contains(text), qPrintable(text + " not in:\n" + shown));
+}
 
-    QTEST(caption, "caption");
-    QCOMPARE(edit->text(), work.filePath(choose ? "chosen" : "typed"));
+void tst_FormMain::windowSpeaksTheLocaleLanguage_data()
+{
+    QTest::addColumn<QString>("localeName");
+    QTest::addColumn<QStringList>("texts"); // Convert button, File menu, the toolkit's Cancel
+
+    QTest::newRow("Russian") << "ru_RU" << QStringList{"Конвертировать", "&Файл", "Отмена"};
+    QTest::newRow("unknown locale") << "xx_YY" << QStringList{"Convert", "&File", "Cancel"};
+}
+
+void tst_FormMain::windowSpeaksTheLocaleLanguage()
+{
+    QFETCH(QString, localeName);
+    const QTemporaryDir emptyToolkitFolder;
+    QTranslator toolkit;
+    QTranslator program;
+    // The toolkit's catalogue comes from the copy shipped beside the program.
+    installTranslators(*QCoreApplication::instance(), toolkit, program, localeName,
+                       emptyToolkitFolder.path(), ORVIK_TRANSLATIONS_DIR);
+    QStringList texts;
+    {
+        K_FormMain window;
+        const K_FormOptions options(&window);
+        texts << window.findChild<QAbstractButton *>("convertPushButton")->text()
+              << window.findChild<QMenu *>("menu_File")->title()
+              << options.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Cancel)->text();
+    }
+    QCoreApplication::removeTranslator(&program);
+    QCoreApplication::removeTranslator(&toolkit);
+    QTEST(texts, "texts");
 }
 
 QTEST_MAIN(tst_FormMain)
