@@ -9,24 +9,8 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 BUILD_DIR=${BUILD_DIR:-build-fuzz}
 
-./scripts/setup.sh
-# Only fuzzing needs clang and its fuzzer runtime, so they are installed here, not in setup.sh.
-missing=""
-for package in clang libclang-rt-14-dev; do
-    if ! dpkg-query -W -f '${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-        missing="$missing $package"
-    fi
-done
-if [ -n "$missing" ]; then
-    echo "Installing:$missing"
-    sudo=""
-    if [ "$(id -u)" != 0 ]; then
-        sudo=sudo
-    fi
-    $sudo apt-get update
-    # shellcheck disable=SC2086
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends $missing
-fi
+# Only fuzzing needs clang and its fuzzer runtime, so they are named here, not in setup.sh.
+./scripts/setup.sh clang libclang-rt-14-dev
 
 # The seed generator runs under the sanitizers during the build too.
 export LSAN_OPTIONS="suppressions=$(pwd)/.ci/lsan.supp:print_suppressions=0"

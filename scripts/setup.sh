@@ -1,12 +1,12 @@
 #!/bin/sh
-# Installs the Debian packages that building and testing ORVIK need; installs nothing that is
-# already there, so it is quick to run again.
+# Installs the Debian packages that building and testing ORVIK need, and any further packages
+# named as arguments; installs nothing that is already there, so it is quick to run again.
 set -eu
 
 packages="g++ cmake ninja-build pkg-config
 qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
 qt6-translations-l10n qt6-image-formats-plugins libgl-dev
-libsquish-dev libtiff-dev fonts-dejavu-core"
+libsquish-dev libtiff-dev fonts-dejavu-core $*"
 
 missing=""
 for package in $packages; do
