@@ -15,11 +15,6 @@
 
 #include <functional>
 
-#ifdef Q_OS_UNIX
-#include <csignal>
-#include <sys/resource.h>
-#endif
-
 using Settings = K_BuilderThread::Settings;
 
 namespace {
@@ -153,8 +148,6 @@ private slots:
     void stopsOnBreak();
     void refusesToStart_data();
     void refusesToStart();
-    void keepsOlderFilesWhenWritingFails_data();
-    void keepsOlderFilesWhenWritingFails();
 
 private:
     Settings settings(int bglLod, const Options &options = Options()) const;
@@ -576,78 +569,6 @@ void tst_BuilderThread::refusesToStart()
     QCOMPARE(conversion.problems, 1);
     QVERIFY(conversion.sourceTiles.isEmpty());
     QCOMPARE(filesBelow(m_destination->path()), QStringList());
-}
-
-void tst_BuilderThread::keepsOlderFilesWhenWritingFails_data()
-{
-    QTest::addColumn<QString>("obstacle");
-    QTest::addColumn<QStringList>("log");
-    QTest::addColumn<QStringList>("files");
-
-    const QString D = B + QLatin1Char('0');
-    QTest::newRow(".inf name taken by a folder")
-            << "inf folder"
-            << QStringList{QString("Tile \"%1\" .inf create error.").arg(D), saved(D),
-                           "Converting complete."}
-            << QStringList{"Source/" + D + "/" + D + ".tif"};
-    QTest::newRow("picture folder cannot be made")
-            << "Source file"
-            << QStringList{QString("Tile \"%1\" save error.").arg(D), "Converting complete."}
-            << QStringList{"Source"};
-#ifdef Q_OS_UNIX
-    QTest::newRow("disk runs full while saving")
-            << "file size limit"
-            << QStringList{QString("Tile \"%1\" save error.").arg(D), "Converting complete."}
-            << QStringList{"Source/" + D + "/" + D + ".tif"};
-#endif
-}
-
-void tst_BuilderThread::keepsOlderFilesWhenWritingFails()
-{
-    QFETCH(QString, obstacle);
-    QFETCH(QStringList, files);
-
-    const QString D = B + QLatin1Char('0');
-    for (int d = 0; d < 4; ++d)
-        writeTile(m_source->path(), D + QString::number(d));
-    QDir destination(m_destination->path());
-    const QByteArray older("an older picture");
-    QString olderPath;
-    if (obstacle == "inf folder") {
-        QVERIFY(destination.mkdir(D + ".inf"));
-    } else if (obstacle == "Source file") {
-        olderPath = destination.filePath("Source");
-    } else {
-        QVERIFY(destination.mkpath("Source/" + D));
-        olderPath = destination.filePath("Source/" + D + "/" + D + ".tif");
-    }
-    if (!olderPath.isEmpty())
-        QVERIFY(TileBitmap::writeBytes(olderPath, older));
-
-    Conversion conversion;
-#ifdef Q_OS_UNIX
-    rlimit previous;
-    getrlimit(RLIMIT_FSIZE, &previous);
-    if (obstacle == "file size limit") {
-        // Writes past 200 KiB fail as on a full disk instead of raising SIGXFSZ.
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = previous;
-        limit.rlim_cur = 200 * 1024;
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limit), 0);
-    }
-#endif
-    conversion.run(settings(12));
-#ifdef Q_OS_UNIX
-    setrlimit(RLIMIT_FSIZE, &previous);
-#endif
-
-    QTEST(conversion.log(), "log");
-    QCOMPARE(filesBelow(m_destination->path()), files);
-    if (!olderPath.isEmpty()) {
-        QFile file(olderPath);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), older);
-    }
 }
 
 QTEST_GUILESS_MAIN(tst_BuilderThread)

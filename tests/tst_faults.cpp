@@ -1,211 +1,127 @@
-// Faults met on the way out and on the way in: a destination that refuses writes, runs full or
-// disappears during the run, and source tiles that change after the scan. The cases that need a
-// file system of their own mount a small tmpfs, which only root may do; elsewhere they are
-// skipped, and tst_builderthread's file-size limit still stands in for a full disk.
+// Faults met during a run: a destination that refuses writes, runs full or disappears, and source
+// tiles that change after the scan. A disk runs full as a small tmpfs where root may mount one,
+// and through a file-size limit everywhere.
 
 #include "engine/k_builderthread.h"
-#include "tiles/k_flightsimulatortile.h"
 
 #include "testconversion.h"
 #include "tiffsamples.h"
 #include "tilebitmapwriter.h"
 
-#include <QBuffer>
 #include <QDir>
-#include <QFile>
-#include <QImageWriter>
+#include <QScopeGuard>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
 #ifdef Q_OS_LINUX
 #include <sys/mount.h>
-#include <sys/statvfs.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #endif
-
-using Settings = K_BuilderThread::Settings;
 
 namespace {
 
-// Three destination tiles at BGL LOD 12: two complete quartets, each one 512x512 picture of about
-// 1 MiB, and a lone tile that is saved as a 256x256 picture under its own key.
+// Three destination tiles at BGL LOD 12, named by the digits that follow B: D0 and D1 are complete
+// quartets saved as one 512x512 picture each; D2 holds one tile, D20, saved as a 256x256 picture.
 const QString B = QStringLiteral("0123012301230");
-const QString D1 = B + QLatin1Char('0');
-const QString D2 = B + QLatin1Char('1');
-const QString D3 = B + QLatin1Char('2');
-const QString Lone = D3 + QLatin1Char('0');
-// The fifth node of step 2 is D1's last source tile; D1's picture is saved right after it.
-const QString BeforeD1IsSaved = QStringLiteral("node 5");
 
-QString saved(const QString &key)
-{
-    return QStringLiteral("Tile \"%1\" saved.").arg(key);
-}
+enum Fault { ReadOnly, Full, InfFull, SizeLimit, InfFolder, Removed, Replaced, TileGone, TileCut };
+enum Moment { BeforeTheRun, WhenStep2Begins, BeforeD0IsSaved, AfterD0IsSaved };
 
-QString saveError(const QString &key)
+// "D0 saved, D03 read error: File not exists": the log of a run, which always ends complete.
+QStringList logLines(const QString &spec)
 {
-    return QStringLiteral("Tile \"%1\" save error.").arg(key);
-}
-
-QString picture(const QString &destination, const QString &key)
-{
-    return QStringLiteral("Source/%1/%2.tif").arg(destination, key);
-}
-
-QStringList allFiles()
-{
-    return {D1 + ".inf",     D2 + ".inf",     D3 + ".inf",
-            picture(D1, D1), picture(D2, D2), picture(D3, Lone)};
-}
-
-QByteArray olderContents(const QString &path)
-{
-    return "an older file kept at " + path.toUtf8();
-}
-
-void writeSourceTiles(const QString &folder)
-{
-    int seed = 0;
-    QStringList keys;
-    for (int d = 0; d < 4; ++d)
-        keys << D1 + QString::number(d) << D2 + QString::number(d);
-    keys << Lone;
-    for (const QString &key : qAsConst(keys)) {
-        QVERIFY(TileBitmap::write(folder + QLatin1Char('/') + key + QLatin1String("SU.BMP"),
-                                  TileBitmap::pattern(++seed)));
+    QStringList lines;
+    for (const QString &entry : spec.split(QLatin1String(", "), Qt::SkipEmptyParts)) {
+        const QString what = entry.section(' ', 1);
+        lines << QStringLiteral("%1 \"%2\" %3.")
+                         .arg(what.startsWith("read") ? "BMP tile" : "Tile",
+                              B + entry.section(' ', 0, 0).mid(1), what);
     }
+    return lines << QStringLiteral("Converting complete.");
 }
 
-// What a saved 512x512 picture takes on disk: the same writer on a picture of that size.
-qint64 destinationPictureBytes()
+// "D0 D1.inf D20.tif": a tile's .inf and picture of its own key, or the one file named.
+QStringList outputFiles(const QString &spec)
 {
-    QImage image(512, 512, QImage::Format_ARGB32);
-    image.fill(0);
-    image.setDotsPerMeterX(3780);
-    image.setDotsPerMeterY(3780);
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "tiff");
-    writer.setQuality(100);
-    return writer.write(image) ? buffer.size() : -1;
+    QStringList files;
+    for (const QString &name : spec.split(' ', Qt::SkipEmptyParts)) {
+        const QString key = B + name.section('.', 0, 0).mid(1);
+        if (!name.endsWith(QLatin1String(".tif")))
+            files << key + ".inf";
+        if (!name.endsWith(QLatin1String(".inf")))
+            files << QStringLiteral("Source/%1/%2.tif").arg(key.left(14), key);
+    }
+    files.sort();
+    return files;
 }
 
-// A tmpfs of the given size mounted on a fresh folder for one test, unmounted when it goes.
-class TmpfsMount
+// Writes past `bytes` fail as on a full disk instead of raising SIGXFSZ; -1 lifts the limit.
+bool limitFileSize(qint64 bytes)
 {
-public:
-    explicit TmpfsMount(qint64 bytes)
-    {
-        if (!m_folder.isValid()) {
-            m_error = QStringLiteral("no temporary folder");
-            return;
-        }
-#ifdef Q_OS_LINUX
-        if (geteuid() != 0) {
-            m_error = QStringLiteral("mounting a tmpfs needs root");
-            return;
-        }
-        const QByteArray options = "size=" + QByteArray::number(bytes);
-        if (::mount("tmpfs", QFile::encodeName(m_folder.path()).constData(), "tmpfs", 0,
-                    options.constData())
-            != 0) {
-            m_error = QStringLiteral("mounting a tmpfs failed: %1")
-                              .arg(QString::fromLocal8Bit(strerror(errno)));
-            return;
-        }
-        m_mounted = true;
+#ifdef Q_OS_UNIX
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit;
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = bytes < 0 ? limit.rlim_max : rlim_t(bytes);
+    return setrlimit(RLIMIT_FSIZE, &limit) == 0;
 #else
-        Q_UNUSED(bytes);
-        m_error = QStringLiteral("tmpfs mounts exist on Linux only");
+    Q_UNUSED(bytes);
+    return false;
 #endif
-    }
+}
 
-    ~TmpfsMount()
-    {
-#ifdef Q_OS_LINUX
-        if (m_mounted)
-            ::umount2(QFile::encodeName(m_folder.path()).constData(), MNT_DETACH);
-#endif
-    }
-
-    bool isMounted() const
-    {
-        return m_mounted;
-    }
-    QString errorString() const
-    {
-        return m_error;
-    }
-    QString path() const
-    {
-        return m_folder.path();
-    }
-
-    bool remountReadOnly()
-    {
-#ifdef Q_OS_LINUX
-        return ::mount(nullptr, QFile::encodeName(path()).constData(), nullptr,
-                       MS_REMOUNT | MS_RDONLY, nullptr)
-               == 0;
-#else
-        return false;
-#endif
-    }
-
-    qint64 freeBytes() const
-    {
-#ifdef Q_OS_LINUX
-        struct statvfs info;
-        if (::statvfs(QFile::encodeName(path()).constData(), &info) == 0)
-            return qint64(info.f_bavail) * qint64(info.f_frsize);
-#endif
-        return -1;
-    }
-
-    // Takes up the space beyond `bytes` with a file of its own; true when exactly that is left.
-    bool fillLeaving(qint64 bytes)
-    {
-        QFile filler(path() + QLatin1String("/filler"));
-        if (!filler.open(QIODevice::WriteOnly | QIODevice::Append))
-            return false;
-        const QByteArray chunk(64 * 1024, 'f');
-        for (qint64 rest = freeBytes() - bytes; rest > 0; rest -= chunk.size()) {
-            if (filler.write(chunk.constData(), qMin<qint64>(rest, chunk.size())) < 0)
-                return false;
-        }
-        filler.close();
-        return freeBytes() == bytes;
-    }
-
-private:
-    QTemporaryDir m_folder;
-    QString m_error;
-    bool m_mounted = false;
-};
-
-// The files the run left: every TIFF reads back whole, every .inf written by the run is complete.
-void checkWholeFiles(const QString &folder, const QStringList &files, const QStringList &older)
+// Mounts a small tmpfs at `folder` (only root may), remounts it read-only, or unmounts it.
+bool tmpfs(const QString &folder, const char *how)
 {
-    for (const QString &file : files) {
-        const QString path = folder + QLatin1Char('/') + file;
-        if (older.contains(file)) {
-            QFile kept(path);
-            QVERIFY(kept.open(QIODevice::ReadOnly));
-            QCOMPARE(kept.readAll(), olderContents(file));
-        } else if (file.endsWith(QLatin1String(".tif"))) {
-            const int side = QFileInfo(file).completeBaseName().size() == 15 ? 256 : 512;
-            QCOMPARE(readTiffSamples(path).size(), QSize(side, side));
-        } else {
-            QFile inf(path);
-            QVERIFY(inf.open(QIODevice::ReadOnly));
-            const QByteArray text = inf.readAll();
-            QVERIFY2(text.startsWith("[Source]\n") && text.endsWith("CompressionQuality = 95\n"),
-                     qPrintable(file));
-        }
+#ifdef Q_OS_LINUX
+    const QByteArray path = QFile::encodeName(folder);
+    if (qstrcmp(how, "unmount") == 0)
+        return ::umount2(path, MNT_DETACH) == 0;
+    const unsigned long flags = qstrcmp(how, "read-only") == 0 ? MS_REMOUNT | MS_RDONLY : 0;
+    return ::mount("tmpfs", path, "tmpfs", flags, "size=8m") == 0;
+#else
+    Q_UNUSED(folder);
+    Q_UNUSED(how);
+    return false;
+#endif
+}
+
+// Strikes `fault` at the destination "out" below `root`, which is a tmpfs of its own for the
+// faults that fill it or make it read-only, or at the source tile D03 in `source`.
+bool strike(Fault fault, const QString &root, const QString &source)
+{
+    const QString destination = root + QLatin1String("/out");
+    QFile tile(source + '/' + B + "03SU.BMP");
+    switch (fault) {
+    case ReadOnly:
+        return tmpfs(root, "read-only");
+    case SizeLimit:
+        return limitFileSize(512 * 1024);
+    case InfFolder:
+        return QDir().mkpath(destination + '/' + B + "0.inf");
+    case Removed:
+    case Replaced:
+        return QDir(destination).removeRecursively()
+               && (fault == Removed || TileBitmap::writeBytes(destination, "not a folder"));
+    case TileGone:
+        return tile.remove();
+    case TileCut:
+        return tile.resize(1000);
+    case Full:
+    case InfFull:
+        break;
     }
+    // Full leaves room for the 256x256 picture only; InfFull for the pixels of a
+    // 512x512 picture and a page for its header, but not for the .inf after it.
+    const qint64 room = fault == Full ? 512 * 1024 : 512 * 512 * 4 + 4096;
+    QFile filler(root + QLatin1String("/filler"));
+    const QByteArray bytes(QStorageInfo(root).bytesAvailable() - room, 'f');
+    return filler.open(QIODevice::WriteOnly) && filler.write(bytes) == bytes.size()
+           && filler.flush() && QStorageInfo(root).bytesAvailable() == room;
 }
 
 } // namespace
@@ -215,192 +131,121 @@ class tst_Faults : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void keepsGoingWhenDestinationFails_data();
-    void keepsGoingWhenDestinationFails();
-    void keepsGoingWhenSourceTileChanges_data();
-    void keepsGoingWhenSourceTileChanges();
-
-private:
-    Settings settings(const QString &destination, bool passBrokenTiles = true) const;
-
-    QScopedPointer<QTemporaryDir> m_source;
+    void keepsGoingAfterAFault_data();
+    void keepsGoingAfterAFault();
 };
 
-void tst_Faults::init()
+void tst_Faults::keepsGoingAfterAFault_data()
 {
-    m_source.reset(new QTemporaryDir);
-    QVERIFY(m_source->isValid());
-    writeSourceTiles(m_source->path());
-}
+    QTest::addColumn<Fault>("fault");
+    QTest::addColumn<Moment>("moment");
+    QTest::addColumn<QString>("older"); // files there before the run, to be kept
+    QTest::addColumn<QString>("log");
+    QTest::addColumn<QString>("files");
 
-Settings tst_Faults::settings(const QString &destination, bool passBrokenTiles) const
-{
-    Settings settings;
-    settings.sourceFolder = m_source->path();
-    settings.destinationFolder = destination;
-    settings.bglLod = 12;
-    settings.passBrokenTiles = passBrokenTiles;
-    return settings;
-}
-
-void tst_Faults::keepsGoingWhenDestinationFails_data()
-{
-    QTest::addColumn<QString>("fault");
-    QTest::addColumn<bool>("mounted");
-    QTest::addColumn<QString>("trigger"); // the event at which the fault strikes
-    QTest::addColumn<QStringList>("older"); // files there before the run, to be kept
-    QTest::addColumn<QStringList>("log");
-    QTest::addColumn<QStringList>("files");
-
-    const QString complete = QStringLiteral("Converting complete.");
+    const QString all = QStringLiteral("D0 D1 D2.inf D20.tif");
     QTest::newRow("read-only destination")
-            << "read-only" << true << QString() << QStringList{D1 + ".inf", picture(D1, D1)}
-            << QStringList{saveError(D1), saveError(D2), saveError(Lone), complete}
-            << QStringList{D1 + ".inf", picture(D1, D1)};
+            << ReadOnly << BeforeTheRun << QString("D0")
+            << "D0 save error, D1 save error, D20 save error" << QString("D0");
     QTest::newRow("disk runs full while saving a picture")
-            << "full" << true << "log: " + saved(D1) << QStringList{D2 + ".inf", picture(D2, D2)}
-            << QStringList{saved(D1), saveError(D2), saved(D3), complete} << allFiles();
+            << Full << AfterD0IsSaved << QString("D1") << "D0 saved, D1 save error, D2 saved"
+            << all;
+    QTest::newRow("file size limit reached while saving a picture")
+            << SizeLimit << AfterD0IsSaved << QString("D1") << "D0 saved, D1 save error, D2 saved"
+            << all;
     QTest::newRow("disk runs full while writing the .inf")
-            << "full after the picture" << true << BeforeD1IsSaved << QStringList{D1 + ".inf"}
-            << QStringList{QString("Tile \"%1\" .inf create error.").arg(D1), saved(D1),
-                           saveError(D2), saveError(Lone), complete}
-            << QStringList{D1 + ".inf", picture(D1, D1)};
+            << InfFull << BeforeD0IsSaved << QString("D0.inf")
+            << "D0 .inf create error, D0 saved, D1 save error, D20 save error" << QString("D0");
+    QTest::newRow(".inf name taken by a folder")
+            << InfFolder << BeforeTheRun << QString()
+            << "D0 .inf create error, D0 saved, D1 saved, D2 saved"
+            << QString("D0.tif D1 D2.inf D20.tif");
     QTest::newRow("destination removed before a picture is saved")
-            << "removed" << false << BeforeD1IsSaved << QStringList()
-            << QStringList{saved(D1), saved(D2), saved(D3), complete} << allFiles();
-    QTest::newRow("destination removed after the first tile")
-            << "removed" << false << "log: " + saved(D1) << QStringList()
-            << QStringList{saved(D1), saved(D2), saved(D3), complete}
-            << QStringList{D2 + ".inf", D3 + ".inf", picture(D2, D2), picture(D3, Lone)};
+            << Removed << BeforeD0IsSaved << QString() << "D0 saved, D1 saved, D2 saved" << all;
     QTest::newRow("destination replaced by a file")
-            << "replaced" << false << "log: " + saved(D1) << QStringList()
-            << QStringList{saved(D1), saveError(D2), saveError(Lone), complete} << QStringList();
+            << Replaced << AfterD0IsSaved << QString() << "D0 saved, D1 save error, D20 save error"
+            << QString();
+    // The broken tile is passed: D0 is incomplete, so its other quadrants are saved on their own.
+    const QString quadrants = QStringLiteral("D0.inf D00.tif D01.tif D02.tif D1 D2.inf D20.tif");
+    QTest::newRow("source tile deleted after the scan")
+            << TileGone << WhenStep2Begins << QString()
+            << "D03 read error: File not exists, D0 saved, D1 saved, D2 saved" << quadrants;
+    QTest::newRow("source tile truncated after the scan")
+            << TileCut << WhenStep2Begins << QString()
+            << "D03 read error: Compressed image reading error, D0 saved, D1 saved, D2 saved"
+            << quadrants;
 }
 
-void tst_Faults::keepsGoingWhenDestinationFails()
+void tst_Faults::keepsGoingAfterAFault()
 {
-    QFETCH(QString, fault);
-    QFETCH(bool, mounted);
-    QFETCH(QString, trigger);
-    QFETCH(QStringList, older);
-    QFETCH(QStringList, files);
+    QFETCH(Fault, fault);
+    QFETCH(Moment, moment);
+    QFETCH(QString, older);
 
+    QTemporaryDir source;
+    const QStringList keys = TileBitmap::keysUnder(B + "0") + TileBitmap::keysUnder(B + "1")
+                             << B + "20";
+    for (int i = 0; i < keys.size(); ++i)
+        QVERIFY(TileBitmap::write(source.filePath(keys[i] + "SU.BMP"), TileBitmap::pattern(i)));
     QTemporaryDir work;
-    QScopedPointer<TmpfsMount> disk;
-    QString root = work.path();
-    if (mounted) {
-        disk.reset(new TmpfsMount(8 * 1024 * 1024));
-        if (!disk->isMounted())
-            QSKIP(qPrintable(disk->errorString()));
-        root = disk->path();
+    const bool onTmpfs = fault == ReadOnly || fault == Full || fault == InfFull;
+    if (onTmpfs && !tmpfs(work.path(), "mount"))
+        QSKIP("mounting a tmpfs needs root");
+    const auto unmount = qScopeGuard([&] {
+        if (onTmpfs)
+            tmpfs(work.path(), "unmount");
+    });
+    if (fault == SizeLimit && !limitFileSize(-1))
+        QSKIP("file sizes cannot be limited here");
+    const QString destination = work.filePath("out");
+    for (const QString &file : outputFiles(older)) {
+        QVERIFY(QDir().mkpath(QFileInfo(destination + '/' + file).path()));
+        QVERIFY(TileBitmap::writeBytes(destination + '/' + file, "older " + file.toUtf8()));
     }
-    const QString destination = root + QLatin1String("/out");
-    for (const QString &file : older) {
-        QVERIFY(QDir().mkpath(QFileInfo(destination + QLatin1Char('/') + file).path()));
-        QVERIFY(TileBitmap::writeBytes(destination + QLatin1Char('/') + file, olderContents(file)));
-    }
-    if (fault == QLatin1String("read-only"))
-        QVERIFY(disk->remountReadOnly());
-    const qint64 pictureBytes = destinationPictureBytes();
-    QVERIFY(pictureBytes > 512 * 512 * 4);
 
+    // During the run the fault strikes in the worker, and the outcome is checked afterwards.
+    int struck = moment == BeforeTheRun ? (strike(fault, work.path(), source.path()) ? 1 : -1) : 0;
+    // The event at each moment, in their order: D0 is saved right after the fifth node of step 2,
+    // its last source tile.
+    const QString step2 = QStringLiteral("text: Step 2 of 2. Build images...");
+    const QString trigger
+            = QStringList{QString(), step2, "node 5", "log: " + logLines("D0 saved")[0]}[moment];
     TestConversion conversion;
     int nodes = -1;
-    bool struck = false;
-    bool faultSet = false;
     conversion.onEvent = [&](const QString &event) {
-        if (event == QLatin1String("text: Step 2 of 2. Build images..."))
+        if (event == step2)
             nodes = 0;
         else if (nodes >= 0 && event.startsWith(QLatin1String("value: ")))
             ++nodes;
-        if (struck || (event != trigger && QStringLiteral("node %1").arg(nodes) != trigger))
-            return;
-        struck = true;
-        // Runs in the worker: the outcome is checked once the run is over.
-        if (fault == QLatin1String("full")) {
-            faultSet = disk->fillLeaving(512 * 1024);
-        } else if (fault == QLatin1String("full after the picture")) {
-            const qint64 page = 4096;
-            faultSet = disk->fillLeaving((pictureBytes + page - 1) / page * page);
-        } else {
-            faultSet = QDir(destination).removeRecursively();
-            if (fault == QLatin1String("replaced"))
-                faultSet = faultSet && TileBitmap::writeBytes(destination, "not a folder");
-        }
+        if (!struck && (event == trigger || QStringLiteral("node %1").arg(nodes) == trigger))
+            struck = strike(fault, work.path(), source.path()) ? 1 : -1;
     };
-    conversion.run(settings(destination));
+    K_BuilderThread::Settings settings;
+    settings.sourceFolder = source.path();
+    settings.destinationFolder = destination;
+    settings.bglLod = 12;
+    conversion.run(settings);
+    limitFileSize(-1);
 
-    QCOMPARE(struck, !trigger.isEmpty());
-    QCOMPARE(faultSet, !trigger.isEmpty());
-    QTEST(conversion.log(), "log");
-    QCOMPARE(filesBelow(destination), files);
-    checkWholeFiles(destination, files, older);
-}
-
-void tst_Faults::keepsGoingWhenSourceTileChanges_data()
-{
-    QTest::addColumn<QString>("change");
-    QTest::addColumn<bool>("passBrokenTiles");
-    QTest::addColumn<QString>("error");
-
-    QTest::newRow("deleted, passed") << "delete" << true << "File not exists";
-    QTest::newRow("deleted, painted white") << "delete" << false << "File not exists";
-    QTest::newRow("truncated to nothing") << "cut 0" << true << "BMP file header reading error";
-    QTest::newRow("truncated in the info header")
-            << "cut 40" << true << "BMP info header reading error";
-    QTest::newRow("truncated in the blocks, passed")
-            << "cut 1000" << true << "Compressed image reading error";
-    QTest::newRow("truncated in the blocks, painted white")
-            << "cut 1000" << false << "Compressed image reading error";
-    QTest::newRow("replaced by a folder") << "folder" << true << "File opening error";
-}
-
-void tst_Faults::keepsGoingWhenSourceTileChanges()
-{
-    QFETCH(QString, change);
-    QFETCH(bool, passBrokenTiles);
-    QFETCH(QString, error);
-
-    // D1's south-east tile changes after the scan has listed it.
-    const QString changed = D1 + QLatin1Char('3');
-    const QString path = m_source->filePath(changed + QLatin1String("SU.BMP"));
-    QTemporaryDir destination;
-    TestConversion conversion;
-    bool changedOk = false;
-    conversion.onEvent = [&](const QString &event) {
-        if (event != QLatin1String("text: Step 2 of 2. Build images..."))
-            return;
-        QFile file(path);
-        if (change == QLatin1String("delete")) {
-            changedOk = file.remove();
-        } else if (change == QLatin1String("folder")) {
-            changedOk = file.remove() && QDir().mkdir(path);
+    QCOMPARE(struck, 1);
+    QFETCH(QString, log);
+    QCOMPARE(conversion.log(), logLines(log));
+    QFETCH(QString, files);
+    QCOMPARE(filesBelow(destination), outputFiles(files));
+    // Every file left is an older one untouched, a TIFF that reads back whole or a complete .inf.
+    for (const QString &file : outputFiles(files)) {
+        QFile read(destination + '/' + file);
+        QVERIFY(read.open(QIODevice::ReadOnly));
+        const QByteArray bytes = read.readAll();
+        if (outputFiles(older).contains(file)) {
+            QCOMPARE(bytes, "older " + file.toUtf8());
+        } else if (file.endsWith(QLatin1String(".tif"))) {
+            const int side = QFileInfo(file).completeBaseName().size() == 15 ? 256 : 512;
+            QCOMPARE(readTiffSamples(read.fileName()).size(), QSize(side, side));
         } else {
-            changedOk = file.resize(change.section(QLatin1Char(' '), 1).toLongLong());
+            QVERIFY2(bytes.startsWith("[Source]\n") && bytes.endsWith("CompressionQuality = 95\n"),
+                     qPrintable(file));
         }
-    };
-    conversion.run(settings(destination.path(), passBrokenTiles));
-    QVERIFY(changedOk);
-
-    QCOMPARE(conversion.log(),
-             QStringList({QStringLiteral("BMP tile \"%1\" read error: %2.").arg(changed, error),
-                          saved(D1), saved(D2), saved(D3), "Converting complete."}));
-    // Passed, the broken tile leaves D1 incomplete and its three other quadrants are saved each
-    // on its own; painted white, D1 stays one picture.
-    QStringList files = allFiles();
-    if (passBrokenTiles) {
-        files.removeOne(picture(D1, D1));
-        for (int d = 0; d < 3; ++d)
-            files << picture(D1, D1 + QString::number(d));
-    }
-    files.sort();
-    QCOMPARE(filesBelow(destination.path()), files);
-    checkWholeFiles(destination.path(), files, QStringList());
-    if (!passBrokenTiles) {
-        const QImage whole = readTiffSamples(destination.filePath(picture(D1, D1)));
-        QCOMPARE(whole.pixel(256, 256), 0xffffffffu);
-        QCOMPARE(whole.pixel(511, 511), 0xffffffffu);
     }
 }
 
