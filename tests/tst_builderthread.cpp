@@ -47,17 +47,18 @@ void writeTile(const QString &folder, const QString &key, const QString &kind = 
 }
 
 // "key:kind" entries; "key*" stands for every source tile below key, of mixed kinds.
-QMap<QString, QString> expandTiles(const QStringList &specs)
+QMap<QString, QString> expandTiles(const QStringList &entries)
 {
     QMap<QString, QString> tiles;
-    for (const QString &spec : specs) {
-        const QString key = spec.section(':', 0, 0);
+    for (const QString &entry : entries) {
+        const QString key = entry.section(':', 0, 0);
         if (key.endsWith('*')) {
             const QStringList keys = TileBitmap::keysUnder(key.chopped(1));
             for (int i = 0; i < keys.size(); ++i)
                 tiles.insert(keys.at(i), QStringList{"opaque", "alpha", "alpha3"}.at(i % 3));
         } else {
-            tiles.insert(key, spec.section(':', 1, 1).isEmpty() ? "opaque" : spec.section(':', 1));
+            tiles.insert(key,
+                         entry.section(':', 1, 1).isEmpty() ? "opaque" : entry.section(':', 1));
         }
     }
     return tiles;

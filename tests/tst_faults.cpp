@@ -32,10 +32,10 @@ enum Fault { ReadOnly, Full, InfFull, SizeLimit, InfFolder, Removed, Replaced, T
 enum Moment { BeforeTheRun, WhenStep2Begins, BeforeD0IsSaved, AfterD0IsSaved };
 
 // "D0 saved, D03 read error: File not exists": the log of a run, which always ends complete.
-QStringList logLines(const QString &spec)
+QStringList logLines(const QString &description)
 {
     QStringList lines;
-    for (const QString &entry : spec.split(QLatin1String(", "), Qt::SkipEmptyParts)) {
+    for (const QString &entry : description.split(QLatin1String(", "), Qt::SkipEmptyParts)) {
         const QString what = entry.section(' ', 1);
         lines << QStringLiteral("%1 \"%2\" %3.")
                          .arg(what.startsWith("read") ? "BMP tile" : "Tile",
@@ -45,10 +45,10 @@ QStringList logLines(const QString &spec)
 }
 
 // "D0 D1.inf D20.tif": a tile's .inf and picture of its own key, or the one file named.
-QStringList outputFiles(const QString &spec)
+QStringList outputFiles(const QString &description)
 {
     QStringList files;
-    for (const QString &name : spec.split(' ', Qt::SkipEmptyParts)) {
+    for (const QString &name : description.split(' ', Qt::SkipEmptyParts)) {
         const QString key = B + name.section('.', 0, 0).mid(1);
         if (!name.endsWith(QLatin1String(".tif")))
             files << key + ".inf";
