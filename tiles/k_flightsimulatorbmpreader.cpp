@@ -111,13 +111,14 @@ bool K_FlightSimulatorBMPReader::fail(const QString &text)
 
 bool K_FlightSimulatorBMPReader::readProcedure(const Target &target)
 {
-    QFile file(m_fileName);
-    if (!file.exists())
+    // One look at the file answers both questions. Only regular files are read: opening a named
+    // pipe would wait for a writer forever, and a device has no size to check the blocks against.
+    const QFileInfo info(m_fileName);
+    if (!info.exists())
         return fail(tr("File not exists"));
-    // Only regular files: opening a named pipe would wait for a writer forever, and a device
-    // has no size to check the blocks against.
-    if (!QFileInfo(file).isFile())
+    if (!info.isFile())
         return fail(tr("File opening error"));
+    QFile file(m_fileName);
     // Unbuffered: the headers are read in one call and the blocks in another, so a buffer in
     // between would only copy them once more.
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))

@@ -231,6 +231,7 @@ QImage K_FlightSimulatorTile::assemble(Assembly &assembly, uchar *canvas, qsizet
 
     const int half = side / 2;
     const int firstUnpainted = int(assembly.unpainted.size());
+    K_FlightSimulatorTile *quadrantTiles[4] = {};
     QImage quadrants[4];
     bool allPresent = true;
     for (int digit = 0; digit < 4; ++digit) {
@@ -239,8 +240,9 @@ QImage K_FlightSimulatorTile::assemble(Assembly &assembly, uchar *canvas, qsizet
         uchar *place = canvas ? canvas + (digit / 2) * half * bytesPerLine
                                         + (digit % 2) * half * sizeof(QRgb)
                               : nullptr;
-        if (K_FlightSimulatorTile *child = children.value(m_key + QChar(u'0' + digit)))
-            quadrants[digit] = child->assemble(assembly, place, bytesPerLine);
+        quadrantTiles[digit] = children.value(m_key + QChar(u'0' + digit));
+        if (quadrantTiles[digit])
+            quadrants[digit] = quadrantTiles[digit]->assemble(assembly, place, bytesPerLine);
         if (quadrants[digit].isNull()) {
             if (assembly.singleDestinationImage && place) {
                 fill(place, half, bytesPerLine, 0);
@@ -272,10 +274,11 @@ QImage K_FlightSimulatorTile::assemble(Assembly &assembly, uchar *canvas, qsizet
     for (int digit = 0; digit < 4; ++digit) {
         if (thread->isBreak())
             break;
+        // Only a tile of its own has a picture here: substitutes exist only in complete nodes.
         if (quadrants[digit].isNull())
             continue;
-        if (K_FlightSimulatorTile *child = children.value(m_key + QChar(u'0' + digit)))
-            child->saveImage(thread, assembly.folder, quadrants[digit], *assembly.sources);
+        quadrantTiles[digit]->saveImage(thread, assembly.folder, quadrants[digit],
+                                        *assembly.sources);
         quadrants[digit] = QImage();
     }
     return QImage();

@@ -94,7 +94,8 @@ void K_FlightSimulatorTile::saveImage(K_BuilderThread *thread, const QString &fo
         writer.setQuality(100);
         saved = writer.write(image);
     }
-    if (!file.finish() || !saved) {
+    // A picture the writer gave up on is never committed, however much of it reached the disk.
+    if (!saved || !file.finish()) {
         thread->appendLog(tr("Tile \"%1\" save error.").arg(m_key));
         return;
     }
