@@ -38,6 +38,9 @@ public:
         bool passCompletelyTransparentTiles = true;
         bool passBrokenTiles = true;
         bool verticalMirrorSourceTiles = false;
+        // Also the spring, fall, winter, hard winter and night tiles, as extra sources of the
+        // same .inf files; without it only summer tiles are read.
+        bool convertSeasons = false;
     };
 
     // Takes the snapshot through the window's accessors; the window becomes the parent.
@@ -85,6 +88,7 @@ private:
     bool passCompletelyTransparentTiles;
     bool passBrokenTiles;
     bool verticalMirrorSourceTiles;
+    bool convertSeasons;
     qint64 tilesCounter = 0;
     qint64 processedTilesCounter = 0;
     QMutex *mutex;
