@@ -11,19 +11,19 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-// Writes key + letters + ".bmp" for each key, with a picture of `seed` and the key's last two
-// digits: a key followed by "!" is written broken, one followed by "~" completely transparent.
-static void writeTiles(const QString &folder, const QString &letters, int seed,
-                       const QStringList &keys)
+// Writes prefix + digits + letters + ".bmp" for each two digits of `tiles`, a picture of `seed`
+// and the digits: digits followed by "!" are written broken, by "~" completely transparent.
+static void writeTiles(const QString &folder, const QString &prefix, const QString &letters,
+                       int seed, const QString &tiles)
 {
     QVERIFY(QDir().mkpath(folder));
-    for (const QString &key : keys) {
+    for (const QString &tile : tiles.split(' ')) {
         TileBitmap::Fields fields;
-        fields.cutAt = key.endsWith('!') ? 1000 : -1;
-        QVERIFY(TileBitmap::write(
-                folder + "/" + key.left(15) + letters + ".bmp",
-                TileBitmap::pattern(seed + key.mid(13, 2).toInt(), key.endsWith('~') ? 0 : 255),
-                fields));
+        fields.cutAt = tile.endsWith('!') ? 1000 : -1;
+        const QImage picture
+                = TileBitmap::pattern(seed + tile.left(2).toInt(), tile.endsWith('~') ? 0 : 255);
+        QVERIFY(TileBitmap::write(folder + "/" + prefix + tile.left(2) + letters + ".bmp", picture,
+                                  fields));
     }
 }
 
@@ -41,30 +41,25 @@ private slots:
 
 void tst_Seasons::eachVariantConvertsAsAlone_data()
 {
-    QTest::addColumn<bool>("keep"); // broken and transparent tiles painted instead of passed
-    QTest::addColumn<bool>("single");
-    QTest::newRow("defaults") << false << false;
-    QTest::newRow("broken and transparent tiles kept, single image") << true << true;
+    QTest::addColumn<bool>("keep"); // broken and transparent tiles painted, one picture
+    QTest::newRow("defaults") << false;
+    QTest::newRow("broken and transparent tiles kept, single image") << true;
 }
 
+// Summer covers the destination at BGL LOD 11; the others parts of it (spring a lone tile, winter
+// with a gap, hard winter with a broken tile, night with a transparent one), in letters of any
+// case.
 void tst_Seasons::eachVariantConvertsAsAlone()
 {
-    // Summer covers the destination B at BGL LOD 11; the others parts of it (spring a lone tile,
-    // winter a gap, hard winter a broken tile, night a transparent one), letters in any case.
     const QString B = "0123012301230";
-    const QList<QPair<QString, QStringList>> variants
-            = {{"SU", TileBitmap::keysUnder(B)},
-               {"Sp", {B + "00"}},
-               {"wI", {B + "00", B + "01", B + "02", B + "03", B + "10", B + "11", B + "12"}},
-               {"HW", {B + "20", B + "21", B + "22", B + "23!"}},
-               {"lm", {B + "30", B + "31", B + "32", B + "33~"}}};
+    const QStringList variants = {"SU:00 01 02 03 10 11 12 13 20 21 22 23 30 31 32 33", "Sp:00",
+                                  "wI:00 01 02 03 10 11 12", "HW:20 21 22 23!", "lm:30 31 32 33~"};
     QTemporaryDir dir;
     K_BuilderThread::Settings settings;
     settings.bglLod = 11;
     QFETCH(bool, keep);
     settings.passBrokenTiles = settings.passCompletelyTransparentTiles = !keep;
-    QFETCH(bool, single);
-    settings.singleDestinationImage = single;
+    settings.singleDestinationImage = keep;
     auto convert = [&](TestConversion &conversion, const QString &from, const QString &to,
                        bool seasons) {
         settings.sourceFolder = dir.filePath(from);
@@ -74,8 +69,10 @@ void tst_Seasons::eachVariantConvertsAsAlone()
         return contentsBelow(settings.destinationFolder + "/Source");
     };
     for (int v = 0; v < variants.size(); ++v) {
-        writeTiles(dir.filePath("all"), variants[v].first, v * 100, variants[v].second);
-        writeTiles(dir.filePath(variants[v].first), "SU", v * 100, variants[v].second);
+        writeTiles(dir.filePath("all"), B, variants[v].section(':', 0, 0), v * 100,
+                   variants[v].section(':', 1));
+        writeTiles(dir.filePath(variants[v].section(':', 0, 0)), B, "SU", v * 100,
+                   variants[v].section(':', 1));
     }
     TestConversion seasons;
     const QMap<QString, QByteArray> pictures = convert(seasons, "all", "seasons", true);
@@ -84,13 +81,14 @@ void tst_Seasons::eachVariantConvertsAsAlone()
     QMap<QString, QByteArray> expected;
     int tilesCount = 0;
     for (int v = 0; v < variants.size(); ++v) {
-        const QString letters = v ? variants[v].first.toUpper() : QString();
+        const QString letters = v ? variants[v].section(':', 0, 0).toUpper() : QString();
         TestConversion alone;
-        const auto own = convert(alone, variants[v].first, variants[v].first + "-out", false);
-        const QString suffix = (v ? "_" + letters.toLower() : QString()) + ".tif";
+        const auto own = convert(alone, variants[v].section(':', 0, 0),
+                                 variants[v].section(':', 0, 0) + "-out", false);
         for (auto it = own.cbegin(); it != own.cend(); ++it)
-            expected.insert(QString(it.key()).replace(".tif", suffix), it.value());
-        // Problems name the tile by its key and letters.
+            expected.insert(
+                    QString(it.key()).replace(".tif", (v ? "_" + letters.toLower() : "") + ".tif"),
+                    it.value());
         for (QString line : alone.log().filter("BMP tile"))
             QVERIFY(seasons.log().contains(
                     line.replace(QRegularExpression("(\\d{15})"), "\\1" + letters)));
@@ -106,45 +104,41 @@ void tst_Seasons::eachVariantConvertsAsAlone()
 
 void tst_Seasons::infListsTheVariants_data()
 {
-    QTest::addColumn<QString>("key"); // a source tile key; one tile of it per variant
-    QTest::addColumn<QStringList>("letters");
-    QTest::addColumn<QString>("expected"); // the SourceFile and Variation values, the key as %1
-    const QString north = "012301230123010";
-    QTest::newRow("summer only") << north << QStringList{"SU"} << "%1.tif All";
-    QTest::newRow("summer, winter, hard winter, north")
-            << north << QStringList{"SU", "WI", "HW"}
-            << "%1.tif March,April,May,June,July,August,September,October %1_wi.tif November "
-               "%1_hw.tif January,February,December";
-    QTest::newRow("summer, winter, hard winter, south")
-            << "022301230123010" << QStringList{"SU", "WI", "HW"}
-            << "%1.tif January,February,March,April,September,October,November,December "
-               "%1_wi.tif May %1_hw.tif June,July,August";
-    QTest::newRow("night only") << north << QStringList{"LM"} << "%1_lm.tif LightMap";
-    QTest::newRow("day variants without summer")
-            << north << QStringList{"FA", "SP"}
-            << "%1_sp.tif March,April,May %1_fa.tif September,October";
+    QTest::addColumn<QString>("key"); // a destination at BGL LOD 12: its tile 0 in each variant
+    QTest::addColumn<QString>("letters");
+    QTest::addColumn<QString>("expected"); // the SourceFile and Variation values, %1 the key
+    const char *const rows[][4]
+            = {{"summer only", "01230123012301", "SU", "%10.tif All"},
+               {"summer, winter, hard winter, north", "01230123012301", "SU WI HW",
+                "%10.tif March,April,May,June,July,August,September,October %10_wi.tif November "
+                "%10_hw.tif January,February,December"},
+               {"summer, winter, hard winter, south", "02230123012301", "SU WI HW",
+                "%10.tif January,February,March,April,September,October,November,December "
+                "%10_wi.tif May %10_hw.tif June,July,August"},
+               {"night only", "01230123012301", "LM", "%10_lm.tif LightMap"},
+               {"day variants without summer", "01230123012301", "FA SP",
+                "%10_sp.tif March,April,May %10_fa.tif September,October"}};
+    for (const auto &row : rows)
+        QTest::newRow(row[0]) << QString(row[1]) << QString(row[2]) << QString(row[3]);
 }
 
 void tst_Seasons::infListsTheVariants()
 {
     QFETCH(QString, key);
-    QFETCH(QStringList, letters);
+    QFETCH(QString, letters);
     QTemporaryDir dir;
-    for (const QString &variant : letters)
-        writeTiles(dir.path(), variant, 0, {key});
-    K_BuilderThread::Settings settings;
-    settings.bglLod = 12; // the tile is saved on its own
-    settings.sourceFolder = dir.path();
-    settings.destinationFolder = dir.filePath("out");
+    for (const QString &variant : letters.split(' '))
+        writeTiles(dir.path(), key, variant, 0, "0");
+    K_BuilderThread::Settings settings{dir.path(), dir.filePath("out"), 12};
     auto inf = [&](bool seasons) {
         settings.convertSeasons = seasons;
         TestConversion().run(settings);
-        QFile file(settings.destinationFolder + "/" + key.chopped(1) + ".inf");
+        QFile file(settings.destinationFolder + "/" + key + ".inf");
         return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
     };
     const QString withoutSeasons = inf(false);
     const QString text = inf(true);
-    if (letters == QStringList{"SU"})
+    if (letters == "SU")
         QCOMPARE(text, withoutSeasons);
     QStringList values;
     const QRegularExpression line("^(SourceFile|Variation) = \"?([^\"\n]*)",
@@ -152,7 +146,7 @@ void tst_Seasons::infListsTheVariants()
     for (const QRegularExpressionMatch &match : line.globalMatch(text))
         values << match.captured(2);
     QFETCH(QString, expected);
-    QCOMPARE(values.join(' '), expected.arg(key));
+    QCOMPARE(values.join(' '), expected.replace("%1", key));
 }
 
 void tst_Seasons::optionIsStoredAndParsed()
