@@ -71,10 +71,12 @@ K_FlightSimulatorTile::variantOfFileName(const QString &fileName)
 {
     if (fileName.length() != 21)
         return std::nullopt;
-    // Compared whole: some letters grow longer in upper case, so no prefix test will do.
+    // Some letters grow longer in upper case, so the length is checked again.
     const QString tail = fileName.right(6).toUpper();
+    if (tail.size() != 6 || !tail.endsWith(QLatin1String(".BMP")))
+        return std::nullopt;
     for (int variant = 0; variant < VariantCount; ++variant) {
-        if (tail == QLatin1String(variantLetterPairs[variant]) + QLatin1String(".BMP"))
+        if (tail.startsWith(QLatin1String(variantLetterPairs[variant])))
             return Variant(variant);
     }
     return std::nullopt;

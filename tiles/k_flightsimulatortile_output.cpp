@@ -17,8 +17,8 @@ QString number(double value)
     return QString::number(value, 'g', 25);
 }
 
-// The months a day variant stands for, one bit per month from January, by hemisphere. The
-// night light map has none: the resampler knows it by name.
+// The months a day variant stands for in the northern hemisphere, one bit per month from
+// January. The night light map has none: the resampler knows it by name.
 constexpr int month(int number)
 {
     return 1 << (number - 1);
@@ -33,14 +33,12 @@ constexpr int northernMonths[K_FlightSimulatorTile::VariantCount] = {
         0,
 };
 
-constexpr int southernMonths[K_FlightSimulatorTile::VariantCount] = {
-        month(12) | month(1) | month(2), // summer
-        month(9) | month(10) | month(11), // spring
-        month(3) | month(4), // fall
-        month(5), // winter
-        month(6) | month(7) | month(8), // hard winter
-        0,
-};
+// The southern hemisphere has the same seasons half a year later.
+int months(K_FlightSimulatorTile::Variant variant, bool north)
+{
+    const int northern = northernMonths[variant];
+    return north ? northern : ((northern << 6) | (northern >> 6)) & 0xfff;
+}
 
 // The "Variation" of a variant's pictures in a destination whose day variants with pictures are
 // `present` (one bit per variant). Summer also stands for the seasons that have no pictures of
@@ -50,15 +48,14 @@ QString variation(K_FlightSimulatorTile::Variant variant, int present, bool nort
     using Tile = K_FlightSimulatorTile;
     if (variant == Tile::Night)
         return QStringLiteral("LightMap");
-    const int *months = north ? northernMonths : southernMonths;
-    int shown = months[variant];
+    int shown = months(variant, north);
     if (variant == Tile::Summer) {
         bool alone = true;
         for (int other = Tile::Spring; other <= Tile::HardWinter; ++other) {
             if (present & (1 << other))
                 alone = false;
             else
-                shown |= months[other];
+                shown |= months(Tile::Variant(other), north);
         }
         if (alone)
             return QStringLiteral("All");
