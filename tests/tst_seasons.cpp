@@ -132,8 +132,9 @@ void tst_Seasons::infListsTheVariants()
     K_BuilderThread::Settings settings{dir.path(), dir.filePath("out"), 12};
     auto inf = [&](bool seasons) {
         settings.convertSeasons = seasons;
-        TestConversion().run(settings);
         QFile file(settings.destinationFolder + "/" + key + ".inf");
+        file.remove();
+        TestConversion().run(settings);
         return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
     };
     const QString withoutSeasons = inf(false);
