@@ -28,8 +28,7 @@ QString brokenKey();
 QString transparentKey();
 
 // Writes the tile bitmaps (key + "SU.BMP", and the season files) directly into `folder`, creating
-// it if missing.
-// Returns false when the folder or a file cannot be written.
+// it if missing. Returns false when the folder or a file cannot be written.
 bool write(const QString &folder);
 
 } // namespace SampleTiles
