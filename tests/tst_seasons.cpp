@@ -141,13 +141,11 @@ void tst_Seasons::infListsTheVariants()
     const QString text = inf(true);
     if (letters == "SU")
         QCOMPARE(text, withoutSeasons);
-    QStringList values;
-    const QRegularExpression line("^(SourceFile|Variation) = \"?([^\"\n]*)",
-                                  QRegularExpression::MultilineOption);
-    for (const QRegularExpressionMatch &match : line.globalMatch(text))
-        values << match.captured(2);
+    QString values
+            = text.split('\n').filter(QRegularExpression("^(SourceFile|Variation) ")).join(' ');
     QFETCH(QString, expected);
-    QCOMPARE(values.join(' '), expected.replace("%1", key));
+    QCOMPARE(values.remove("SourceFile = ").remove("Variation = ").remove('"'),
+             expected.replace("%1", key));
 }
 
 void tst_Seasons::optionIsStoredAndParsed()
