@@ -4,39 +4,39 @@
 <context>
     <name>K_BuilderThread</name>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="145"/>
+        <location filename="../engine/k_builderthread.cpp" line="149"/>
         <source>Step 1 of 2. Source folder scanning...</source>
         <translation>Шаг 1 из 2. Сканирование исходной папки...</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="214"/>
+        <location filename="../engine/k_builderthread.cpp" line="226"/>
         <source>Step 2 of 2. Build images...</source>
         <translation>Шаг 2 из 2. Построение изображений...</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="223"/>
+        <location filename="../engine/k_builderthread.cpp" line="245"/>
         <source>Tile &quot;%1&quot; saved.</source>
         <translation>Тайл &quot;%1&quot; сохранён.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="136"/>
-        <location filename="../app/k_commandline.cpp" line="206"/>
+        <location filename="../engine/k_builderthread.cpp" line="140"/>
+        <location filename="../app/k_commandline.cpp" line="211"/>
         <source>Converting complete.</source>
         <translation>Конвертация завершена.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="90"/>
-        <location filename="../app/k_commandline.cpp" line="208"/>
+        <location filename="../engine/k_builderthread.cpp" line="94"/>
+        <location filename="../app/k_commandline.cpp" line="213"/>
         <source>Break.</source>
         <translation>Прервано.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="109"/>
+        <location filename="../engine/k_builderthread.cpp" line="113"/>
         <source>Source folder &quot;%1&quot; does not exist.</source>
         <translation>Исходная папка &quot;%1&quot; не существует.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="114"/>
+        <location filename="../engine/k_builderthread.cpp" line="118"/>
         <source>Destination folder is not set.</source>
         <translation>Папка назначения не задана.</translation>
     </message>
@@ -89,62 +89,67 @@
         <translation>Отражать исходные тайлы по вертикали.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="110"/>
+        <location filename="../app/k_commandline.cpp" line="112"/>
+        <source>Also convert the spring, fall, winter, hard winter and night tiles, as extra sources of the same .inf files.</source>
+        <translation>Также конвертировать тайлы весны, осени, зимы, суровой зимы и ночные тайлы как дополнительные источники тех же файлов .inf.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_commandline.cpp" line="114"/>
         <source>Shows this help.</source>
         <translation>Показывает эту справку.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="111"/>
+        <location filename="../app/k_commandline.cpp" line="115"/>
         <source>Shows the version.</source>
         <translation>Показывает версию.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="134"/>
+        <location filename="../app/k_commandline.cpp" line="138"/>
         <source>SOURCE and DESTINATION are missing.</source>
         <translation>Не указаны папки SOURCE и DESTINATION.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="135"/>
+        <location filename="../app/k_commandline.cpp" line="139"/>
         <source>DESTINATION is missing.</source>
         <translation>Не указана папка DESTINATION.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="139"/>
+        <location filename="../app/k_commandline.cpp" line="143"/>
         <source>Unexpected argument &quot;%1&quot;.</source>
         <translation>Лишний аргумент &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="144"/>
+        <location filename="../app/k_commandline.cpp" line="148"/>
         <source>SOURCE and DESTINATION must not be empty.</source>
         <translation>Пути SOURCE и DESTINATION не должны быть пустыми.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="151"/>
+        <location filename="../app/k_commandline.cpp" line="155"/>
         <source>BGL LOD must be a whole number from 0 to 13, not &quot;%1&quot;.</source>
         <translation>BGL LOD должен быть целым числом от 0 до 13, а не &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="157"/>
+        <location filename="../app/k_commandline.cpp" line="161"/>
         <source>Compression quality must be a whole number from 1 to 100, not &quot;%1&quot;.</source>
         <translation>Качество сжатия должно быть целым числом от 1 до 100, а не &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="180"/>
+        <location filename="../app/k_commandline.cpp" line="185"/>
         <source>tiles: %1/%2</source>
         <translation>тайлы: %1/%2</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="181"/>
+        <location filename="../app/k_commandline.cpp" line="186"/>
         <source>tiles: %1</source>
         <translation>тайлы: %1</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="183"/>
+        <location filename="../app/k_commandline.cpp" line="188"/>
         <source>%1 left</source>
         <translation>осталось %1</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="249"/>
+        <location filename="../app/k_commandline.cpp" line="254"/>
         <source>%1: Cannot watch for Ctrl+C.
 </source>
         <translation>%1: не удаётся отслеживать Ctrl+C.
@@ -154,75 +159,76 @@
 <context>
     <name>K_FlightSimulatorBMPReader</name>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="115"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="118"/>
         <source>File not exists</source>
         <translation>Файл не существует</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="119"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="120"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="125"/>
         <source>File opening error</source>
         <translation>Ошибка открытия файла</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="144"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="150"/>
         <source>BMP file header reading error</source>
         <translation>Ошибка чтения заголовка файла BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="146"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="152"/>
         <source>File is not BMP file</source>
         <translation>Файл не является файлом BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="159"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="165"/>
         <source>BMP info header reading error</source>
         <translation>Ошибка чтения информационного заголовка BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="161"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="167"/>
         <source>Unsupported BMP info header size</source>
         <translation>Неподдерживаемый размер информационного заголовка BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="182"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="188"/>
         <source>Unsupported image compression type</source>
         <translation>Неподдерживаемый тип сжатия изображения</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="187"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="193"/>
         <source>Unsupported image dimensions</source>
         <translation>Неподдерживаемые размеры изображения</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="201"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="207"/>
         <source>BMP FSX header reading error</source>
         <translation>Ошибка чтения заголовка FSX в файле BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="203"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="209"/>
         <source>Unsupported BMP format</source>
         <translation>Неподдерживаемый формат BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="205"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="211"/>
         <source>Unsupported BMP version</source>
         <translation>Неподдерживаемая версия BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="208"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="214"/>
         <source>BMP offset to the bitmap bits is incorrect</source>
         <translation>Неверное смещение до данных изображения BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="212"/>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="214"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="218"/>
         <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="220"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="226"/>
         <source>Compressed image reading error</source>
         <translation>Ошибка чтения сжатого изображения</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="218"/>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="236"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="224"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="242"/>
         <source>Not enough memory to read the image</source>
         <translation>Недостаточно памяти для чтения изображения</translation>
     </message>
@@ -230,27 +236,27 @@
 <context>
     <name>K_FlightSimulatorTile</name>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="307"/>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="311"/>
         <source>BMP tile &quot;%1&quot; read error: </source>
         <translation>Ошибка чтения BMP-тайла &quot;%1&quot;: </translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="304"/>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="308"/>
         <source>BMP tile &quot;%1&quot; image dimensions not 256x256.</source>
         <translation>Размеры изображения BMP-тайла &quot;%1&quot; не равны 256x256.</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="289"/>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="292"/>
         <source>Tile &quot;%1&quot; begin painting error.</source>
         <translation>Ошибка начала рисования тайла &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_output.cpp" line="95"/>
+        <location filename="../tiles/k_flightsimulatortile_output.cpp" line="169"/>
         <source>Tile &quot;%1&quot; save error.</source>
         <translation>Ошибка сохранения тайла &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_output.cpp" line="73"/>
+        <location filename="../tiles/k_flightsimulatortile_output.cpp" line="140"/>
         <source>Tile &quot;%1&quot; .inf create error.</source>
         <translation>Ошибка создания файла .inf тайла &quot;%1&quot;.</translation>
     </message>
@@ -388,22 +394,22 @@
         <translation>&amp;Файл</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="165"/>
+        <location filename="../ui/k_formmain.cpp" line="175"/>
         <source>Select source folder</source>
         <translation>Выберите исходную папку</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="170"/>
+        <location filename="../ui/k_formmain.cpp" line="180"/>
         <source>Select destination folder</source>
         <translation>Выберите папку назначения</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="147"/>
+        <location filename="../ui/k_formmain.cpp" line="157"/>
         <source>Warning</source>
         <translation>Предупреждение</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="148"/>
+        <location filename="../ui/k_formmain.cpp" line="158"/>
         <source>Application closing is impossible until termination of conversion process.</source>
         <translation>Закрытие приложения невозможно до завершения процесса конвертации.</translation>
     </message>
@@ -434,6 +440,11 @@
         <location filename="../ui/k_formoptions.ui" line="41"/>
         <source>Vertical mirror source tiles</source>
         <translation>Отражать исходные тайлы по вертикали</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formoptions.ui" line="48"/>
+        <source>Convert seasons and night tiles</source>
+        <translation>Конвертировать сезонные и ночные тайлы</translation>
     </message>
 </context>
 </TS>

@@ -22,6 +22,7 @@ const char singleDestinationImageKey[] = "Options/SingleDestinationImage";
 const char passCompletelyTransparentTilesKey[] = "Options/PassCompletelyTransparentTiles";
 const char passBrokenTilesKey[] = "Options/PassBrokenTiles";
 const char verticalMirrorSourceTilesKey[] = "Options/VerticalMirrorSourceTiles";
+const char convertSeasonsKey[] = "Options/ConvertSeasons";
 
 } // namespace
 
@@ -107,6 +108,11 @@ void K_FormMain::setPassBrokenTiles(bool on)
 void K_FormMain::setVerticalMirrorSourceTiles(bool on)
 {
     m_verticalMirrorSourceTiles = on;
+}
+
+void K_FormMain::setConvertSeasons(bool on)
+{
+    m_convertSeasons = on;
 }
 
 void K_FormMain::builderThreadFinished()
@@ -256,6 +262,7 @@ void K_FormMain::loadOrSaveSettings(bool save)
         settings.setValue(passCompletelyTransparentTilesKey, passCompletelyTransparentTiles());
         settings.setValue(passBrokenTilesKey, passBrokenTiles());
         settings.setValue(verticalMirrorSourceTilesKey, verticalMirrorSourceTiles());
+        settings.setValue(convertSeasonsKey, convertSeasons());
         settings.sync();
         return;
     }
@@ -277,4 +284,6 @@ void K_FormMain::loadOrSaveSettings(bool save)
         setPassBrokenTiles(settings.value(passBrokenTilesKey).toBool());
     if (settings.contains(verticalMirrorSourceTilesKey))
         setVerticalMirrorSourceTiles(settings.value(verticalMirrorSourceTilesKey).toBool());
+    if (settings.contains(convertSeasonsKey))
+        setConvertSeasons(settings.value(convertSeasonsKey).toBool());
 }
