@@ -107,10 +107,13 @@ K_CommandLine::Arguments K_CommandLine::parse(const QStringList &arguments)
                                           tr("Paint broken tiles opaque white."));
     const QCommandLineOption mirrorOption(QStringLiteral("vertical-mirror-source-tiles"),
                                           tr("Mirror the source tiles vertically."));
+    const QCommandLineOption skipOption(QStringLiteral("skip-converted"),
+                                        tr("Leave alone the destination tiles that a former run "
+                                           "into DESTINATION finished."));
     const QCommandLineOption helpOption(QStringLiteral("help"), tr("Shows this help."));
     const QCommandLineOption versionOption(QStringLiteral("version"), tr("Shows the version."));
     parser.addOptions({bglLodOption, qualityOption, singleOption, transparentOption, brokenOption,
-                       mirrorOption, helpOption, versionOption});
+                       mirrorOption, skipOption, helpOption, versionOption});
 
     Arguments result;
     if (!parser.parse(arguments)) {
@@ -164,6 +167,7 @@ K_CommandLine::Arguments K_CommandLine::parse(const QStringList &arguments)
     settings.passCompletelyTransparentTiles = !parser.isSet(transparentOption);
     settings.passBrokenTiles = !parser.isSet(brokenOption);
     settings.verticalMirrorSourceTiles = parser.isSet(mirrorOption);
+    settings.skipConverted = parser.isSet(skipOption);
     result.action = Action::Convert;
     return result;
 }

@@ -17,6 +17,14 @@ QString normalisedFolder(const QString &typed)
     return folder;
 }
 
+qint64 nodeCount(const K_FlightSimulatorTile *tile)
+{
+    qint64 count = 1;
+    for (const K_FlightSimulatorTile *child : tile->children)
+        count += nodeCount(child);
+    return count;
+}
+
 } // namespace
 
 K_BuilderThread::K_BuilderThread(const Settings &settings, K_TileMap *sourceTiles,
@@ -33,6 +41,7 @@ K_BuilderThread::K_BuilderThread(const Settings &settings, K_TileMap *sourceTile
     , passCompletelyTransparentTiles(settings.passCompletelyTransparentTiles)
     , passBrokenTiles(settings.passBrokenTiles)
     , verticalMirrorSourceTiles(settings.verticalMirrorSourceTiles)
+    , skipConverted(settings.skipConverted)
     , mutex(mutex)
     , breakFlag(breakFlag)
     , typedSourceFolder(settings.sourceFolder.trimmed())
@@ -56,6 +65,7 @@ K_BuilderThread::Settings K_BuilderThread::settings() const
     settings.passCompletelyTransparentTiles = passCompletelyTransparentTiles;
     settings.passBrokenTiles = passBrokenTiles;
     settings.verticalMirrorSourceTiles = verticalMirrorSourceTiles;
+    settings.skipConverted = skipConverted;
     return settings;
 }
 
@@ -217,6 +227,13 @@ void K_BuilderThread::buildAll()
     for (K_FlightSimulatorTile *destination : destinations) {
         if (isBreak())
             break;
+        if (skipConverted && destination->isConverted(destinationFolder)) {
+            // Its tiles count as done, as if they had been built.
+            processedTilesCounter += nodeCount(destination);
+            emit progressBarValueChanged(int(processedTilesCounter * 100 / qMax(1, tilesCount())));
+            emit appendLogText(tr("Tile \"%1\" already converted.").arg(destination->key()));
+            continue;
+        }
         if (destination->build(this, destinationFolder, compressionQuality, singleDestinationImage,
                                passCompletelyTransparentTiles, passBrokenTiles,
                                verticalMirrorSourceTiles))

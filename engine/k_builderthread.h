@@ -38,6 +38,8 @@ public:
         bool passCompletelyTransparentTiles = true;
         bool passBrokenTiles = true;
         bool verticalMirrorSourceTiles = false;
+        // Destination tiles that a former run into the same folder finished are left alone.
+        bool skipConverted = false;
     };
 
     // Takes the snapshot through the window's accessors; the window becomes the parent.
@@ -85,6 +87,7 @@ private:
     bool passCompletelyTransparentTiles;
     bool passBrokenTiles;
     bool verticalMirrorSourceTiles;
+    bool skipConverted;
     qint64 tilesCounter = 0;
     qint64 processedTilesCounter = 0;
     QMutex *mutex;

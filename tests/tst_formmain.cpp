@@ -154,7 +154,7 @@ void tst_FormMain::storesExactlyTheEightKeys()
     keys.sort();
     QCOMPARE(keys, QStringList({"BGLLOD", "CompressionQuality", "DestinationFolder",
                                 "Options/PassBrokenTiles", "Options/PassCompletelyTransparentTiles",
-                                "Options/SingleDestinationImage",
+                                "Options/SingleDestinationImage", "Options/SkipConverted",
                                 "Options/VerticalMirrorSourceTiles", "SourceFolder"}));
     QCOMPARE(stateOf(K_FormMain()), stored);
 }

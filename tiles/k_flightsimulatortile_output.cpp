@@ -6,8 +6,11 @@
 #include "engine/k_builderthread.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QImageWriter>
 #include <QSaveFile>
+#include <QStringDecoder>
 #include <QStringEncoder>
 
 namespace {
@@ -15,6 +18,35 @@ namespace {
 QString number(double value)
 {
     return QString::number(value, 'g', 25);
+}
+
+// The later of a file's modification and status change: a tile copied in with its old date, or
+// moved in, still counts as new.
+QDateTime changedAt(const QFileInfo &info)
+{
+    return qMax(info.lastModified(), info.metadataChangeTime());
+}
+
+// The value of a line `name = "value"`, or a null string.
+QString quotedValue(const QString &line, const QLatin1String &name)
+{
+    if (!line.startsWith(name) || !line.endsWith(QLatin1Char('"')))
+        return QString();
+    const qsizetype open = line.indexOf(QLatin1Char('"'));
+    if (open < 0 || open == line.size() - 1)
+        return QString();
+    return line.mid(open + 1, line.size() - open - 2);
+}
+
+bool sourcesOlderThan(const K_FlightSimulatorTile *tile, const QDateTime &time)
+{
+    if (!tile->filePath().isEmpty() && changedAt(QFileInfo(tile->filePath())) >= time)
+        return false;
+    for (const K_FlightSimulatorTile *child : tile->children) {
+        if (!sourcesOlderThan(child, time))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -112,6 +144,39 @@ void K_FlightSimulatorTile::clearSources(ResampleSources &sources)
 {
     qDeleteAll(sources);
     sources.clear();
+}
+
+bool K_FlightSimulatorTile::isConverted(const QString &destinationFolder) const
+{
+    QFile file(destinationFolder + m_key + QLatin1String(".inf"));
+    const QFileInfo info(file);
+    if (!info.isFile() || !sourcesOlderThan(this, info.lastModified()))
+        return false;
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return false;
+    // A file we wrote is small; anything larger is not ours.
+    constexpr qint64 MaximumSize = 1 << 20;
+    if (file.size() > MaximumSize)
+        return false;
+    QStringDecoder decoder("Windows-1251");
+    if (!decoder.isValid())
+        return false;
+    const QString text = decoder.decode(file.readAll());
+
+    QString folder;
+    int pictures = 0;
+    for (const QString &line : text.split(QLatin1Char('\n'))) {
+        const QString dir = quotedValue(line, QLatin1String("SourceDir = "));
+        if (!dir.isNull())
+            folder = dir;
+        const QString name = quotedValue(line, QLatin1String("SourceFile = "));
+        if (name.isNull())
+            continue;
+        if (folder.isEmpty() || !QFileInfo(folder + name).isFile())
+            return false;
+        ++pictures;
+    }
+    return pictures > 0;
 }
 
 bool K_FlightSimulatorTile::writeResampleFile(const QString &imageFolder,

@@ -4,6 +4,7 @@
 #include "ui/k_formabout.h"
 #include "ui/k_formaboutsquish.h"
 #include "ui/k_formoptions.h"
+#include "ui/k_formpreview.h"
 #include "ui_k_formmain.h"
 
 #include <QCloseEvent>
@@ -22,6 +23,7 @@ const char singleDestinationImageKey[] = "Options/SingleDestinationImage";
 const char passCompletelyTransparentTilesKey[] = "Options/PassCompletelyTransparentTiles";
 const char passBrokenTilesKey[] = "Options/PassBrokenTiles";
 const char verticalMirrorSourceTilesKey[] = "Options/VerticalMirrorSourceTiles";
+const char skipConvertedKey[] = "Options/SkipConverted";
 
 } // namespace
 
@@ -107,6 +109,11 @@ void K_FormMain::setPassBrokenTiles(bool on)
 void K_FormMain::setVerticalMirrorSourceTiles(bool on)
 {
     m_verticalMirrorSourceTiles = on;
+}
+
+void K_FormMain::setSkipConverted(bool on)
+{
+    m_skipConverted = on;
 }
 
 void K_FormMain::builderThreadFinished()
@@ -224,6 +231,13 @@ void K_FormMain::on_actionAboutSquish_triggered()
     dialog.exec();
 }
 
+void K_FormMain::on_actionPreviewTileSet_triggered()
+{
+    K_FormPreview dialog(sourceFolder(), bglLod(), this);
+    dialog.setModal(true);
+    dialog.exec();
+}
+
 void K_FormMain::clearTiles()
 {
     // A destination tile owns its subtree, source tiles included.
@@ -246,7 +260,7 @@ void K_FormMain::loadOrSaveSettings(bool save)
     QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tovrel"),
                        QStringLiteral("ORVIK"));
     if (save) {
-        // Keys left by anyone else go, so the file holds exactly these eight.
+        // Keys left by anyone else go, so the file holds exactly these.
         settings.clear();
         settings.setValue(sourceFolderKey, sourceFolder());
         settings.setValue(destinationFolderKey, destinationFolder());
@@ -256,6 +270,7 @@ void K_FormMain::loadOrSaveSettings(bool save)
         settings.setValue(passCompletelyTransparentTilesKey, passCompletelyTransparentTiles());
         settings.setValue(passBrokenTilesKey, passBrokenTiles());
         settings.setValue(verticalMirrorSourceTilesKey, verticalMirrorSourceTiles());
+        settings.setValue(skipConvertedKey, skipConverted());
         settings.sync();
         return;
     }
@@ -277,4 +292,6 @@ void K_FormMain::loadOrSaveSettings(bool save)
         setPassBrokenTiles(settings.value(passBrokenTilesKey).toBool());
     if (settings.contains(verticalMirrorSourceTilesKey))
         setVerticalMirrorSourceTiles(settings.value(verticalMirrorSourceTilesKey).toBool());
+    if (settings.contains(skipConvertedKey))
+        setSkipConverted(settings.value(skipConvertedKey).toBool());
 }
