@@ -4,39 +4,44 @@
 <context>
     <name>K_BuilderThread</name>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="145"/>
+        <location filename="../engine/k_builderthread.cpp" line="155"/>
         <source>Step 1 of 2. Source folder scanning...</source>
         <translation>Шаг 1 из 2. Сканирование исходной папки...</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="214"/>
+        <location filename="../engine/k_builderthread.cpp" line="224"/>
         <source>Step 2 of 2. Build images...</source>
         <translation>Шаг 2 из 2. Построение изображений...</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="223"/>
+        <location filename="../engine/k_builderthread.cpp" line="234"/>
+        <source>Tile &quot;%1&quot; already converted.</source>
+        <translation>Тайл &quot;%1&quot; уже преобразован.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_builderthread.cpp" line="240"/>
         <source>Tile &quot;%1&quot; saved.</source>
         <translation>Тайл &quot;%1&quot; сохранён.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="136"/>
-        <location filename="../app/k_commandline.cpp" line="206"/>
+        <location filename="../engine/k_builderthread.cpp" line="146"/>
+        <location filename="../app/k_commandline.cpp" line="210"/>
         <source>Converting complete.</source>
         <translation>Конвертация завершена.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="90"/>
-        <location filename="../app/k_commandline.cpp" line="208"/>
+        <location filename="../engine/k_builderthread.cpp" line="100"/>
+        <location filename="../app/k_commandline.cpp" line="212"/>
         <source>Break.</source>
         <translation>Прервано.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="109"/>
+        <location filename="../engine/k_builderthread.cpp" line="119"/>
         <source>Source folder &quot;%1&quot; does not exist.</source>
         <translation>Исходная папка &quot;%1&quot; не существует.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="114"/>
+        <location filename="../engine/k_builderthread.cpp" line="124"/>
         <source>Destination folder is not set.</source>
         <translation>Папка назначения не задана.</translation>
     </message>
@@ -89,62 +94,67 @@
         <translation>Отражать исходные тайлы по вертикали.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="110"/>
+        <location filename="../app/k_commandline.cpp" line="111"/>
+        <source>Leave alone the destination tiles that a former run into DESTINATION finished.</source>
+        <translation>Не трогать тайлы назначения, которые уже завершил прежний запуск в DESTINATION.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_commandline.cpp" line="113"/>
         <source>Shows this help.</source>
         <translation>Показывает эту справку.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="111"/>
+        <location filename="../app/k_commandline.cpp" line="114"/>
         <source>Shows the version.</source>
         <translation>Показывает версию.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="134"/>
+        <location filename="../app/k_commandline.cpp" line="137"/>
         <source>SOURCE and DESTINATION are missing.</source>
         <translation>Не указаны папки SOURCE и DESTINATION.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="135"/>
+        <location filename="../app/k_commandline.cpp" line="138"/>
         <source>DESTINATION is missing.</source>
         <translation>Не указана папка DESTINATION.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="139"/>
+        <location filename="../app/k_commandline.cpp" line="142"/>
         <source>Unexpected argument &quot;%1&quot;.</source>
         <translation>Лишний аргумент &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="144"/>
+        <location filename="../app/k_commandline.cpp" line="147"/>
         <source>SOURCE and DESTINATION must not be empty.</source>
         <translation>Пути SOURCE и DESTINATION не должны быть пустыми.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="151"/>
+        <location filename="../app/k_commandline.cpp" line="154"/>
         <source>BGL LOD must be a whole number from 0 to 13, not &quot;%1&quot;.</source>
         <translation>BGL LOD должен быть целым числом от 0 до 13, а не &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="157"/>
+        <location filename="../app/k_commandline.cpp" line="160"/>
         <source>Compression quality must be a whole number from 1 to 100, not &quot;%1&quot;.</source>
         <translation>Качество сжатия должно быть целым числом от 1 до 100, а не &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="180"/>
+        <location filename="../app/k_commandline.cpp" line="184"/>
         <source>tiles: %1/%2</source>
         <translation>тайлы: %1/%2</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="181"/>
+        <location filename="../app/k_commandline.cpp" line="185"/>
         <source>tiles: %1</source>
         <translation>тайлы: %1</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="183"/>
+        <location filename="../app/k_commandline.cpp" line="187"/>
         <source>%1 left</source>
         <translation>осталось %1</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="249"/>
+        <location filename="../app/k_commandline.cpp" line="253"/>
         <source>%1: Cannot watch for Ctrl+C.
 </source>
         <translation>%1: не удаётся отслеживать Ctrl+C.
@@ -154,75 +164,76 @@
 <context>
     <name>K_FlightSimulatorBMPReader</name>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="115"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="118"/>
         <source>File not exists</source>
         <translation>Файл не существует</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="119"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="120"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="125"/>
         <source>File opening error</source>
         <translation>Ошибка открытия файла</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="144"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="150"/>
         <source>BMP file header reading error</source>
         <translation>Ошибка чтения заголовка файла BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="146"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="152"/>
         <source>File is not BMP file</source>
         <translation>Файл не является файлом BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="159"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="165"/>
         <source>BMP info header reading error</source>
         <translation>Ошибка чтения информационного заголовка BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="161"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="167"/>
         <source>Unsupported BMP info header size</source>
         <translation>Неподдерживаемый размер информационного заголовка BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="182"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="188"/>
         <source>Unsupported image compression type</source>
         <translation>Неподдерживаемый тип сжатия изображения</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="187"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="193"/>
         <source>Unsupported image dimensions</source>
         <translation>Неподдерживаемые размеры изображения</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="201"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="207"/>
         <source>BMP FSX header reading error</source>
         <translation>Ошибка чтения заголовка FSX в файле BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="203"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="209"/>
         <source>Unsupported BMP format</source>
         <translation>Неподдерживаемый формат BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="205"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="211"/>
         <source>Unsupported BMP version</source>
         <translation>Неподдерживаемая версия BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="208"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="214"/>
         <source>BMP offset to the bitmap bits is incorrect</source>
         <translation>Неверное смещение до данных изображения BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="212"/>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="214"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="218"/>
         <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="220"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="226"/>
         <source>Compressed image reading error</source>
         <translation>Ошибка чтения сжатого изображения</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="218"/>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="236"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="224"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="242"/>
         <source>Not enough memory to read the image</source>
         <translation>Недостаточно памяти для чтения изображения</translation>
     </message>
@@ -230,27 +241,27 @@
 <context>
     <name>K_FlightSimulatorTile</name>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="307"/>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="310"/>
         <source>BMP tile &quot;%1&quot; read error: </source>
         <translation>Ошибка чтения BMP-тайла &quot;%1&quot;: </translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="304"/>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="307"/>
         <source>BMP tile &quot;%1&quot; image dimensions not 256x256.</source>
         <translation>Размеры изображения BMP-тайла &quot;%1&quot; не равны 256x256.</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="289"/>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="292"/>
         <source>Tile &quot;%1&quot; begin painting error.</source>
         <translation>Ошибка начала рисования тайла &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_output.cpp" line="95"/>
+        <location filename="../tiles/k_flightsimulatortile_output.cpp" line="131"/>
         <source>Tile &quot;%1&quot; save error.</source>
         <translation>Ошибка сохранения тайла &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_output.cpp" line="73"/>
+        <location filename="../tiles/k_flightsimulatortile_output.cpp" line="108"/>
         <source>Tile &quot;%1&quot; .inf create error.</source>
         <translation>Ошибка создания файла .inf тайла &quot;%1&quot;.</translation>
     </message>
@@ -294,45 +305,45 @@
         <translation>Kelvaro</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="189"/>
-        <location filename="../ui/k_formmain.ui" line="192"/>
+        <location filename="../ui/k_formmain.ui" line="190"/>
+        <location filename="../ui/k_formmain.ui" line="193"/>
         <source>About Qt</source>
         <translation>О Qt</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="197"/>
+        <location filename="../ui/k_formmain.ui" line="198"/>
         <source>E&amp;xit</source>
         <translation>В&amp;ыход</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="200"/>
+        <location filename="../ui/k_formmain.ui" line="201"/>
         <source>Exit</source>
         <translation>Выход</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="203"/>
+        <location filename="../ui/k_formmain.ui" line="204"/>
         <source>Ctrl+Q</source>
         <translation>Ctrl+Q</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="208"/>
-        <location filename="../ui/k_formmain.ui" line="211"/>
+        <location filename="../ui/k_formmain.ui" line="209"/>
+        <location filename="../ui/k_formmain.ui" line="212"/>
         <source>About ORVIK</source>
         <translation>О программе ORVIK</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="216"/>
+        <location filename="../ui/k_formmain.ui" line="217"/>
         <source>&amp;Options</source>
         <translation>&amp;Параметры</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="219"/>
+        <location filename="../ui/k_formmain.ui" line="220"/>
         <source>Options</source>
         <translation>Параметры</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="224"/>
-        <location filename="../ui/k_formmain.ui" line="227"/>
+        <location filename="../ui/k_formmain.ui" line="225"/>
+        <location filename="../ui/k_formmain.ui" line="228"/>
         <source>About Squish</source>
         <translation>О библиотеке Squish</translation>
     </message>
@@ -388,22 +399,32 @@
         <translation>&amp;Файл</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="165"/>
+        <location filename="../ui/k_formmain.ui" line="233"/>
+        <source>Preview tile set...</source>
+        <translation>Предпросмотр набора тайлов...</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="236"/>
+        <source>Shows a map of the tiles in the source folder</source>
+        <translation>Показывает карту тайлов исходной папки</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.cpp" line="176"/>
         <source>Select source folder</source>
         <translation>Выберите исходную папку</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="170"/>
+        <location filename="../ui/k_formmain.cpp" line="181"/>
         <source>Select destination folder</source>
         <translation>Выберите папку назначения</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="147"/>
+        <location filename="../ui/k_formmain.cpp" line="158"/>
         <source>Warning</source>
         <translation>Предупреждение</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="148"/>
+        <location filename="../ui/k_formmain.cpp" line="159"/>
         <source>Application closing is impossible until termination of conversion process.</source>
         <translation>Закрытие приложения невозможно до завершения процесса конвертации.</translation>
     </message>
@@ -434,6 +455,173 @@
         <location filename="../ui/k_formoptions.ui" line="41"/>
         <source>Vertical mirror source tiles</source>
         <translation>Отражать исходные тайлы по вертикали</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formoptions.ui" line="48"/>
+        <source>Skip destination tiles already converted</source>
+        <translation>Пропускать уже преобразованные тайлы назначения</translation>
+    </message>
+</context>
+<context>
+    <name>K_FormPreview</name>
+    <message>
+        <location filename="../ui/k_formpreview.ui" line="14"/>
+        <source>Tile set preview</source>
+        <translation>Предпросмотр набора тайлов</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.ui" line="22"/>
+        <source>Variant:</source>
+        <translation>Вариант:</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.ui" line="48"/>
+        <source>Fit to window</source>
+        <translation>Вписать в окно</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="50"/>
+        <location filename="../ui/k_formpreview.cpp" line="192"/>
+        <source>imagery</source>
+        <translation>снимок</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="53"/>
+        <location filename="../ui/k_formpreview.cpp" line="195"/>
+        <source>completely transparent</source>
+        <translation>полностью прозрачный</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="54"/>
+        <location filename="../ui/k_formpreview.cpp" line="198"/>
+        <source>broken</source>
+        <translation>повреждён</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="55"/>
+        <location filename="../ui/k_formpreview.cpp" line="189"/>
+        <source>no tile</source>
+        <translation>нет тайла</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="57"/>
+        <source>destination tile (BGL LOD %1)</source>
+        <translation>тайл назначения (BGL LOD %1)</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="59"/>
+        <source>Tile set preview: %1</source>
+        <translation>Предпросмотр набора тайлов: %1</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="84"/>
+        <source>Reading the source folder...</source>
+        <translation>Чтение исходной папки...</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="124"/>
+        <source>No tile bitmaps in this folder.</source>
+        <translation>В этой папке нет тайлов.</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="168"/>
+        <source>%1 of %2 tiles read: %3 broken, %4 completely transparent; %5 destination tiles at BGL LOD %6.</source>
+        <translation>Прочитано тайлов: %1 из %2; повреждённых: %3, полностью прозрачных: %4; тайлов назначения на BGL LOD %6: %5.</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="177"/>
+        <source>One point covers %1 x %1 tiles.</source>
+        <translation>Одна точка охватывает %1 x %1 тайлов.</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="189"/>
+        <source>not read yet</source>
+        <translation>ещё не прочитан</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="202"/>
+        <source>%1: %2 tiles, %3</source>
+        <translation>%1: тайлов: %2, %3</translation>
+    </message>
+</context>
+<context>
+    <name>K_PreviewCommandLine</name>
+    <message>
+        <location filename="../app/k_previewcommandline.cpp" line="28"/>
+        <source>%1: %2 of %3 tiles, %4 broken, %5 completely transparent</source>
+        <translation>%1: тайлов %2 из %3, повреждённых %4, полностью прозрачных %5</translation>
+    </message>
+    <message>
+        <location filename="../app/k_previewcommandline.cpp" line="41"/>
+        <source>Writes a map of the FS9 tile bitmaps in SOURCE as a PNG picture, one pixel per tile, and prints what each destination tile holds.</source>
+        <translation>Записывает карту тайлов FS9 из SOURCE в картинку PNG, по точке на тайл, и выводит, что содержит каждый тайл назначения.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_previewcommandline.cpp" line="44"/>
+        <source>The folder that holds the FS9 tile bitmaps.</source>
+        <translation>Папка с тайлами FS9.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_previewcommandline.cpp" line="45"/>
+        <source>The picture to write.</source>
+        <translation>Картинка, которую нужно записать.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_previewcommandline.cpp" line="48"/>
+        <source>The level of the destination tiles to outline and count, 0 to 13 (default 8).</source>
+        <translation>Уровень тайлов назначения, которые обводятся и подсчитываются, от 0 до 13 (по умолчанию 8).</translation>
+    </message>
+    <message>
+        <location filename="../app/k_previewcommandline.cpp" line="52"/>
+        <source>The variant to show: su, sp, fa, wi, hw or lm (default su).</source>
+        <translation>Показываемый вариант: su, sp, fa, wi, hw или lm (по умолчанию su).</translation>
+    </message>
+    <message>
+        <location filename="../app/k_previewcommandline.cpp" line="53"/>
+        <source>Shows this help.</source>
+        <translation>Показывает эту справку.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_previewcommandline.cpp" line="69"/>
+        <source>SOURCE and OUTPUT.png are needed, and nothing else.</source>
+        <translation>Нужны SOURCE и OUTPUT.png, и ничего больше.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_previewcommandline.cpp" line="78"/>
+        <source>BGL LOD must be a whole number from 0 to 13, not &quot;%1&quot;.</source>
+        <translation>BGL LOD должен быть целым числом от 0 до 13, а не &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_previewcommandline.cpp" line="84"/>
+        <source>Unknown variant &quot;%1&quot;.</source>
+        <translation>Неизвестный вариант &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_previewcommandline.cpp" line="94"/>
+        <source>%1: No tile bitmaps of variant %2 in &quot;%3&quot;.
+</source>
+        <translation>%1: В &quot;%3&quot; нет тайлов варианта %2.
+</translation>
+    </message>
+    <message>
+        <location filename="../app/k_previewcommandline.cpp" line="101"/>
+        <source>%1: Cannot write &quot;%2&quot;: %3
+</source>
+        <translation>%1: Не удаётся записать &quot;%2&quot;: %3
+</translation>
+    </message>
+</context>
+<context>
+    <name>K_PreviewThread</name>
+    <message>
+        <location filename="../engine/k_previewthread.cpp" line="112"/>
+        <source>Source folder &quot;%1&quot; does not exist.</source>
+        <translation>Исходная папка &quot;%1&quot; не существует.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_previewthread.cpp" line="213"/>
+        <source>Not enough memory for the map.</source>
+        <translation>Недостаточно памяти для карты.</translation>
     </message>
 </context>
 </TS>
