@@ -481,25 +481,25 @@
     </message>
     <message>
         <location filename="../ui/k_formpreview.cpp" line="50"/>
-        <location filename="../ui/k_formpreview.cpp" line="192"/>
+        <location filename="../ui/k_formpreview.cpp" line="216"/>
         <source>imagery</source>
         <translation>снимок</translation>
     </message>
     <message>
         <location filename="../ui/k_formpreview.cpp" line="53"/>
-        <location filename="../ui/k_formpreview.cpp" line="195"/>
+        <location filename="../ui/k_formpreview.cpp" line="219"/>
         <source>completely transparent</source>
         <translation>полностью прозрачный</translation>
     </message>
     <message>
         <location filename="../ui/k_formpreview.cpp" line="54"/>
-        <location filename="../ui/k_formpreview.cpp" line="198"/>
+        <location filename="../ui/k_formpreview.cpp" line="222"/>
         <source>broken</source>
         <translation>повреждён</translation>
     </message>
     <message>
         <location filename="../ui/k_formpreview.cpp" line="55"/>
-        <location filename="../ui/k_formpreview.cpp" line="189"/>
+        <location filename="../ui/k_formpreview.cpp" line="213"/>
         <source>no tile</source>
         <translation>нет тайла</translation>
     </message>
@@ -514,32 +514,62 @@
         <translation>Предпросмотр набора тайлов: %1</translation>
     </message>
     <message>
-        <location filename="../ui/k_formpreview.cpp" line="84"/>
+        <location filename="../ui/k_formpreview.cpp" line="85"/>
         <source>Reading the source folder...</source>
         <translation>Чтение исходной папки...</translation>
     </message>
     <message>
-        <location filename="../ui/k_formpreview.cpp" line="124"/>
+        <location filename="../ui/k_formpreview.cpp" line="121"/>
+        <source>summer</source>
+        <translation>лето</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="121"/>
+        <source>spring</source>
+        <translation>весна</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="122"/>
+        <source>autumn</source>
+        <translation>осень</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="122"/>
+        <source>winter</source>
+        <translation>зима</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="123"/>
+        <source>hard winter</source>
+        <translation>суровая зима</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="123"/>
+        <source>light map</source>
+        <translation>ночное освещение</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="130"/>
         <source>No tile bitmaps in this folder.</source>
         <translation>В этой папке нет тайлов.</translation>
     </message>
     <message>
-        <location filename="../ui/k_formpreview.cpp" line="168"/>
+        <location filename="../ui/k_formpreview.cpp" line="192"/>
         <source>%1 of %2 tiles read: %3 broken, %4 completely transparent; %5 destination tiles at BGL LOD %6.</source>
         <translation>Прочитано тайлов: %1 из %2; повреждённых: %3, полностью прозрачных: %4; тайлов назначения на BGL LOD %6: %5.</translation>
     </message>
     <message>
-        <location filename="../ui/k_formpreview.cpp" line="177"/>
+        <location filename="../ui/k_formpreview.cpp" line="201"/>
         <source>One point covers %1 x %1 tiles.</source>
         <translation>Одна точка охватывает %1 x %1 тайлов.</translation>
     </message>
     <message>
-        <location filename="../ui/k_formpreview.cpp" line="189"/>
+        <location filename="../ui/k_formpreview.cpp" line="213"/>
         <source>not read yet</source>
         <translation>ещё не прочитан</translation>
     </message>
     <message>
-        <location filename="../ui/k_formpreview.cpp" line="202"/>
+        <location filename="../ui/k_formpreview.cpp" line="226"/>
         <source>%1: %2 tiles, %3</source>
         <translation>%1: тайлов: %2, %3</translation>
     </message>

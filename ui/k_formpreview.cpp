@@ -78,6 +78,7 @@ void K_FormPreview::start(const QString &variant)
     delete thread;
     ++generation;
     map = QImage();
+    pixmapPending = false;
     mapItem->setPixmap(QPixmap());
     outlineItem->setPath(QPainterPath());
     ui->progressBar->setValue(0);
@@ -105,8 +106,8 @@ void K_FormPreview::start(const QString &variant)
             showProgress(read, total);
     });
     connect(thread, &QThread::finished, this, [this, current] {
-        if (current == generation && !thread->errorString().isEmpty())
-            ui->countsLabel->setText(thread->errorString());
+        if (current == generation)
+            finished();
     });
     thread->start();
 }
@@ -116,8 +117,13 @@ void K_FormPreview::scanned()
     const K_PreviewThread::Layout layout = thread->layout();
     const QSignalBlocker blocker(ui->variantComboBox);
     ui->variantComboBox->clear();
+    const QMap<QString, QString> names{
+            {QStringLiteral("SU"), tr("summer")},      {QStringLiteral("SP"), tr("spring")},
+            {QStringLiteral("FA"), tr("autumn")},      {QStringLiteral("WI"), tr("winter")},
+            {QStringLiteral("HW"), tr("hard winter")}, {QStringLiteral("LM"), tr("light map")}};
     for (const QString &variant : layout.variants)
-        ui->variantComboBox->addItem(variant.toLower(), variant);
+        ui->variantComboBox->addItem(
+                QStringLiteral("%1 (%2)").arg(names.value(variant), variant.toLower()), variant);
     ui->variantComboBox->setCurrentIndex(ui->variantComboBox->findData(layout.variant));
     ui->variantComboBox->setEnabled(layout.variants.size() > 1);
     if (layout.size.isEmpty()) {
@@ -128,20 +134,34 @@ void K_FormPreview::scanned()
 
     map = QImage(layout.size, QImage::Format_ARGB32);
     map.fill(0);
-    scene->setSceneRect(QRectF(QPointF(0, 0), QSizeF(layout.size)));
-    // Outlines smaller than a cell would only cover the map.
+    mapItem->setScale(1);
+    QRectF shown(QPointF(0, 0), QSizeF(layout.size));
+    // Outlines smaller than a cell would only cover the map. Whole destination tiles are shown,
+    // so that the user sees how far each reaches beyond the tiles it holds.
     if ((1 << (13 - qBound(0, bglLod, 13))) >= layout.factor) {
         QPainterPath path;
-        for (const K_PreviewThread::Destination &destination : thread->destinations()) {
-            const QRectF r(destination.cells);
-            path.moveTo(r.bottomLeft());
-            path.lineTo(r.topLeft());
-            path.lineTo(r.topRight());
-        }
+        for (const K_PreviewThread::Destination &destination : thread->destinations())
+            path.addRect(QRectF(destination.cells));
         outlineItem->setPath(path);
+        shown |= path.boundingRect();
     }
+    scene->setSceneRect(shown);
     showProgress(0, layout.tiles);
     fit();
+}
+
+void K_FormPreview::finished()
+{
+    if (!thread->errorString().isEmpty()) {
+        ui->countsLabel->setText(thread->errorString());
+        return;
+    }
+    // Now each completely transparent tile can get a checker of its own, where memory allows.
+    if (!map.isNull() && qMax(map.width(), map.height()) <= 2048) {
+        pixmapPending = true;
+        mapItem->setPixmap(QPixmap::fromImage(thread->picture(2)));
+        mapItem->setScale(0.5);
+    }
 }
 
 void K_FormPreview::addRows(int firstRow, const QImage &rows)
@@ -154,7 +174,11 @@ void K_FormPreview::addRows(int firstRow, const QImage &rows)
     if (pixmapPending)
         return;
     pixmapPending = true;
-    QTimer::singleShot(100, this, [this] {
+    const int current = generation;
+    QTimer::singleShot(100, this, [this, current] {
+        // The finished map may already be shown.
+        if (current != generation || mapItem->scale() != 1)
+            return;
         pixmapPending = false;
         mapItem->setPixmap(QPixmap::fromImage(map));
     });

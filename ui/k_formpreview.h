@@ -46,6 +46,7 @@ private slots:
 private:
     void start(const QString &variant);
     void scanned();
+    void finished();
     void addRows(int firstRow, const QImage &rows);
     void showProgress(int read, int total);
     void fit();
