@@ -1,6 +1,7 @@
 #include "k_previewthread.h"
 
 #include "tiles/k_flightsimulatorbmpreader.h"
+#include "tiles/k_flightsimulatortile.h"
 #include "tiles/k_tilefilename.h"
 
 #include <QDir>
@@ -14,8 +15,7 @@ namespace {
 constexpr int SourceLevel = 13;
 constexpr int SourceSide = 256;
 
-// The six regions of 120 x 90 degrees as three columns and two rows; an unknown prefix falls into
-// the last one, as in the tile's own decoding.
+// The six regions of 120 x 90 degrees as three columns and two rows.
 const char *const regionPrefixes[2][3] = {{"00", "01", "10"}, {"02", "03", "12"}};
 
 } // namespace
@@ -67,25 +67,11 @@ QList<K_PreviewThread::Destination> K_PreviewThread::destinations() const
 
 QPoint K_PreviewThread::tileOf(const QString &key)
 {
-    const QString prefix = key.left(2);
-    int column = 2;
-    if (prefix == QLatin1String("00") || prefix == QLatin1String("02"))
-        column = 0;
-    else if (prefix == QLatin1String("01") || prefix == QLatin1String("03"))
-        column = 1;
-    const int row = prefix == QLatin1String("00") || prefix == QLatin1String("01")
-                                    || prefix == QLatin1String("10")
-                            ? 0
-                            : 1;
-    int x = column;
-    int y = row;
-    // Anything but 0 and 2 lies east, anything but 2 and 3 north, as the tile decodes it.
-    for (int i = 2; i < key.length(); ++i) {
-        const QChar ch = key.at(i);
-        x = 2 * x + (ch == QLatin1Char('0') || ch == QLatin1Char('2') ? 0 : 1);
-        y = 2 * y + (ch == QLatin1Char('2') || ch == QLatin1Char('3') ? 1 : 0);
-    }
-    return QPoint(x, y);
+    // The tile's own decoding places it; its corner lies on a whole multiple of its size.
+    const K_FlightSimulatorTile tile(key);
+    const double tiles = double(1 << qMax(0, tile.level()));
+    return QPoint(qRound((tile.west() + 180.0) / 120.0 * tiles),
+                  qRound((90.0 - tile.north()) / 90.0 * tiles));
 }
 
 QString K_PreviewThread::keyAt(const QPoint &tile, int level)
