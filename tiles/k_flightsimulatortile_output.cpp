@@ -154,8 +154,8 @@ bool K_FlightSimulatorTile::isConverted(const QString &destinationFolder) const
         return false;
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return false;
-    // A file we wrote is small; anything larger is not ours.
-    constexpr qint64 MaximumSize = 1 << 20;
+    // Far more than the records of any destination tile; a larger file is not ours.
+    constexpr qint64 MaximumSize = qint64(64) << 20;
     if (file.size() > MaximumSize)
         return false;
     QStringDecoder decoder("Windows-1251");
