@@ -131,7 +131,6 @@ bool K_PreviewThread::scan()
     Layout layout;
     layout.variants = variants;
     layout.variant = variant;
-    layout.tiles = int(tiles.size());
     QList<Destination> destinations;
     QVector<Entry> sorted;
     if (!tiles.isEmpty()) {
@@ -175,8 +174,13 @@ bool K_PreviewThread::scan()
         std::sort(sorted.begin(), sorted.end(), [](const Entry &a, const Entry &b) {
             return a.cell != b.cell ? a.cell < b.cell : a.key < b.key;
         });
+        // Names that differ only in the case of the variant or extension give one tile.
+        sorted.erase(std::unique(sorted.begin(), sorted.end(),
+                                 [](const Entry &a, const Entry &b) { return a.key == b.key; }),
+                     sorted.end());
     }
 
+    layout.tiles = int(sorted.size());
     const QMutexLocker locker(&mutex);
     found = layout;
     entries = sorted;

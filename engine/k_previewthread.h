@@ -23,8 +23,9 @@
 // object. The constructor copies the settings. Results leave by the signals, emitted on the
 // worker in this order: scanned() once, then rowsReady() and progressChanged() at most 25 times a
 // second and once more at the end (tiles are read in rows of cells, top to bottom). The getters
-// are safe from any thread at any time; picture() and destinations() are complete once build()
-// has returned true. cancel() stops the work at the next tile; the destructor cancels and waits.
+// but picture() are safe from any thread at any time; picture() is for after build() has
+// returned (or finished()), when it and destinations() are complete. cancel() stops the work at
+// the next tile; the destructor cancels and waits.
 class K_PreviewThread : public QThread
 {
     Q_OBJECT
