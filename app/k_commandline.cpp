@@ -111,10 +111,13 @@ K_CommandLine::Arguments K_CommandLine::parse(const QStringList &arguments)
             QStringLiteral("seasons"),
             tr("Also convert the spring, fall, winter, hard winter and night tiles, as extra "
                "sources of the same .inf files."));
+    const QCommandLineOption skipOption(QStringLiteral("skip-converted"),
+                                        tr("Leave alone the destination tiles that a former run "
+                                           "into DESTINATION finished."));
     const QCommandLineOption helpOption(QStringLiteral("help"), tr("Shows this help."));
     const QCommandLineOption versionOption(QStringLiteral("version"), tr("Shows the version."));
     parser.addOptions({bglLodOption, qualityOption, singleOption, transparentOption, brokenOption,
-                       mirrorOption, seasonsOption, helpOption, versionOption});
+                       mirrorOption, seasonsOption, skipOption, helpOption, versionOption});
 
     Arguments result;
     if (!parser.parse(arguments)) {
@@ -169,6 +172,7 @@ K_CommandLine::Arguments K_CommandLine::parse(const QStringList &arguments)
     settings.passBrokenTiles = !parser.isSet(brokenOption);
     settings.verticalMirrorSourceTiles = parser.isSet(mirrorOption);
     settings.convertSeasons = parser.isSet(seasonsOption);
+    settings.skipConverted = parser.isSet(skipOption);
     result.action = Action::Convert;
     return result;
 }

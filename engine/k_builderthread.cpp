@@ -19,6 +19,14 @@ QString normalisedFolder(const QString &typed)
     return folder;
 }
 
+qint64 nodeCount(const K_FlightSimulatorTile *tile)
+{
+    qint64 count = 1;
+    for (const K_FlightSimulatorTile *child : tile->children)
+        count += nodeCount(child);
+    return count;
+}
+
 } // namespace
 
 K_BuilderThread::K_BuilderThread(const Settings &settings, K_TileMap *sourceTiles,
@@ -36,6 +44,7 @@ K_BuilderThread::K_BuilderThread(const Settings &settings, K_TileMap *sourceTile
     , passBrokenTiles(settings.passBrokenTiles)
     , verticalMirrorSourceTiles(settings.verticalMirrorSourceTiles)
     , convertSeasons(settings.convertSeasons)
+    , skipConverted(settings.skipConverted)
     , mutex(mutex)
     , breakFlag(breakFlag)
     , typedSourceFolder(settings.sourceFolder.trimmed())
@@ -60,6 +69,7 @@ K_BuilderThread::Settings K_BuilderThread::settings() const
     settings.passBrokenTiles = passBrokenTiles;
     settings.verticalMirrorSourceTiles = verticalMirrorSourceTiles;
     settings.convertSeasons = convertSeasons;
+    settings.skipConverted = skipConverted;
     return settings;
 }
 
@@ -239,6 +249,15 @@ void K_BuilderThread::buildAll()
                       return a->variant() < b->variant();
                   });
         K_FlightSimulatorTile *destination = variants.takeFirst();
+        if (skipConverted && destination->isConverted(destinationFolder, variants)) {
+            // Its tiles count as done, as if they had been built.
+            for (const K_FlightSimulatorTile *variant : variants)
+                processedTilesCounter += nodeCount(variant);
+            processedTilesCounter += nodeCount(destination);
+            emit progressBarValueChanged(int(processedTilesCounter * 100 / qMax(1, tilesCount())));
+            emit appendLogText(tr("Tile \"%1\" already converted.").arg(destination->key()));
+            continue;
+        }
         if (destination->build(this, destinationFolder, compressionQuality, singleDestinationImage,
                                passCompletelyTransparentTiles, passBrokenTiles,
                                verticalMirrorSourceTiles, variants))

@@ -43,6 +43,8 @@ public:
         // Also the spring, fall, winter, hard winter and night tiles, as extra sources of the
         // same .inf files; without it only summer tiles are read.
         bool convertSeasons = false;
+        // Destination tiles that a former run into the same folder finished are left alone.
+        bool skipConverted = false;
     };
 
     // Takes the snapshot through the window's accessors; the window becomes the parent.
@@ -91,6 +93,7 @@ private:
     bool passBrokenTiles;
     bool verticalMirrorSourceTiles;
     bool convertSeasons;
+    bool skipConverted;
     qint64 tilesCounter = 0;
     qint64 processedTilesCounter = 0;
     QMutex *mutex;

@@ -16,6 +16,7 @@ K_BuilderThread::Settings snapshotOf(const K_FormMain *form)
     settings.passBrokenTiles = form->passBrokenTiles();
     settings.verticalMirrorSourceTiles = form->verticalMirrorSourceTiles();
     settings.convertSeasons = form->convertSeasons();
+    settings.skipConverted = form->skipConverted();
     return settings;
 }
 

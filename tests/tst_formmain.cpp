@@ -155,7 +155,7 @@ void tst_FormMain::storesExactlyTheEightKeys()
     QCOMPARE(keys, QStringList({"BGLLOD", "CompressionQuality", "DestinationFolder",
                                 "Options/ConvertSeasons", "Options/PassBrokenTiles",
                                 "Options/PassCompletelyTransparentTiles",
-                                "Options/SingleDestinationImage",
+                                "Options/SingleDestinationImage", "Options/SkipConverted",
                                 "Options/VerticalMirrorSourceTiles", "SourceFolder"}));
     QCOMPARE(stateOf(K_FormMain()), stored);
 }

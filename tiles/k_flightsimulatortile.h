@@ -96,6 +96,14 @@ public:
 
     static void clearSources(ResampleSources &sources);
 
+    // True when a conversion into `destinationFolder` already finished this destination tile:
+    // its .inf exists, is newer than every source tile below it and below `otherVariants` (the
+    // same destination in the other variants), and every picture it lists exists. The .inf is
+    // written last and atomically, so a build that was broken off never looks finished. Reads
+    // only the .inf and the files' dates.
+    bool isConverted(const QString &destinationFolder,
+                     const QVector<K_FlightSimulatorTile *> &otherVariants = {}) const;
+
     // The largest picture, in bytes, that is painted as one: larger nodes are saved as their
     // complete quadrants instead. By default the smaller of what one TIFF file can hold and half
     // the physical memory; tests lower it.

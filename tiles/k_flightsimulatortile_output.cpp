@@ -6,8 +6,11 @@
 #include "engine/k_builderthread.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QImageWriter>
 #include <QSaveFile>
+#include <QStringDecoder>
 #include <QStringEncoder>
 
 namespace {
@@ -69,6 +72,35 @@ QString variation(K_FlightSimulatorTile::Variant variant, int present, bool nort
             listed << QLatin1String(names[m]);
     }
     return listed.join(QLatin1Char(','));
+}
+
+// The later of a file's modification and status change: a tile copied in with its old date, or
+// moved in, still counts as new.
+QDateTime changedAt(const QFileInfo &info)
+{
+    return qMax(info.lastModified(), info.metadataChangeTime());
+}
+
+// The value of a line `name = "value"`, or a null string.
+QString quotedValue(const QString &line, const QLatin1String &name)
+{
+    if (!line.startsWith(name) || !line.endsWith(QLatin1Char('"')))
+        return QString();
+    const qsizetype open = line.indexOf(QLatin1Char('"'));
+    if (open < 0 || open == line.size() - 1)
+        return QString();
+    return line.mid(open + 1, line.size() - open - 2);
+}
+
+bool sourcesOlderThan(const K_FlightSimulatorTile *tile, const QDateTime &time)
+{
+    if (!tile->filePath().isEmpty() && changedAt(QFileInfo(tile->filePath())) >= time)
+        return false;
+    for (const K_FlightSimulatorTile *child : tile->children) {
+        if (!sourcesOlderThan(child, time))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -179,6 +211,44 @@ void K_FlightSimulatorTile::clearSources(ResampleSources &sources)
 {
     qDeleteAll(sources);
     sources.clear();
+}
+
+bool K_FlightSimulatorTile::isConverted(const QString &destinationFolder,
+                                        const QVector<K_FlightSimulatorTile *> &otherVariants) const
+{
+    QFile file(destinationFolder + m_key + QLatin1String(".inf"));
+    const QFileInfo info(file);
+    if (!info.isFile() || !sourcesOlderThan(this, info.lastModified()))
+        return false;
+    for (const K_FlightSimulatorTile *variant : otherVariants) {
+        if (!sourcesOlderThan(variant, info.lastModified()))
+            return false;
+    }
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return false;
+    // Far more than the records of any destination tile; a larger file is not ours.
+    constexpr qint64 MaximumSize = qint64(64) << 20;
+    if (file.size() > MaximumSize)
+        return false;
+    QStringDecoder decoder("Windows-1251");
+    if (!decoder.isValid())
+        return false;
+    const QString text = decoder.decode(file.readAll());
+
+    QString folder;
+    int pictures = 0;
+    for (const QString &line : text.split(QLatin1Char('\n'))) {
+        const QString dir = quotedValue(line, QLatin1String("SourceDir = "));
+        if (!dir.isNull())
+            folder = dir;
+        const QString name = quotedValue(line, QLatin1String("SourceFile = "));
+        if (name.isNull())
+            continue;
+        if (folder.isEmpty() || !QFileInfo(folder + name).isFile())
+            return false;
+        ++pictures;
+    }
+    return pictures > 0;
 }
 
 bool K_FlightSimulatorTile::writeResampleFile(const QString &imageFolder,

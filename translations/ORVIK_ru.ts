@@ -4,39 +4,44 @@
 <context>
     <name>K_BuilderThread</name>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="149"/>
+        <location filename="../engine/k_builderthread.cpp" line="159"/>
         <source>Step 1 of 2. Source folder scanning...</source>
         <translation>Шаг 1 из 2. Сканирование исходной папки...</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="226"/>
+        <location filename="../engine/k_builderthread.cpp" line="236"/>
         <source>Step 2 of 2. Build images...</source>
         <translation>Шаг 2 из 2. Построение изображений...</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="245"/>
+        <location filename="../engine/k_builderthread.cpp" line="258"/>
+        <source>Tile &quot;%1&quot; already converted.</source>
+        <translation>Тайл &quot;%1&quot; уже преобразован.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_builderthread.cpp" line="264"/>
         <source>Tile &quot;%1&quot; saved.</source>
         <translation>Тайл &quot;%1&quot; сохранён.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="140"/>
-        <location filename="../app/k_commandline.cpp" line="211"/>
+        <location filename="../engine/k_builderthread.cpp" line="150"/>
+        <location filename="../app/k_commandline.cpp" line="215"/>
         <source>Converting complete.</source>
         <translation>Конвертация завершена.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="94"/>
-        <location filename="../app/k_commandline.cpp" line="213"/>
+        <location filename="../engine/k_builderthread.cpp" line="104"/>
+        <location filename="../app/k_commandline.cpp" line="217"/>
         <source>Break.</source>
         <translation>Прервано.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="113"/>
+        <location filename="../engine/k_builderthread.cpp" line="123"/>
         <source>Source folder &quot;%1&quot; does not exist.</source>
         <translation>Исходная папка &quot;%1&quot; не существует.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="118"/>
+        <location filename="../engine/k_builderthread.cpp" line="128"/>
         <source>Destination folder is not set.</source>
         <translation>Папка назначения не задана.</translation>
     </message>
@@ -94,62 +99,67 @@
         <translation>Также конвертировать тайлы весны, осени, зимы, суровой зимы и ночные тайлы как дополнительные источники тех же файлов .inf.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="114"/>
+        <location filename="../app/k_commandline.cpp" line="115"/>
+        <source>Leave alone the destination tiles that a former run into DESTINATION finished.</source>
+        <translation>Не трогать тайлы назначения, которые уже завершил прежний запуск в DESTINATION.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_commandline.cpp" line="117"/>
         <source>Shows this help.</source>
         <translation>Показывает эту справку.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="115"/>
+        <location filename="../app/k_commandline.cpp" line="118"/>
         <source>Shows the version.</source>
         <translation>Показывает версию.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="138"/>
+        <location filename="../app/k_commandline.cpp" line="141"/>
         <source>SOURCE and DESTINATION are missing.</source>
         <translation>Не указаны папки SOURCE и DESTINATION.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="139"/>
+        <location filename="../app/k_commandline.cpp" line="142"/>
         <source>DESTINATION is missing.</source>
         <translation>Не указана папка DESTINATION.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="143"/>
+        <location filename="../app/k_commandline.cpp" line="146"/>
         <source>Unexpected argument &quot;%1&quot;.</source>
         <translation>Лишний аргумент &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="148"/>
+        <location filename="../app/k_commandline.cpp" line="151"/>
         <source>SOURCE and DESTINATION must not be empty.</source>
         <translation>Пути SOURCE и DESTINATION не должны быть пустыми.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="155"/>
+        <location filename="../app/k_commandline.cpp" line="158"/>
         <source>BGL LOD must be a whole number from 0 to 13, not &quot;%1&quot;.</source>
         <translation>BGL LOD должен быть целым числом от 0 до 13, а не &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="161"/>
+        <location filename="../app/k_commandline.cpp" line="164"/>
         <source>Compression quality must be a whole number from 1 to 100, not &quot;%1&quot;.</source>
         <translation>Качество сжатия должно быть целым числом от 1 до 100, а не &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="185"/>
+        <location filename="../app/k_commandline.cpp" line="189"/>
         <source>tiles: %1/%2</source>
         <translation>тайлы: %1/%2</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="186"/>
+        <location filename="../app/k_commandline.cpp" line="190"/>
         <source>tiles: %1</source>
         <translation>тайлы: %1</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="188"/>
+        <location filename="../app/k_commandline.cpp" line="192"/>
         <source>%1 left</source>
         <translation>осталось %1</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="254"/>
+        <location filename="../app/k_commandline.cpp" line="258"/>
         <source>%1: Cannot watch for Ctrl+C.
 </source>
         <translation>%1: не удаётся отслеживать Ctrl+C.
@@ -251,12 +261,12 @@
         <translation>Ошибка начала рисования тайла &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_output.cpp" line="169"/>
+        <location filename="../tiles/k_flightsimulatortile_output.cpp" line="198"/>
         <source>Tile &quot;%1&quot; save error.</source>
         <translation>Ошибка сохранения тайла &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_output.cpp" line="140"/>
+        <location filename="../tiles/k_flightsimulatortile_output.cpp" line="169"/>
         <source>Tile &quot;%1&quot; .inf create error.</source>
         <translation>Ошибка создания файла .inf тайла &quot;%1&quot;.</translation>
     </message>
@@ -300,45 +310,45 @@
         <translation>Kelvaro</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="189"/>
-        <location filename="../ui/k_formmain.ui" line="192"/>
+        <location filename="../ui/k_formmain.ui" line="190"/>
+        <location filename="../ui/k_formmain.ui" line="193"/>
         <source>About Qt</source>
         <translation>О Qt</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="197"/>
+        <location filename="../ui/k_formmain.ui" line="198"/>
         <source>E&amp;xit</source>
         <translation>В&amp;ыход</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="200"/>
+        <location filename="../ui/k_formmain.ui" line="201"/>
         <source>Exit</source>
         <translation>Выход</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="203"/>
+        <location filename="../ui/k_formmain.ui" line="204"/>
         <source>Ctrl+Q</source>
         <translation>Ctrl+Q</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="208"/>
-        <location filename="../ui/k_formmain.ui" line="211"/>
+        <location filename="../ui/k_formmain.ui" line="209"/>
+        <location filename="../ui/k_formmain.ui" line="212"/>
         <source>About ORVIK</source>
         <translation>О программе ORVIK</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="216"/>
+        <location filename="../ui/k_formmain.ui" line="217"/>
         <source>&amp;Options</source>
         <translation>&amp;Параметры</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="219"/>
+        <location filename="../ui/k_formmain.ui" line="220"/>
         <source>Options</source>
         <translation>Параметры</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="224"/>
-        <location filename="../ui/k_formmain.ui" line="227"/>
+        <location filename="../ui/k_formmain.ui" line="225"/>
+        <location filename="../ui/k_formmain.ui" line="228"/>
         <source>About Squish</source>
         <translation>О библиотеке Squish</translation>
     </message>
@@ -394,22 +404,32 @@
         <translation>&amp;Файл</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="175"/>
+        <location filename="../ui/k_formmain.ui" line="233"/>
+        <source>Preview tile set...</source>
+        <translation>Предпросмотр набора тайлов...</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="236"/>
+        <source>Shows a map of the tiles in the source folder</source>
+        <translation>Показывает карту тайлов исходной папки</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.cpp" line="182"/>
         <source>Select source folder</source>
         <translation>Выберите исходную папку</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="180"/>
+        <location filename="../ui/k_formmain.cpp" line="187"/>
         <source>Select destination folder</source>
         <translation>Выберите папку назначения</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="157"/>
+        <location filename="../ui/k_formmain.cpp" line="164"/>
         <source>Warning</source>
         <translation>Предупреждение</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="158"/>
+        <location filename="../ui/k_formmain.cpp" line="165"/>
         <source>Application closing is impossible until termination of conversion process.</source>
         <translation>Закрытие приложения невозможно до завершения процесса конвертации.</translation>
     </message>
@@ -445,6 +465,203 @@
         <location filename="../ui/k_formoptions.ui" line="48"/>
         <source>Convert seasons and night tiles</source>
         <translation>Конвертировать сезонные и ночные тайлы</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formoptions.ui" line="55"/>
+        <source>Skip destination tiles already converted</source>
+        <translation>Пропускать уже преобразованные тайлы назначения</translation>
+    </message>
+</context>
+<context>
+    <name>K_FormPreview</name>
+    <message>
+        <location filename="../ui/k_formpreview.ui" line="14"/>
+        <source>Tile set preview</source>
+        <translation>Предпросмотр набора тайлов</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.ui" line="22"/>
+        <source>Variant:</source>
+        <translation>Вариант:</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.ui" line="52"/>
+        <source>Fit to window</source>
+        <translation>Вписать в окно</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="50"/>
+        <location filename="../ui/k_formpreview.cpp" line="216"/>
+        <source>imagery</source>
+        <translation>снимок</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="53"/>
+        <location filename="../ui/k_formpreview.cpp" line="219"/>
+        <source>completely transparent</source>
+        <translation>полностью прозрачный</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="54"/>
+        <location filename="../ui/k_formpreview.cpp" line="222"/>
+        <source>broken</source>
+        <translation>повреждён</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="55"/>
+        <location filename="../ui/k_formpreview.cpp" line="213"/>
+        <source>no tile</source>
+        <translation>нет тайла</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="57"/>
+        <source>destination tile (BGL LOD %1)</source>
+        <translation>тайл назначения (BGL LOD %1)</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="59"/>
+        <source>Tile set preview: %1</source>
+        <translation>Предпросмотр набора тайлов: %1</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="85"/>
+        <source>Reading the source folder...</source>
+        <translation>Чтение исходной папки...</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="121"/>
+        <source>summer</source>
+        <translation>лето</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="121"/>
+        <source>spring</source>
+        <translation>весна</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="122"/>
+        <source>autumn</source>
+        <translation>осень</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="122"/>
+        <source>winter</source>
+        <translation>зима</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="123"/>
+        <source>hard winter</source>
+        <translation>суровая зима</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="123"/>
+        <source>light map</source>
+        <translation>ночное освещение</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="130"/>
+        <source>No tile bitmaps in this folder.</source>
+        <translation>В этой папке нет тайлов.</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="192"/>
+        <source>%1 of %2 tiles read: %3 broken, %4 completely transparent; %5 destination tiles at BGL LOD %6.</source>
+        <translation>Прочитано тайлов: %1 из %2; повреждённых: %3, полностью прозрачных: %4; тайлов назначения на BGL LOD %6: %5.</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="201"/>
+        <source>One point covers %1 x %1 tiles.</source>
+        <translation>Одна точка охватывает %1 x %1 тайлов.</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="213"/>
+        <source>not read yet</source>
+        <translation>ещё не прочитан</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="226"/>
+        <source>%1: %2 tiles, %3</source>
+        <translation>%1: тайлов: %2, %3</translation>
+    </message>
+</context>
+<context>
+    <name>K_PreviewCommandLine</name>
+    <message>
+        <location filename="../app/k_previewcommandline.cpp" line="28"/>
+        <source>%1: %2 of %3 tiles, %4 broken, %5 completely transparent</source>
+        <translation>%1: тайлов %2 из %3, повреждённых %4, полностью прозрачных %5</translation>
+    </message>
+    <message>
+        <location filename="../app/k_previewcommandline.cpp" line="41"/>
+        <source>Writes a map of the FS9 tile bitmaps in SOURCE as a PNG picture, one pixel per tile, and prints what each destination tile holds.</source>
+        <translation>Записывает карту тайлов FS9 из SOURCE в картинку PNG, по точке на тайл, и выводит, что содержит каждый тайл назначения.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_previewcommandline.cpp" line="44"/>
+        <source>The folder that holds the FS9 tile bitmaps.</source>
+        <translation>Папка с тайлами FS9.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_previewcommandline.cpp" line="45"/>
+        <source>The picture to write.</source>
+        <translation>Картинка, которую нужно записать.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_previewcommandline.cpp" line="48"/>
+        <source>The level of the destination tiles to outline and count, 0 to 13 (default 8).</source>
+        <translation>Уровень тайлов назначения, которые обводятся и подсчитываются, от 0 до 13 (по умолчанию 8).</translation>
+    </message>
+    <message>
+        <location filename="../app/k_previewcommandline.cpp" line="52"/>
+        <source>The variant to show: su, sp, fa, wi, hw or lm (default su).</source>
+        <translation>Показываемый вариант: su, sp, fa, wi, hw или lm (по умолчанию su).</translation>
+    </message>
+    <message>
+        <location filename="../app/k_previewcommandline.cpp" line="53"/>
+        <source>Shows this help.</source>
+        <translation>Показывает эту справку.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_previewcommandline.cpp" line="69"/>
+        <source>SOURCE and OUTPUT.png are needed, and nothing else.</source>
+        <translation>Нужны SOURCE и OUTPUT.png, и ничего больше.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_previewcommandline.cpp" line="78"/>
+        <source>BGL LOD must be a whole number from 0 to 13, not &quot;%1&quot;.</source>
+        <translation>BGL LOD должен быть целым числом от 0 до 13, а не &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_previewcommandline.cpp" line="88"/>
+        <source>Unknown variant &quot;%1&quot;.</source>
+        <translation>Неизвестный вариант &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_previewcommandline.cpp" line="98"/>
+        <source>%1: No tile bitmaps of variant %2 in &quot;%3&quot;.
+</source>
+        <translation>%1: В &quot;%3&quot; нет тайлов варианта %2.
+</translation>
+    </message>
+    <message>
+        <location filename="../app/k_previewcommandline.cpp" line="105"/>
+        <source>%1: Cannot write &quot;%2&quot;: %3
+</source>
+        <translation>%1: Не удаётся записать &quot;%2&quot;: %3
+</translation>
+    </message>
+</context>
+<context>
+    <name>K_PreviewThread</name>
+    <message>
+        <location filename="../engine/k_previewthread.cpp" line="97"/>
+        <source>Source folder &quot;%1&quot; does not exist.</source>
+        <translation>Исходная папка &quot;%1&quot; не существует.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_previewthread.cpp" line="201"/>
+        <source>Not enough memory for the map.</source>
+        <translation>Недостаточно памяти для карты.</translation>
     </message>
 </context>
 </TS>

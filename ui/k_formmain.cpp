@@ -4,6 +4,7 @@
 #include "ui/k_formabout.h"
 #include "ui/k_formaboutsquish.h"
 #include "ui/k_formoptions.h"
+#include "ui/k_formpreview.h"
 #include "ui_k_formmain.h"
 
 #include <QCloseEvent>
@@ -23,6 +24,7 @@ const char passCompletelyTransparentTilesKey[] = "Options/PassCompletelyTranspar
 const char passBrokenTilesKey[] = "Options/PassBrokenTiles";
 const char verticalMirrorSourceTilesKey[] = "Options/VerticalMirrorSourceTiles";
 const char convertSeasonsKey[] = "Options/ConvertSeasons";
+const char skipConvertedKey[] = "Options/SkipConverted";
 
 } // namespace
 
@@ -113,6 +115,11 @@ void K_FormMain::setVerticalMirrorSourceTiles(bool on)
 void K_FormMain::setConvertSeasons(bool on)
 {
     m_convertSeasons = on;
+}
+
+void K_FormMain::setSkipConverted(bool on)
+{
+    m_skipConverted = on;
 }
 
 void K_FormMain::builderThreadFinished()
@@ -230,6 +237,13 @@ void K_FormMain::on_actionAboutSquish_triggered()
     dialog.exec();
 }
 
+void K_FormMain::on_actionPreviewTileSet_triggered()
+{
+    K_FormPreview dialog(sourceFolder(), bglLod(), this);
+    dialog.setModal(true);
+    dialog.exec();
+}
+
 void K_FormMain::clearTiles()
 {
     // A destination tile owns its subtree, source tiles included.
@@ -252,7 +266,7 @@ void K_FormMain::loadOrSaveSettings(bool save)
     QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tovrel"),
                        QStringLiteral("ORVIK"));
     if (save) {
-        // Keys left by anyone else go, so the file holds exactly these eight.
+        // Keys left by anyone else go, so the file holds exactly these.
         settings.clear();
         settings.setValue(sourceFolderKey, sourceFolder());
         settings.setValue(destinationFolderKey, destinationFolder());
@@ -263,6 +277,7 @@ void K_FormMain::loadOrSaveSettings(bool save)
         settings.setValue(passBrokenTilesKey, passBrokenTiles());
         settings.setValue(verticalMirrorSourceTilesKey, verticalMirrorSourceTiles());
         settings.setValue(convertSeasonsKey, convertSeasons());
+        settings.setValue(skipConvertedKey, skipConverted());
         settings.sync();
         return;
     }
@@ -286,4 +301,6 @@ void K_FormMain::loadOrSaveSettings(bool save)
         setVerticalMirrorSourceTiles(settings.value(verticalMirrorSourceTilesKey).toBool());
     if (settings.contains(convertSeasonsKey))
         setConvertSeasons(settings.value(convertSeasonsKey).toBool());
+    if (settings.contains(skipConvertedKey))
+        setSkipConverted(settings.value(skipConvertedKey).toBool());
 }

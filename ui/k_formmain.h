@@ -38,6 +38,7 @@ public:
     bool passBrokenTiles() const { return m_passBrokenTiles; }
     bool verticalMirrorSourceTiles() const { return m_verticalMirrorSourceTiles; }
     bool convertSeasons() const { return m_convertSeasons; }
+    bool skipConverted() const { return m_skipConverted; }
     QMutex *mutex() { return &m_mutex; }
     // The worker reads the flag only under mutex().
     bool *breakFlag() { return &m_breakFlag; }
@@ -51,6 +52,7 @@ public:
     void setPassBrokenTiles(bool on);
     void setVerticalMirrorSourceTiles(bool on);
     void setConvertSeasons(bool on);
+    void setSkipConverted(bool on);
 
     bool isConverting() const { return m_builderThread != nullptr; }
     // Meaningful only while idle: during a conversion the worker writes the maps.
@@ -77,6 +79,7 @@ private slots:
     void on_actionAboutORVIK_triggered();
     void on_actionOptions_triggered();
     void on_actionAboutSquish_triggered();
+    void on_actionPreviewTileSet_triggered();
 
 private:
     void clearTiles();
@@ -89,6 +92,7 @@ private:
     bool m_passBrokenTiles = true;
     bool m_verticalMirrorSourceTiles = false;
     bool m_convertSeasons = false;
+    bool m_skipConverted = false;
     K_TileMap m_sourceTiles;
     K_TileMap m_destinationTiles;
     K_BuilderThread *m_builderThread = nullptr;

@@ -15,6 +15,7 @@ K_FormOptions::K_FormOptions(QWidget *parent)
         ui->singleDestinationImageCheckBox->setChecked(form->singleDestinationImage());
         ui->verticalMirrorSourceTilesCheckBox->setChecked(form->verticalMirrorSourceTiles());
         ui->convertSeasonsCheckBox->setChecked(form->convertSeasons());
+        ui->skipConvertedCheckBox->setChecked(form->skipConverted());
     }
 }
 
@@ -32,6 +33,7 @@ void K_FormOptions::accept()
         form->setSingleDestinationImage(ui->singleDestinationImageCheckBox->isChecked());
         form->setVerticalMirrorSourceTiles(ui->verticalMirrorSourceTilesCheckBox->isChecked());
         form->setConvertSeasons(ui->convertSeasonsCheckBox->isChecked());
+        form->setSkipConverted(ui->skipConvertedCheckBox->isChecked());
     }
     QDialog::accept();
 }
