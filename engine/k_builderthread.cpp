@@ -4,7 +4,10 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QMutexLocker>
+
+#include <algorithm>
 
 namespace {
 
@@ -15,6 +18,12 @@ QString normalisedFolder(const QString &typed)
     if (folder.right(1) != QString(QDir::separator()))
         folder += QDir::separator();
     return folder;
+}
+
+// FS9 tile bitmaps are told by name alone: a 15-character key followed by "SU.BMP", any case.
+bool isTileBitmapName(const QString &name)
+{
+    return name.length() == 21 && name.right(6).toUpper() == QLatin1String("SU.BMP");
 }
 
 } // namespace
@@ -37,7 +46,9 @@ K_BuilderThread::K_BuilderThread(const Settings &settings, K_TileMap *sourceTile
     , breakFlag(breakFlag)
     , typedSourceFolder(settings.sourceFolder.trimmed())
     , typedDestinationFolder(settings.destinationFolder.trimmed())
-{ }
+{
+    clock.start();
+}
 
 K_BuilderThread::~K_BuilderThread()
 {
@@ -103,8 +114,76 @@ int K_BuilderThread::problemsCount() const
     return problems.loadRelaxed();
 }
 
+void K_BuilderThread::recordPicture(const QString &filePath)
+{
+    ++picturesCounter;
+    bytesCounter += QFileInfo(filePath).size();
+}
+
+QString K_BuilderThread::summary() const
+{
+    return tr("Destination tiles written: %1, pictures: %2 (%3), problems logged: %4, time taken: "
+              "%5.")
+            .arg(destinationTilesCounter)
+            .arg(picturesCounter)
+            .arg(QLocale().formattedDataSize(bytesCounter, 1, QLocale::DataSizeTraditionalFormat))
+            .arg(problemsCount())
+            .arg(durationText((runMs + 500) / 1000));
+}
+
+K_BuilderThread::Progress K_BuilderThread::progress(int percent) const
+{
+    Progress result;
+    result.step = step.loadRelaxed();
+    const double elapsedMs = double(clock.elapsed() - stepStartedMs.loadRelaxed());
+    if (result.step == 1) {
+        result.tilesDone = tilesCounter.loadRelaxed();
+        result.secondsLeft = secondsLeft(qBound(0, percent, 100) / 100.0, qint64(elapsedMs));
+    } else if (result.step == 2) {
+        result.tilesTotal = tilesCounter.loadRelaxed();
+        result.tilesDone = qMin(processedTilesCounter.loadRelaxed(), result.tilesTotal);
+        if (result.tilesTotal > 0)
+            result.secondsLeft = secondsLeft(double(result.tilesDone) / double(result.tilesTotal),
+                                             qint64(elapsedMs));
+    }
+    return result;
+}
+
+qint64 K_BuilderThread::secondsLeft(double fraction, qint64 elapsedMs)
+{
+    if (fraction >= 1.0)
+        return 0;
+    if (fraction <= 0.0)
+        return -1;
+    return qint64(double(elapsedMs) * (1.0 - fraction) / fraction / 1000.0 + 0.5);
+}
+
+QString K_BuilderThread::durationText(qint64 seconds)
+{
+    const QLatin1Char zero('0');
+    if (seconds >= 3600) {
+        return QStringLiteral("%1:%2:%3")
+                .arg(seconds / 3600)
+                .arg(seconds / 60 % 60, 2, 10, zero)
+                .arg(seconds % 60, 2, 10, zero);
+    }
+    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, zero);
+}
+
 void K_BuilderThread::run()
 {
+    convert();
+    step.storeRelaxed(0);
+    runMs = clock.elapsed();
+}
+
+void K_BuilderThread::convert()
+{
+    // Without this check an empty field would scan the current folder or the root.
+    if (typedSourceFolder.isEmpty()) {
+        appendLog(tr("Source folder is not set."));
+        return;
+    }
     if (!QDir(sourceFolder).exists()) {
         appendLog(tr("Source folder \"%1\" does not exist.").arg(typedSourceFolder));
         return;
@@ -121,6 +200,12 @@ void K_BuilderThread::run()
         reportBreak();
         return;
     }
+    // A run that finds nothing to convert is a mistake to point out, not a success.
+    if (sourceTiles->isEmpty()) {
+        appendLog(noTilesText());
+        finish(QString());
+        return;
+    }
 
     group();
     if (isBreak()) {
@@ -133,14 +218,44 @@ void K_BuilderThread::run()
         reportBreak();
         return;
     }
-    emit appendLogText(tr("Converting complete."));
+    complete = true;
+    finish(tr("Converting complete."));
+}
+
+void K_BuilderThread::finish(const QString &lastLine)
+{
+    if (!lastLine.isEmpty())
+        emit appendLogText(lastLine);
     emit progressBarValueChanged(0);
     emit progressTextChanged(QStringLiteral(""));
+}
+
+QString K_BuilderThread::noTilesText() const
+{
+    // Sceneries keep their tiles in a subfolder (often "texture"), so name the likeliest one.
+    QString bestFolder;
+    int bestCount = 0;
+    const QStringList folders = QDir(sourceFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &folder : folders) {
+        const QStringList files = QDir(sourceFolder + folder).entryList(QDir::Files);
+        const int count = int(std::count_if(files.begin(), files.end(), isTileBitmapName));
+        if (count > bestCount) {
+            bestCount = count;
+            bestFolder = folder;
+        }
+    }
+    if (bestCount == 0)
+        return tr("No FS9 tile bitmaps in \"%1\".").arg(typedSourceFolder);
+    return tr("No FS9 tile bitmaps in \"%1\"; its subfolder \"%2\" holds %3.")
+            .arg(typedSourceFolder, bestFolder)
+            .arg(bestCount);
 }
 
 bool K_BuilderThread::scan()
 {
     tilesCounter = 0;
+    stepStartedMs.storeRelaxed(clock.elapsed());
+    step.storeRelaxed(1);
     emit progressBarValueChanged(0);
     emit progressTextChanged(tr("Step 1 of 2. Source folder scanning..."));
 
@@ -155,7 +270,7 @@ bool K_BuilderThread::scan()
         if (entry.isDir())
             continue;
         const QString name = entry.fileName();
-        if (name.length() != 21 || name.right(6).toUpper() != QLatin1String("SU.BMP"))
+        if (!isTileBitmapName(name))
             continue;
 
         const QString key = name.left(15);
@@ -210,6 +325,8 @@ void K_BuilderThread::group()
 void K_BuilderThread::buildAll()
 {
     processedTilesCounter = 0;
+    stepStartedMs.storeRelaxed(clock.elapsed());
+    step.storeRelaxed(2);
     emit progressBarValueChanged(0);
     emit progressTextChanged(tr("Step 2 of 2. Build images..."));
 
@@ -219,7 +336,9 @@ void K_BuilderThread::buildAll()
             break;
         if (destination->build(this, destinationFolder, compressionQuality, singleDestinationImage,
                                passCompletelyTransparentTiles, passBrokenTiles,
-                               verticalMirrorSourceTiles))
+                               verticalMirrorSourceTiles)) {
+            ++destinationTilesCounter;
             emit appendLogText(tr("Tile \"%1\" saved.").arg(destination->key()));
+        }
     }
 }

@@ -99,6 +99,7 @@ void K_FlightSimulatorTile::saveImage(K_BuilderThread *thread, const QString &fo
         thread->appendLog(tr("Tile \"%1\" save error.").arg(m_key));
         return;
     }
+    thread->recordPicture(folder + m_key + QLatin1String(".tif"));
 
     auto *source = new ResampleSource;
     source->baseName = m_key;
