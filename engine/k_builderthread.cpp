@@ -122,11 +122,15 @@ void K_BuilderThread::recordPicture(const QString &filePath)
 
 QString K_BuilderThread::summary() const
 {
-    return tr("Destination tiles written: %1, pictures: %2 (%3), problems logged: %4, time taken: "
-              "%5.")
+    // The size stays on one line where the summary wraps.
+    const QString size
+            = QLocale()
+                      .formattedDataSize(bytesCounter, 1, QLocale::DataSizeTraditionalFormat)
+                      .replace(QLatin1Char(' '), QChar::Nbsp);
+    return tr("Destination tiles written: %1, pictures: %2 (%3), problems: %4, time: %5.")
             .arg(destinationTilesCounter)
             .arg(picturesCounter)
-            .arg(QLocale().formattedDataSize(bytesCounter, 1, QLocale::DataSizeTraditionalFormat))
+            .arg(size)
             .arg(problemsCount())
             .arg(durationText((runMs + 500) / 1000));
 }

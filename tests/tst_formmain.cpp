@@ -368,6 +368,7 @@ void tst_FormMain::reportsWhatItDid()
     QVERIFY(QDir().mkpath(source + "/empty"));
     if (tiles != "-")
         QVERIFY(SampleTiles::write(QDir(source).filePath(tiles)));
+    QLocale::setDefault(QLocale::c()); // the summary's size is written the way the locale does
     K_FormMain window;
     window.setSourceFolder(tiles == "-" ? " " : source);
     window.setDestinationFolder(work.filePath("out"));

@@ -38,11 +38,13 @@ K_FormMain::K_FormMain(QWidget *parent)
 {
     ui->setupUi(this);
 
-    // A long summary is cut rather than widening the window; its tooltip holds all of it.
+    // A long summary wraps rather than widening the window. The label gives way to the actions'
+    // status tips while they show.
     m_statusLabel = new QLabel(this);
     m_statusLabel->setObjectName(QStringLiteral("statusLabel"));
+    m_statusLabel->setWordWrap(true);
     m_statusLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    ui->statusBar->addPermanentWidget(m_statusLabel, 1);
+    ui->statusBar->addWidget(m_statusLabel, 1);
     m_openDestinationFolderButton = new QToolButton(this);
     m_openDestinationFolderButton->setObjectName(QStringLiteral("openDestinationFolderToolButton"));
     m_openDestinationFolderButton->setDefaultAction(ui->actionOpenDestinationFolder);

@@ -100,10 +100,11 @@ QString summaryBeforeTime(const QString &destination, int problems)
     qint64 bytes = 0;
     for (const QString &picture : pictures)
         bytes += files.value(picture).size();
-    return QStringLiteral("Destination tiles written: %1, pictures: %2 (%3), problems logged: %4, "
-                          "time taken: ")
+    return QStringLiteral("Destination tiles written: %1, pictures: %2 (%3), problems: %4, time: ")
             .arg(files.keys().filter(QStringLiteral(".inf")).size())
             .arg(pictures.size())
-            .arg(QLocale::c().formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat))
+            .arg(QLocale::c()
+                         .formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat)
+                         .replace(' ', QChar::Nbsp))
             .arg(problems);
 }
