@@ -116,8 +116,8 @@ int K_BuilderThread::problemsCount() const
 
 void K_BuilderThread::recordPicture(const QString &filePath)
 {
-    ++picturesCounter;
-    bytesCounter += QFileInfo(filePath).size();
+    picturesCounter.fetchAndAddRelaxed(1);
+    bytesCounter.fetchAndAddRelaxed(QFileInfo(filePath).size());
 }
 
 QString K_BuilderThread::summary() const
@@ -125,14 +125,14 @@ QString K_BuilderThread::summary() const
     // The size stays on one line where the summary wraps.
     const QString size
             = QLocale()
-                      .formattedDataSize(bytesCounter, 1, QLocale::DataSizeTraditionalFormat)
+                      .formattedDataSize(bytesWritten(), 1, QLocale::DataSizeTraditionalFormat)
                       .replace(QLatin1Char(' '), QChar::Nbsp);
     return tr("Destination tiles written: %1, pictures: %2 (%3), problems: %4, time: %5.")
-            .arg(destinationTilesCounter)
-            .arg(picturesCounter)
+            .arg(destinationTilesWritten())
+            .arg(picturesWritten())
             .arg(size)
             .arg(problemsCount())
-            .arg(durationText((runMs + 500) / 1000));
+            .arg(durationText((runMs.loadRelaxed() + 500) / 1000));
 }
 
 K_BuilderThread::Progress K_BuilderThread::progress(int percent) const
@@ -178,7 +178,7 @@ void K_BuilderThread::run()
 {
     convert();
     step.storeRelaxed(0);
-    runMs = clock.elapsed();
+    runMs.storeRelaxed(clock.elapsed());
 }
 
 void K_BuilderThread::convert()
@@ -222,7 +222,7 @@ void K_BuilderThread::convert()
         reportBreak();
         return;
     }
-    complete = true;
+    complete.storeRelaxed(1);
     finish(tr("Converting complete."));
 }
 
@@ -341,7 +341,7 @@ void K_BuilderThread::buildAll()
         if (destination->build(this, destinationFolder, compressionQuality, singleDestinationImage,
                                passCompletelyTransparentTiles, passBrokenTiles,
                                verticalMirrorSourceTiles)) {
-            ++destinationTilesCounter;
+            destinationTilesCounter.fetchAndAddRelaxed(1);
             emit appendLogText(tr("Tile \"%1\" saved.").arg(destination->key()));
         }
     }

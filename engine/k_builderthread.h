@@ -67,10 +67,10 @@ public:
     // Counts a picture written completely to `filePath`, with its size on disk.
     void recordPicture(const QString &filePath);
     // True when the run ended with "Converting complete.".
-    bool isComplete() const { return complete; }
-    int destinationTilesWritten() const { return destinationTilesCounter; }
-    int picturesWritten() const { return picturesCounter; }
-    qint64 bytesWritten() const { return bytesCounter; }
+    bool isComplete() const { return complete.loadRelaxed() != 0; }
+    int destinationTilesWritten() const { return destinationTilesCounter.loadRelaxed(); }
+    int picturesWritten() const { return picturesCounter.loadRelaxed(); }
+    qint64 bytesWritten() const { return bytesCounter.loadRelaxed(); }
     // One line for the end of a run: tiles and pictures written, their size, problems, time.
     QString summary() const;
 
@@ -130,11 +130,12 @@ private:
     QElapsedTimer clock;
     QAtomicInt step = 0;
     QAtomicInteger<qint64> stepStartedMs = 0;
-    int destinationTilesCounter = 0;
-    int picturesCounter = 0;
-    qint64 bytesCounter = 0;
-    qint64 runMs = 0;
-    bool complete = false;
+    // Atomic because the toolkit's wait for the worker is invisible to ThreadSanitizer.
+    QAtomicInt destinationTilesCounter = 0;
+    QAtomicInt picturesCounter = 0;
+    QAtomicInteger<qint64> bytesCounter = 0;
+    QAtomicInteger<qint64> runMs = 0;
+    QAtomicInt complete = 0;
 };
 
 #endif // K_BUILDERTHREAD_H
