@@ -95,10 +95,14 @@ K_CommandLine::Arguments K_CommandLine::parse(const QStringList &arguments)
                                           tr("Paint broken tiles opaque white."));
     const QCommandLineOption mirrorOption(QStringLiteral("vertical-mirror-source-tiles"),
                                           tr("Mirror the source tiles vertically."));
+    const QCommandLineOption seasonsOption(
+            QStringLiteral("seasons"),
+            tr("Also convert the spring, fall, winter, hard winter and night tiles, as extra "
+               "sources of the same .inf files."));
     const QCommandLineOption helpOption(QStringLiteral("help"), tr("Shows this help."));
     const QCommandLineOption versionOption(QStringLiteral("version"), tr("Shows the version."));
     parser.addOptions({bglLodOption, qualityOption, singleOption, transparentOption, brokenOption,
-                       mirrorOption, helpOption, versionOption});
+                       mirrorOption, seasonsOption, helpOption, versionOption});
 
     Arguments result;
     if (!parser.parse(arguments)) {
@@ -152,6 +156,7 @@ K_CommandLine::Arguments K_CommandLine::parse(const QStringList &arguments)
     settings.passCompletelyTransparentTiles = !parser.isSet(transparentOption);
     settings.passBrokenTiles = !parser.isSet(brokenOption);
     settings.verticalMirrorSourceTiles = parser.isSet(mirrorOption);
+    settings.convertSeasons = parser.isSet(seasonsOption);
     result.action = Action::Convert;
     return result;
 }

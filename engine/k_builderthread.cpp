@@ -20,10 +20,14 @@ QString normalisedFolder(const QString &typed)
     return folder;
 }
 
-// FS9 tile bitmaps are told by name alone: a 15-character key followed by "SU.BMP", any case.
-bool isTileBitmapName(const QString &name)
+// FS9 tile bitmaps are told by name alone; the seasons and night are read only when asked for.
+std::optional<K_FlightSimulatorTile::Variant> convertedVariant(const QString &name,
+                                                               bool convertSeasons)
 {
-    return name.length() == 21 && name.right(6).toUpper() == QLatin1String("SU.BMP");
+    const auto variant = K_FlightSimulatorTile::variantOfFileName(name);
+    if (variant && *variant != K_FlightSimulatorTile::Summer && !convertSeasons)
+        return std::nullopt;
+    return variant;
 }
 
 } // namespace
@@ -42,6 +46,7 @@ K_BuilderThread::K_BuilderThread(const Settings &settings, K_TileMap *sourceTile
     , passCompletelyTransparentTiles(settings.passCompletelyTransparentTiles)
     , passBrokenTiles(settings.passBrokenTiles)
     , verticalMirrorSourceTiles(settings.verticalMirrorSourceTiles)
+    , convertSeasons(settings.convertSeasons)
     , mutex(mutex)
     , breakFlag(breakFlag)
     , typedSourceFolder(settings.sourceFolder.trimmed())
@@ -67,6 +72,7 @@ K_BuilderThread::Settings K_BuilderThread::settings() const
     settings.passCompletelyTransparentTiles = passCompletelyTransparentTiles;
     settings.passBrokenTiles = passBrokenTiles;
     settings.verticalMirrorSourceTiles = verticalMirrorSourceTiles;
+    settings.convertSeasons = convertSeasons;
     return settings;
 }
 
@@ -242,7 +248,10 @@ QString K_BuilderThread::noTilesText() const
     const QStringList folders = QDir(sourceFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString &folder : folders) {
         const QStringList files = QDir(sourceFolder + folder).entryList(QDir::Files);
-        const int count = int(std::count_if(files.begin(), files.end(), isTileBitmapName));
+        const int count
+                = int(std::count_if(files.begin(), files.end(), [this](const QString &name) {
+                      return convertedVariant(name, convertSeasons).has_value();
+                  }));
         if (count > bestCount) {
             bestCount = count;
             bestFolder = folder;
@@ -274,15 +283,18 @@ bool K_BuilderThread::scan()
         if (entry.isDir())
             continue;
         const QString name = entry.fileName();
-        if (!isTileBitmapName(name))
+        const auto variant = convertedVariant(name, convertSeasons);
+        if (!variant)
             continue;
 
-        const QString key = name.left(15);
-        auto *tile = new K_FlightSimulatorTile(key, nullptr);
+        auto *tile = new K_FlightSimulatorTile(name.left(15), nullptr);
+        tile->setVariant(*variant);
         ++tilesCounter;
         tile->setFilePath(entry.absoluteFilePath());
-        // Names that differ only in the case of "SU.BMP" give one key: the later file wins, and
+        // Names that differ only in the case of their last six characters give one key: the later
+        // file wins, and
         // the tile it replaces is neither referenced nor counted any more.
+        const QString key = tile->variantKey();
         auto existing = sourceTiles->find(key);
         if (existing != sourceTiles->end()) {
             delete existing.value();
@@ -302,21 +314,26 @@ void K_BuilderThread::group()
         const QString key = source->key();
         // At the deepest level every source tile is a destination tile of its own.
         if (destinationKeyLength >= key.length()) {
-            destinationTiles->insert(key, source);
+            destinationTiles->insert(source->variantKey(), source);
             continue;
         }
+        // Each variant has trees of its own; their roots are told apart by the variant letters
+        // after the key, which keeps a destination's roots next to each other in the map.
         const QString destinationKey = key.left(destinationKeyLength);
-        K_FlightSimulatorTile *node = destinationTiles->value(destinationKey);
+        const QString mapKey = destinationKey + source->variantKey().mid(key.length());
+        K_FlightSimulatorTile *node = destinationTiles->value(mapKey);
         if (!node) {
             node = new K_FlightSimulatorTile(destinationKey, nullptr);
+            node->setVariant(source->variant());
             ++tilesCounter;
-            destinationTiles->insert(destinationKey, node);
+            destinationTiles->insert(mapKey, node);
         }
         for (int length = destinationKeyLength + 1; length < key.length(); ++length) {
             const QString prefix = key.left(length);
             K_FlightSimulatorTile *child = node->children.value(prefix);
             if (!child) {
                 child = new K_FlightSimulatorTile(prefix, nullptr);
+                child->setVariant(source->variant());
                 ++tilesCounter;
                 node->children.insert(prefix, child);
             }
@@ -335,12 +352,22 @@ void K_BuilderThread::buildAll()
     emit progressTextChanged(tr("Step 2 of 2. Build images..."));
 
     const K_TileMap destinations = *destinationTiles;
-    for (K_FlightSimulatorTile *destination : destinations) {
+    for (auto it = destinations.cbegin(); it != destinations.cend();) {
         if (isBreak())
             break;
+        // The variants of one destination lie next to each other in the map; they are built
+        // together, in variant order, into one .inf file.
+        QVector<K_FlightSimulatorTile *> variants{it.value()};
+        for (++it; it != destinations.cend() && it.value()->key() == variants.first()->key(); ++it)
+            variants.append(it.value());
+        std::sort(variants.begin(), variants.end(),
+                  [](const K_FlightSimulatorTile *a, const K_FlightSimulatorTile *b) {
+                      return a->variant() < b->variant();
+                  });
+        K_FlightSimulatorTile *destination = variants.takeFirst();
         if (destination->build(this, destinationFolder, compressionQuality, singleDestinationImage,
                                passCompletelyTransparentTiles, passBrokenTiles,
-                               verticalMirrorSourceTiles)) {
+                               verticalMirrorSourceTiles, variants)) {
             destinationTilesCounter.fetchAndAddRelaxed(1);
             emit appendLogText(tr("Tile \"%1\" saved.").arg(destination->key()));
         }

@@ -15,7 +15,9 @@ using K_TileMap = QMap<QString, K_FlightSimulatorTile *>;
 
 // Runs one conversion on its own thread: scans the source folder for FS9 tile bitmaps, groups
 // them under destination tiles of the chosen level and builds each destination tile's TIFF
-// pictures and .inf file, in key order.
+// pictures and .inf file, in key order. When seasons are converted, the tiles of every variant
+// but summer sit in both maps under their key followed by the variant's letters (variantKey()),
+// each variant in trees of its own.
 //
 // The constructor runs in the creating (GUI) thread and copies every setting, so run() touches
 // no widget. While run() is active it alone writes the two tile maps; the owner reads and frees
@@ -40,6 +42,9 @@ public:
         bool passCompletelyTransparentTiles = true;
         bool passBrokenTiles = true;
         bool verticalMirrorSourceTiles = false;
+        // Also the spring, fall, winter, hard winter and night tiles, as extra sources of the
+        // same .inf files; without it only summer tiles are read.
+        bool convertSeasons = false;
     };
 
     // Takes the snapshot through the window's accessors; the window becomes the parent.
@@ -116,6 +121,7 @@ private:
     bool passCompletelyTransparentTiles;
     bool passBrokenTiles;
     bool verticalMirrorSourceTiles;
+    bool convertSeasons;
     // Atomic so that a front end can show them while the worker writes them.
     QAtomicInteger<qint64> tilesCounter = 0;
     QAtomicInteger<qint64> processedTilesCounter = 0;

@@ -158,7 +158,8 @@ void tst_FormMain::storesExactlyTheEightKeys()
     QStringList keys = QSettings(settingsFile(), QSettings::IniFormat).allKeys();
     keys.sort();
     QCOMPARE(keys, QStringList({"BGLLOD", "CompressionQuality", "DestinationFolder", "Geometry",
-                                "Options/PassBrokenTiles", "Options/PassCompletelyTransparentTiles",
+                                "Options/ConvertSeasons", "Options/PassBrokenTiles",
+                                "Options/PassCompletelyTransparentTiles",
                                 "Options/SingleDestinationImage",
                                 "Options/VerticalMirrorSourceTiles", "SourceFolder"}));
     QCOMPARE(stateOf(K_FormMain()), stored);

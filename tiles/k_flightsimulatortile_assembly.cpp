@@ -289,7 +289,7 @@ QImage K_FlightSimulatorTile::readSourceTile(Assembly &assembly, uchar *canvas,
 {
     K_BuilderThread *thread = assembly.thread;
     if (!canvas) {
-        thread->appendLog(tr("Tile \"%1\" begin painting error.").arg(m_key));
+        thread->appendLog(tr("Tile \"%1\" begin painting error.").arg(variantKey()));
         return QImage();
     }
 
@@ -304,11 +304,12 @@ QImage K_FlightSimulatorTile::readSourceTile(Assembly &assembly, uchar *canvas,
             transparent = reader.isCompletelyTransparent();
             opaque = reader.isOpaque();
         } else {
-            thread->appendLog(tr("BMP tile \"%1\" image dimensions not 256x256.").arg(m_key));
+            thread->appendLog(
+                    tr("BMP tile \"%1\" image dimensions not 256x256.").arg(variantKey()));
         }
     } else {
-        thread->appendLog(tr("BMP tile \"%1\" read error: ").arg(m_key) + reader.errorString()
-                          + QLatin1String("."));
+        thread->appendLog(tr("BMP tile \"%1\" read error: ").arg(variantKey())
+                          + reader.errorString() + QLatin1String("."));
     }
 
     if (!present && !assembly.passBrokenTiles) {

@@ -17,6 +17,60 @@ QString number(double value)
     return QString::number(value, 'g', 25);
 }
 
+// The months a day variant stands for in the northern hemisphere, one bit per month from
+// January. The night light map has none: the resampler knows it by name.
+constexpr int month(int number)
+{
+    return 1 << (number - 1);
+}
+
+constexpr int northernMonths[K_FlightSimulatorTile::VariantCount] = {
+        month(6) | month(7) | month(8), // summer
+        month(3) | month(4) | month(5), // spring
+        month(9) | month(10), // fall
+        month(11), // winter
+        month(12) | month(1) | month(2), // hard winter
+        0,
+};
+
+// The southern hemisphere has the same seasons half a year later.
+int months(K_FlightSimulatorTile::Variant variant, bool north)
+{
+    const int northern = northernMonths[variant];
+    return north ? northern : ((northern << 6) | (northern >> 6)) & 0xfff;
+}
+
+// The "Variation" of a variant's pictures in a destination whose day variants with pictures are
+// `present` (one bit per variant). Summer also stands for the seasons that have no pictures of
+// their own, and for the whole year when it is the only one.
+QString variation(K_FlightSimulatorTile::Variant variant, int present, bool north)
+{
+    using Tile = K_FlightSimulatorTile;
+    if (variant == Tile::Night)
+        return QStringLiteral("LightMap");
+    int shown = months(variant, north);
+    if (variant == Tile::Summer) {
+        bool alone = true;
+        for (int other = Tile::Spring; other <= Tile::HardWinter; ++other) {
+            if (present & (1 << other))
+                alone = false;
+            else
+                shown |= months(Tile::Variant(other), north);
+        }
+        if (alone)
+            return QStringLiteral("All");
+    }
+    static const char *const names[12]
+            = {"January", "February", "March",     "April",   "May",      "June",
+               "July",    "August",   "September", "October", "November", "December"};
+    QStringList listed;
+    for (int m = 0; m < 12; ++m) {
+        if (shown & (1 << m))
+            listed << QLatin1String(names[m]);
+    }
+    return listed.join(QLatin1Char(','));
+}
+
 } // namespace
 
 // A save file that also fails on a short write. A disk that runs full accepts part of a large
@@ -56,26 +110,36 @@ private:
 bool K_FlightSimulatorTile::build(K_BuilderThread *thread, QString destinationFolder,
                                   int compressionQuality, bool singleDestinationImage,
                                   bool passCompletelyTransparentTiles, bool passBrokenTiles,
-                                  bool verticalMirrorSourceTiles)
+                                  bool verticalMirrorSourceTiles,
+                                  const QVector<K_FlightSimulatorTile *> &otherVariants)
 {
     const QString imageFolder = destinationFolder + QLatin1String("Source") + QDir::separator()
                                 + m_key + QDir::separator();
-    ResampleSources sources;
-    QImage image = assembleImage(thread, imageFolder, singleDestinationImage,
-                                 passCompletelyTransparentTiles, passBrokenTiles,
-                                 verticalMirrorSourceTiles, sources);
-    if (!image.isNull())
-        saveImage(thread, imageFolder, image, sources);
-    image = QImage();
-
-    if (thread->isBreak() || sources.isEmpty()) {
-        clearSources(sources);
-        return false;
+    // Each variant is assembled on its own into its own records, so its pictures depend on its
+    // tiles alone and the .inf lists it in variant order.
+    QVector<ResampleSources> sources(VariantCount);
+    QVector<K_FlightSimulatorTile *> trees{this};
+    trees += otherVariants;
+    bool anySaved = false;
+    for (K_FlightSimulatorTile *tree : qAsConst(trees)) {
+        ResampleSources &own = sources[tree->m_variant];
+        const QImage image = tree->assembleImage(thread, imageFolder, singleDestinationImage,
+                                                 passCompletelyTransparentTiles, passBrokenTiles,
+                                                 verticalMirrorSourceTiles, own);
+        if (!image.isNull())
+            tree->saveImage(thread, imageFolder, image, own);
+        anySaved = anySaved || !own.isEmpty();
     }
-    if (!writeResampleFile(imageFolder, destinationFolder, compressionQuality, sources))
-        thread->appendLog(tr("Tile \"%1\" .inf create error.").arg(m_key));
-    clearSources(sources);
-    return true;
+
+    bool built = false;
+    if (!thread->isBreak() && anySaved) {
+        if (!writeResampleFile(imageFolder, destinationFolder, compressionQuality, sources))
+            thread->appendLog(tr("Tile \"%1\" .inf create error.").arg(m_key));
+        built = true;
+    }
+    for (ResampleSources &own : sources)
+        clearSources(own);
+    return built;
 }
 
 void K_FlightSimulatorTile::saveImage(K_BuilderThread *thread, const QString &folder,
@@ -87,7 +151,10 @@ void K_FlightSimulatorTile::saveImage(K_BuilderThread *thread, const QString &fo
 
     // Written beside the final name and renamed only when complete, so a full disk never leaves
     // a truncated picture and never destroys an older one.
-    K_CheckedSaveFile file(folder + m_key + QLatin1String(".tif"));
+    const QString baseName
+            = m_variant == Summer ? m_key
+                                  : m_key + QLatin1Char('_') + variantLetters(m_variant).toLower();
+    K_CheckedSaveFile file(folder + baseName + QLatin1String(".tif"));
     bool saved = file.open(QIODevice::WriteOnly);
     if (saved) {
         QImageWriter writer(&file, "tiff");
@@ -96,13 +163,13 @@ void K_FlightSimulatorTile::saveImage(K_BuilderThread *thread, const QString &fo
     }
     // A picture the writer gave up on is never committed, however much of it reached the disk.
     if (!saved || !file.finish()) {
-        thread->appendLog(tr("Tile \"%1\" save error.").arg(m_key));
+        thread->appendLog(tr("Tile \"%1\" save error.").arg(variantKey()));
         return;
     }
-    thread->recordPicture(folder + m_key + QLatin1String(".tif"));
+    thread->recordPicture(folder + baseName + QLatin1String(".tif"));
 
     auto *source = new ResampleSource;
-    source->baseName = m_key;
+    source->baseName = baseName;
     source->ulx = m_west;
     source->uly = m_north;
     delete sources.value(m_key);
@@ -118,31 +185,44 @@ void K_FlightSimulatorTile::clearSources(ResampleSources &sources)
 bool K_FlightSimulatorTile::writeResampleFile(const QString &imageFolder,
                                               const QString &destinationFolder,
                                               int compressionQuality,
-                                              const ResampleSources &sources) const
+                                              const QVector<ResampleSources> &sources) const
 {
-    const bool multiSource = sources.size() > 1;
+    int count = 0;
+    int present = 0;
+    for (int variant = 0; variant < sources.size(); ++variant) {
+        count += int(sources.at(variant).size());
+        if (!sources.at(variant).isEmpty())
+            present |= 1 << variant;
+    }
+    const bool north = m_south >= 0.0;
+    const bool multiSource = count > 1;
     QString text;
     if (multiSource) {
-        text += QLatin1String("[Source]\nType = MultiSource\nNumberOfSources = ")
-                + number(sources.size()) + QLatin1String("\n\n");
+        text += QLatin1String("[Source]\nType = MultiSource\nNumberOfSources = ") + number(count)
+                + QLatin1String("\n\n");
     }
     int n = 0;
-    for (const ResampleSource *source : sources) {
-        ++n;
-        text += multiSource ? QLatin1String("[Source") + number(n) + QLatin1String("]\n")
-                            : QStringLiteral("[Source]\n");
-        text += QLatin1String("Type = TIFF\n"
-                              "Layer = Imagery\n"
-                              "SourceDir = \"")
-                + imageFolder + QLatin1String("\"\nSourceFile = \"") + source->baseName
-                + QLatin1String(".tif\"\nulxMap = ") + number(source->ulx)
-                + QLatin1String("\nulyMap = ") + number(source->uly)
-                + QLatin1String("\nxDim = 0.000057220458984375\n"
-                                "yDim = 0.00004291534423828125\n"
-                                "Variation = All\n"
-                                "PixelIsPoint = 0\n"
-                                "Channel_BlendMask = 3\n"
-                                "NullValue = ,,,,0\n\n");
+    for (int variant = 0; variant < sources.size(); ++variant) {
+        const QString variationLine = QLatin1String("Variation = ")
+                                      + variation(Variant(variant), present, north)
+                                      + QLatin1Char('\n');
+        for (const ResampleSource *source : sources.at(variant)) {
+            ++n;
+            text += multiSource ? QLatin1String("[Source") + number(n) + QLatin1String("]\n")
+                                : QStringLiteral("[Source]\n");
+            text += QLatin1String("Type = TIFF\n"
+                                  "Layer = Imagery\n"
+                                  "SourceDir = \"")
+                    + imageFolder + QLatin1String("\"\nSourceFile = \"") + source->baseName
+                    + QLatin1String(".tif\"\nulxMap = ") + number(source->ulx)
+                    + QLatin1String("\nulyMap = ") + number(source->uly)
+                    + QLatin1String("\nxDim = 0.000057220458984375\n"
+                                    "yDim = 0.00004291534423828125\n")
+                    + variationLine
+                    + QLatin1String("PixelIsPoint = 0\n"
+                                    "Channel_BlendMask = 3\n"
+                                    "NullValue = ,,,,0\n\n");
+        }
     }
     text += QLatin1String("[Destination]\nDestDir = \"") + destinationFolder
             + QLatin1String("\"\nLOD = Auto\nDestBaseFileName = \"") + m_key

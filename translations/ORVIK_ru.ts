@@ -4,59 +4,59 @@
 <context>
     <name>K_BuilderThread</name>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="264"/>
+        <location filename="../engine/k_builderthread.cpp" line="272"/>
         <source>Step 1 of 2. Source folder scanning...</source>
         <translation>Шаг 1 из 2. Сканирование исходной папки...</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="335"/>
+        <location filename="../engine/k_builderthread.cpp" line="351"/>
         <source>Step 2 of 2. Build images...</source>
         <translation>Шаг 2 из 2. Построение изображений...</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="345"/>
+        <location filename="../engine/k_builderthread.cpp" line="371"/>
         <source>Tile &quot;%1&quot; saved.</source>
         <translation>Тайл &quot;%1&quot; сохранён.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="226"/>
-        <location filename="../app/k_commandline.cpp" line="194"/>
+        <location filename="../engine/k_builderthread.cpp" line="232"/>
+        <location filename="../app/k_commandline.cpp" line="199"/>
         <source>Converting complete.</source>
         <translation>Конвертация завершена.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="101"/>
-        <location filename="../app/k_commandline.cpp" line="196"/>
+        <location filename="../engine/k_builderthread.cpp" line="107"/>
+        <location filename="../app/k_commandline.cpp" line="201"/>
         <source>Break.</source>
         <translation>Прервано.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="130"/>
+        <location filename="../engine/k_builderthread.cpp" line="136"/>
         <source>Destination tiles written: %1, pictures: %2 (%3), problems: %4, time: %5.</source>
         <translation>Записано итоговых тайлов: %1, изображений: %2 (%3), проблем: %4, время: %5.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="188"/>
+        <location filename="../engine/k_builderthread.cpp" line="194"/>
         <source>Source folder is not set.</source>
         <translation>Исходная папка не задана.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="192"/>
+        <location filename="../engine/k_builderthread.cpp" line="198"/>
         <source>Source folder &quot;%1&quot; does not exist.</source>
         <translation>Исходная папка &quot;%1&quot; не существует.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="197"/>
+        <location filename="../engine/k_builderthread.cpp" line="203"/>
         <source>Destination folder is not set.</source>
         <translation>Папка назначения не задана.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="252"/>
+        <location filename="../engine/k_builderthread.cpp" line="260"/>
         <source>No FS9 tile bitmaps in &quot;%1&quot;.</source>
         <translation>В папке &quot;%1&quot; нет BMP-тайлов FS9.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="253"/>
+        <location filename="../engine/k_builderthread.cpp" line="261"/>
         <source>No FS9 tile bitmaps in &quot;%1&quot;; its subfolder &quot;%2&quot; holds %3.</source>
         <translation>В папке &quot;%1&quot; нет BMP-тайлов FS9; в её подпапке &quot;%2&quot; их %3.</translation>
     </message>
@@ -109,62 +109,67 @@
         <translation>Отражать исходные тайлы по вертикали.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="98"/>
+        <location filename="../app/k_commandline.cpp" line="100"/>
+        <source>Also convert the spring, fall, winter, hard winter and night tiles, as extra sources of the same .inf files.</source>
+        <translation>Также конвертировать тайлы весны, осени, зимы, суровой зимы и ночные тайлы как дополнительные источники тех же файлов .inf.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_commandline.cpp" line="102"/>
         <source>Shows this help.</source>
         <translation>Показывает эту справку.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="99"/>
+        <location filename="../app/k_commandline.cpp" line="103"/>
         <source>Shows the version.</source>
         <translation>Показывает версию.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="122"/>
+        <location filename="../app/k_commandline.cpp" line="126"/>
         <source>SOURCE and DESTINATION are missing.</source>
         <translation>Не указаны папки SOURCE и DESTINATION.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="123"/>
+        <location filename="../app/k_commandline.cpp" line="127"/>
         <source>DESTINATION is missing.</source>
         <translation>Не указана папка DESTINATION.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="127"/>
+        <location filename="../app/k_commandline.cpp" line="131"/>
         <source>Unexpected argument &quot;%1&quot;.</source>
         <translation>Лишний аргумент &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="132"/>
+        <location filename="../app/k_commandline.cpp" line="136"/>
         <source>SOURCE and DESTINATION must not be empty.</source>
         <translation>Пути SOURCE и DESTINATION не должны быть пустыми.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="139"/>
+        <location filename="../app/k_commandline.cpp" line="143"/>
         <source>BGL LOD must be a whole number from 0 to 13, not &quot;%1&quot;.</source>
         <translation>BGL LOD должен быть целым числом от 0 до 13, а не &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="145"/>
+        <location filename="../app/k_commandline.cpp" line="149"/>
         <source>Compression quality must be a whole number from 1 to 100, not &quot;%1&quot;.</source>
         <translation>Качество сжатия должно быть целым числом от 1 до 100, а не &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="168"/>
+        <location filename="../app/k_commandline.cpp" line="173"/>
         <source>tiles: %1/%2</source>
         <translation>тайлы: %1/%2</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="169"/>
+        <location filename="../app/k_commandline.cpp" line="174"/>
         <source>tiles: %1</source>
         <translation>тайлы: %1</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="171"/>
+        <location filename="../app/k_commandline.cpp" line="176"/>
         <source>%1 left</source>
         <translation>осталось %1</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="237"/>
+        <location filename="../app/k_commandline.cpp" line="242"/>
         <source>%1: Cannot watch for Ctrl+C.
 </source>
         <translation>%1: не удаётся отслеживать Ctrl+C.
@@ -251,12 +256,12 @@
 <context>
     <name>K_FlightSimulatorTile</name>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="310"/>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="311"/>
         <source>BMP tile &quot;%1&quot; read error: </source>
         <translation>Ошибка чтения BMP-тайла &quot;%1&quot;: </translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="307"/>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="308"/>
         <source>BMP tile &quot;%1&quot; image dimensions not 256x256.</source>
         <translation>Размеры изображения BMP-тайла &quot;%1&quot; не равны 256x256.</translation>
     </message>
@@ -266,12 +271,12 @@
         <translation>Ошибка начала рисования тайла &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_output.cpp" line="99"/>
+        <location filename="../tiles/k_flightsimulatortile_output.cpp" line="166"/>
         <source>Tile &quot;%1&quot; save error.</source>
         <translation>Ошибка сохранения тайла &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_output.cpp" line="76"/>
+        <location filename="../tiles/k_flightsimulatortile_output.cpp" line="137"/>
         <source>Tile &quot;%1&quot; .inf create error.</source>
         <translation>Ошибка создания файла .inf тайла &quot;%1&quot;.</translation>
     </message>
@@ -464,47 +469,47 @@
         <translation>Открыть папку назначения завершённой конвертации</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="238"/>
+        <location filename="../ui/k_formmain.cpp" line="244"/>
         <source>Select source folder</source>
         <translation>Выберите исходную папку</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="248"/>
+        <location filename="../ui/k_formmain.cpp" line="254"/>
         <source>Select destination folder</source>
         <translation>Выберите папку назначения</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="318"/>
+        <location filename="../ui/k_formmain.cpp" line="324"/>
         <source>Cannot open &quot;%1&quot;.</source>
         <translation>Не удаётся открыть &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="329"/>
+        <location filename="../ui/k_formmain.cpp" line="335"/>
         <source>Stopping...</source>
         <translation>Остановка...</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="335"/>
+        <location filename="../ui/k_formmain.cpp" line="341"/>
         <source>Tiles found: %1</source>
         <translation>Найдено тайлов: %1</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="337"/>
+        <location filename="../ui/k_formmain.cpp" line="343"/>
         <source>%1 of %2 tiles</source>
         <translation>Тайлов: %1 из %2</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="340"/>
+        <location filename="../ui/k_formmain.cpp" line="346"/>
         <source>%1 left</source>
         <translation>осталось %1</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="190"/>
+        <location filename="../ui/k_formmain.cpp" line="196"/>
         <source>Warning</source>
         <translation>Предупреждение</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="191"/>
+        <location filename="../ui/k_formmain.cpp" line="197"/>
         <source>Application closing is impossible until termination of conversion process.</source>
         <translation>Закрытие приложения невозможно до завершения процесса конвертации.</translation>
     </message>
@@ -555,6 +560,11 @@
         <location filename="../ui/k_formoptions.ui" line="53"/>
         <source>Vertical mirror source tiles</source>
         <translation>Отражать исходные тайлы по вертикали</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formoptions.ui" line="60"/>
+        <source>Convert seasons and night tiles</source>
+        <translation>Конвертировать сезонные и ночные тайлы</translation>
     </message>
 </context>
 </TS>

@@ -28,6 +28,7 @@ const char singleDestinationImageKey[] = "Options/SingleDestinationImage";
 const char passCompletelyTransparentTilesKey[] = "Options/PassCompletelyTransparentTiles";
 const char passBrokenTilesKey[] = "Options/PassBrokenTiles";
 const char verticalMirrorSourceTilesKey[] = "Options/VerticalMirrorSourceTiles";
+const char convertSeasonsKey[] = "Options/ConvertSeasons";
 const char geometryKey[] = "Geometry";
 
 } // namespace
@@ -141,6 +142,11 @@ void K_FormMain::setPassBrokenTiles(bool on)
 void K_FormMain::setVerticalMirrorSourceTiles(bool on)
 {
     m_verticalMirrorSourceTiles = on;
+}
+
+void K_FormMain::setConvertSeasons(bool on)
+{
+    m_convertSeasons = on;
 }
 
 void K_FormMain::builderThreadFinished()
@@ -381,6 +387,7 @@ void K_FormMain::loadOrSaveSettings(bool save)
         settings.setValue(passCompletelyTransparentTilesKey, passCompletelyTransparentTiles());
         settings.setValue(passBrokenTilesKey, passBrokenTiles());
         settings.setValue(verticalMirrorSourceTilesKey, verticalMirrorSourceTiles());
+        settings.setValue(convertSeasonsKey, convertSeasons());
         settings.setValue(geometryKey, saveGeometry());
         settings.sync();
         return;
@@ -403,6 +410,8 @@ void K_FormMain::loadOrSaveSettings(bool save)
         setPassBrokenTiles(settings.value(passBrokenTilesKey).toBool());
     if (settings.contains(verticalMirrorSourceTilesKey))
         setVerticalMirrorSourceTiles(settings.value(verticalMirrorSourceTilesKey).toBool());
+    if (settings.contains(convertSeasonsKey))
+        setConvertSeasons(settings.value(convertSeasonsKey).toBool());
     if (settings.contains(geometryKey))
         restoreGeometry(settings.value(geometryKey).toByteArray());
 }

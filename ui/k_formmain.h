@@ -46,6 +46,7 @@ public:
     bool passCompletelyTransparentTiles() const { return m_passCompletelyTransparentTiles; }
     bool passBrokenTiles() const { return m_passBrokenTiles; }
     bool verticalMirrorSourceTiles() const { return m_verticalMirrorSourceTiles; }
+    bool convertSeasons() const { return m_convertSeasons; }
     QMutex *mutex() { return &m_mutex; }
     // The worker reads the flag only under mutex().
     bool *breakFlag() { return &m_breakFlag; }
@@ -58,6 +59,7 @@ public:
     void setPassCompletelyTransparentTiles(bool on);
     void setPassBrokenTiles(bool on);
     void setVerticalMirrorSourceTiles(bool on);
+    void setConvertSeasons(bool on);
 
     bool isConverting() const { return m_builderThread != nullptr; }
     // Meaningful only while idle: during a conversion the worker writes the maps.
@@ -101,6 +103,7 @@ private:
     bool m_passCompletelyTransparentTiles = true;
     bool m_passBrokenTiles = true;
     bool m_verticalMirrorSourceTiles = false;
+    bool m_convertSeasons = false;
     K_TileMap m_sourceTiles;
     K_TileMap m_destinationTiles;
     K_BuilderThread *m_builderThread = nullptr;

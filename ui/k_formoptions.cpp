@@ -14,6 +14,7 @@ K_FormOptions::K_FormOptions(QWidget *parent)
         ui->passBrokenTilesCheckBox->setChecked(form->passBrokenTiles());
         ui->singleDestinationImageCheckBox->setChecked(form->singleDestinationImage());
         ui->verticalMirrorSourceTilesCheckBox->setChecked(form->verticalMirrorSourceTiles());
+        ui->convertSeasonsCheckBox->setChecked(form->convertSeasons());
     }
 }
 
@@ -30,6 +31,7 @@ void K_FormOptions::accept()
         form->setPassBrokenTiles(ui->passBrokenTilesCheckBox->isChecked());
         form->setSingleDestinationImage(ui->singleDestinationImageCheckBox->isChecked());
         form->setVerticalMirrorSourceTiles(ui->verticalMirrorSourceTilesCheckBox->isChecked());
+        form->setConvertSeasons(ui->convertSeasonsCheckBox->isChecked());
     }
     QDialog::accept();
 }
