@@ -4,17 +4,17 @@
 <context>
     <name>K_BuilderThread</name>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="272"/>
+        <location filename="../engine/k_builderthread.cpp" line="273"/>
         <source>Step 1 of 2. Source folder scanning...</source>
         <translation>Шаг 1 из 2. Сканирование исходной папки...</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="351"/>
+        <location filename="../engine/k_builderthread.cpp" line="352"/>
         <source>Step 2 of 2. Build images...</source>
         <translation>Шаг 2 из 2. Построение изображений...</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="371"/>
+        <location filename="../engine/k_builderthread.cpp" line="372"/>
         <source>Tile &quot;%1&quot; saved.</source>
         <translation>Тайл &quot;%1&quot; сохранён.</translation>
     </message>
@@ -51,12 +51,12 @@
         <translation>Папка назначения не задана.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="260"/>
+        <location filename="../engine/k_builderthread.cpp" line="261"/>
         <source>No FS9 tile bitmaps in &quot;%1&quot;.</source>
         <translation>В папке &quot;%1&quot; нет BMP-тайлов FS9.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="261"/>
+        <location filename="../engine/k_builderthread.cpp" line="262"/>
         <source>No FS9 tile bitmaps in &quot;%1&quot;; its subfolder &quot;%2&quot; holds %3.</source>
         <translation>В папке &quot;%1&quot; нет BMP-тайлов FS9; в её подпапке &quot;%2&quot; их %3.</translation>
     </message>
@@ -563,6 +563,11 @@
     </message>
     <message>
         <location filename="../ui/k_formoptions.ui" line="60"/>
+        <source>&lt;p&gt;On: the spring, fall, winter, hard winter and night tiles (SP, FA, WI, HW and LM instead of SU) are converted too, into pictures of their own that the same .inf files list. Off: only the summer tiles are read.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Включено: тайлы весны, осени, зимы, суровой зимы и ночные тайлы (SP, FA, WI, HW и LM вместо SU) тоже конвертируются в отдельные изображения, которые перечисляются в тех же файлах .inf. Выключено: читаются только летние тайлы.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formoptions.ui" line="63"/>
         <source>Convert seasons and night tiles</source>
         <translation>Конвертировать сезонные и ночные тайлы</translation>
     </message>
