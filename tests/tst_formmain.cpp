@@ -90,6 +90,7 @@ private slots:
     void reportsWhatItDid_data();
     void reportsWhatItDid();
     void remembersGeometryAndTakesDroppedFolder();
+    void aboutLinksToAnExistingReadme();
 
 private:
     QString settingsFile() const { return configDir.path() + "/Tovrel/ORVIK.ini"; }
@@ -400,6 +401,13 @@ void tst_FormMain::remembersGeometryAndTakesDroppedFolder()
     const K_FormMain window;
     QCOMPARE(window.size(), QSize(700, 520));
     QCOMPARE(window.sourceFolder(), QDir::toNativeSeparators(work.path()));
+}
+
+void tst_FormMain::aboutLinksToAnExistingReadme()
+{
+    // Run from the build tree, so the README is the source tree's.
+    const QUrl address(K_FormAbout::readmeAddress());
+    QVERIFY(QFileInfo(address.toLocalFile()).isFile());
 }
 
 QTEST_MAIN(tst_FormMain)
