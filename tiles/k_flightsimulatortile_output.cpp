@@ -198,6 +198,7 @@ void K_FlightSimulatorTile::saveImage(K_BuilderThread *thread, const QString &fo
         thread->appendLog(tr("Tile \"%1\" save error.").arg(variantKey()));
         return;
     }
+    thread->recordPicture(folder + baseName + QLatin1String(".tif"));
 
     auto *source = new ResampleSource;
     source->baseName = baseName;

@@ -4,162 +4,182 @@
 <context>
     <name>K_BuilderThread</name>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="159"/>
+        <location filename="../engine/k_builderthread.cpp" line="283"/>
         <source>Step 1 of 2. Source folder scanning...</source>
         <translation>Шаг 1 из 2. Сканирование исходной папки...</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="236"/>
+        <location filename="../engine/k_builderthread.cpp" line="362"/>
         <source>Step 2 of 2. Build images...</source>
         <translation>Шаг 2 из 2. Построение изображений...</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="258"/>
+        <location filename="../engine/k_builderthread.cpp" line="384"/>
         <source>Tile &quot;%1&quot; already converted.</source>
         <translation>Тайл &quot;%1&quot; уже преобразован.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="264"/>
+        <location filename="../engine/k_builderthread.cpp" line="391"/>
         <source>Tile &quot;%1&quot; saved.</source>
         <translation>Тайл &quot;%1&quot; сохранён.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="150"/>
-        <location filename="../app/k_commandline.cpp" line="215"/>
+        <location filename="../engine/k_builderthread.cpp" line="242"/>
+        <location filename="../app/k_commandline.cpp" line="203"/>
         <source>Converting complete.</source>
         <translation>Конвертация завершена.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="104"/>
-        <location filename="../app/k_commandline.cpp" line="217"/>
+        <location filename="../engine/k_builderthread.cpp" line="117"/>
+        <location filename="../app/k_commandline.cpp" line="205"/>
         <source>Break.</source>
         <translation>Прервано.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="123"/>
+        <location filename="../engine/k_builderthread.cpp" line="146"/>
+        <source>Destination tiles written: %1, pictures: %2 (%3), problems: %4, time: %5.</source>
+        <translation>Записано итоговых тайлов: %1, изображений: %2 (%3), проблем: %4, время: %5.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_builderthread.cpp" line="204"/>
+        <source>Source folder is not set.</source>
+        <translation>Исходная папка не задана.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_builderthread.cpp" line="208"/>
         <source>Source folder &quot;%1&quot; does not exist.</source>
         <translation>Исходная папка &quot;%1&quot; не существует.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="128"/>
+        <location filename="../engine/k_builderthread.cpp" line="213"/>
         <source>Destination folder is not set.</source>
         <translation>Папка назначения не задана.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_builderthread.cpp" line="271"/>
+        <source>No FS9 tile bitmaps in &quot;%1&quot;.</source>
+        <translation>В папке &quot;%1&quot; нет BMP-тайлов FS9.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_builderthread.cpp" line="272"/>
+        <source>No FS9 tile bitmaps in &quot;%1&quot;; its subfolder &quot;%2&quot; holds %3.</source>
+        <translation>В папке &quot;%1&quot; нет BMP-тайлов FS9; в её подпапке &quot;%2&quot; их %3.</translation>
     </message>
 </context>
 <context>
     <name>K_CommandLine</name>
     <message>
-        <location filename="../app/k_commandline.cpp" line="87"/>
+        <location filename="../app/k_commandline.cpp" line="75"/>
         <source>Converts the FS9 tile bitmaps in SOURCE into TIFF pictures and .inf files for the FSX resampler in DESTINATION.</source>
         <translation>Конвертирует BMP-тайлы FS9 из папки SOURCE в изображения TIFF и файлы .inf для ресемплера FSX в папке DESTINATION.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="90"/>
+        <location filename="../app/k_commandline.cpp" line="78"/>
         <source>The folder that holds the FS9 tile bitmaps.</source>
         <translation>Папка с BMP-тайлами FS9.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="92"/>
+        <location filename="../app/k_commandline.cpp" line="80"/>
         <source>The folder that receives the TIFF pictures and .inf files.</source>
         <translation>Папка для изображений TIFF и файлов .inf.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="94"/>
+        <location filename="../app/k_commandline.cpp" line="82"/>
         <source>The level of the destination tiles, 0 to 13 (default 8).</source>
         <translation>Уровень итоговых тайлов, от 0 до 13 (по умолчанию 8).</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="98"/>
+        <location filename="../app/k_commandline.cpp" line="86"/>
         <source>The compression quality written into the .inf files, 1 to 100 (default 95).</source>
         <translation>Качество сжатия, записываемое в файлы .inf, от 1 до 100 (по умолчанию 95).</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="102"/>
+        <location filename="../app/k_commandline.cpp" line="90"/>
         <source>Fill missing quarters with transparency, so that each destination tile gives one picture.</source>
         <translation>Заполнять недостающие четверти прозрачностью, чтобы каждый итоговый тайл давал одно изображение.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="105"/>
+        <location filename="../app/k_commandline.cpp" line="93"/>
         <source>Use completely transparent tiles as they are.</source>
         <translation>Использовать полностью прозрачные тайлы как есть.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="107"/>
+        <location filename="../app/k_commandline.cpp" line="95"/>
         <source>Paint broken tiles opaque white.</source>
         <translation>Закрашивать повреждённые тайлы непрозрачным белым.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="109"/>
+        <location filename="../app/k_commandline.cpp" line="97"/>
         <source>Mirror the source tiles vertically.</source>
         <translation>Отражать исходные тайлы по вертикали.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="112"/>
+        <location filename="../app/k_commandline.cpp" line="100"/>
         <source>Also convert the spring, fall, winter, hard winter and night tiles, as extra sources of the same .inf files.</source>
         <translation>Также конвертировать тайлы весны, осени, зимы, суровой зимы и ночные тайлы как дополнительные источники тех же файлов .inf.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="115"/>
+        <location filename="../app/k_commandline.cpp" line="103"/>
         <source>Leave alone the destination tiles that a former run into DESTINATION finished.</source>
         <translation>Не трогать тайлы назначения, которые уже завершил прежний запуск в DESTINATION.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="117"/>
+        <location filename="../app/k_commandline.cpp" line="105"/>
         <source>Shows this help.</source>
         <translation>Показывает эту справку.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="118"/>
+        <location filename="../app/k_commandline.cpp" line="106"/>
         <source>Shows the version.</source>
         <translation>Показывает версию.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="141"/>
+        <location filename="../app/k_commandline.cpp" line="129"/>
         <source>SOURCE and DESTINATION are missing.</source>
         <translation>Не указаны папки SOURCE и DESTINATION.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="142"/>
+        <location filename="../app/k_commandline.cpp" line="130"/>
         <source>DESTINATION is missing.</source>
         <translation>Не указана папка DESTINATION.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="146"/>
+        <location filename="../app/k_commandline.cpp" line="134"/>
         <source>Unexpected argument &quot;%1&quot;.</source>
         <translation>Лишний аргумент &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="151"/>
+        <location filename="../app/k_commandline.cpp" line="139"/>
         <source>SOURCE and DESTINATION must not be empty.</source>
         <translation>Пути SOURCE и DESTINATION не должны быть пустыми.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="158"/>
+        <location filename="../app/k_commandline.cpp" line="146"/>
         <source>BGL LOD must be a whole number from 0 to 13, not &quot;%1&quot;.</source>
         <translation>BGL LOD должен быть целым числом от 0 до 13, а не &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="164"/>
+        <location filename="../app/k_commandline.cpp" line="152"/>
         <source>Compression quality must be a whole number from 1 to 100, not &quot;%1&quot;.</source>
         <translation>Качество сжатия должно быть целым числом от 1 до 100, а не &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="189"/>
+        <location filename="../app/k_commandline.cpp" line="177"/>
         <source>tiles: %1/%2</source>
         <translation>тайлы: %1/%2</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="190"/>
+        <location filename="../app/k_commandline.cpp" line="178"/>
         <source>tiles: %1</source>
         <translation>тайлы: %1</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="192"/>
+        <location filename="../app/k_commandline.cpp" line="180"/>
         <source>%1 left</source>
         <translation>осталось %1</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="258"/>
+        <location filename="../app/k_commandline.cpp" line="246"/>
         <source>%1: Cannot watch for Ctrl+C.
 </source>
         <translation>%1: не удаётся отслеживать Ctrl+C.
@@ -310,51 +330,51 @@
         <translation>Kelvaro</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="190"/>
-        <location filename="../ui/k_formmain.ui" line="193"/>
+        <location filename="../ui/k_formmain.ui" line="223"/>
+        <location filename="../ui/k_formmain.ui" line="226"/>
         <source>About Qt</source>
         <translation>О Qt</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="198"/>
+        <location filename="../ui/k_formmain.ui" line="231"/>
         <source>E&amp;xit</source>
         <translation>В&amp;ыход</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="201"/>
+        <location filename="../ui/k_formmain.ui" line="234"/>
         <source>Exit</source>
         <translation>Выход</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="204"/>
+        <location filename="../ui/k_formmain.ui" line="237"/>
         <source>Ctrl+Q</source>
         <translation>Ctrl+Q</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="209"/>
-        <location filename="../ui/k_formmain.ui" line="212"/>
+        <location filename="../ui/k_formmain.ui" line="242"/>
+        <location filename="../ui/k_formmain.ui" line="245"/>
         <source>About ORVIK</source>
         <translation>О программе ORVIK</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="217"/>
+        <location filename="../ui/k_formmain.ui" line="250"/>
         <source>&amp;Options</source>
         <translation>&amp;Параметры</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="220"/>
+        <location filename="../ui/k_formmain.ui" line="253"/>
         <source>Options</source>
         <translation>Параметры</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="225"/>
-        <location filename="../ui/k_formmain.ui" line="228"/>
+        <location filename="../ui/k_formmain.ui" line="258"/>
+        <location filename="../ui/k_formmain.ui" line="261"/>
         <source>About Squish</source>
         <translation>О библиотеке Squish</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="57"/>
-        <location filename="../ui/k_formmain.ui" line="74"/>
+        <location filename="../ui/k_formmain.ui" line="64"/>
+        <location filename="../ui/k_formmain.ui" line="88"/>
         <source>...</source>
         <translation>...</translation>
     </message>
@@ -364,72 +384,152 @@
         <translation>Исходная папка:</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="64"/>
+        <location filename="../ui/k_formmain.ui" line="54"/>
+        <source>&lt;p&gt;The folder that holds the FS9 tile bitmaps (files ending in SU.BMP). Subfolders are not searched: pick the folder the tiles are in, often &quot;texture&quot;. You can drop a folder here.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Папка с BMP-тайлами FS9 (файлы, оканчивающиеся на SU.BMP). Подпапки не просматриваются: выберите папку, в которой лежат сами тайлы, часто это &quot;texture&quot;. Папку можно перетащить сюда.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="61"/>
+        <source>Choose the source folder</source>
+        <translation>Выбрать исходную папку</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="71"/>
         <source>Destination folder:</source>
         <translation>Папка назначения:</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="81"/>
+        <location filename="../ui/k_formmain.ui" line="78"/>
+        <source>&lt;p&gt;Where the output goes: one .inf file per destination tile for the resampler, and the TIFF pictures in its subfolder &quot;Source&quot;. You can drop a folder here.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Куда записывается результат: по одному файлу .inf на итоговый тайл для ресемплера и изображения TIFF в подпапке &quot;Source&quot; этой папки. Папку можно перетащить сюда.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="85"/>
+        <source>Choose the destination folder</source>
+        <translation>Выбрать папку назначения</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="95"/>
         <source>BGL LOD:</source>
         <translation>BGL LOD:</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="101"/>
+        <location filename="../ui/k_formmain.ui" line="102"/>
+        <source>&lt;p&gt;The level of the destination tiles, 0 to 13: each destination tile gets one .inf file. A lower level makes fewer, larger destination tiles.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Уровень итоговых тайлов, от 0 до 13: на каждый итоговый тайл записывается один файл .inf. Чем ниже уровень, тем итоговых тайлов меньше и тем они крупнее.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="118"/>
         <source>Compression quality:</source>
         <translation>Качество сжатия:</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="128"/>
+        <location filename="../ui/k_formmain.ui" line="125"/>
+        <source>&lt;p&gt;The compression quality, 1 to 100, that the resampler is told to use in the .inf files. The TIFF pictures themselves are not compressed.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Качество сжатия от 1 до 100, которое файлы .inf задают ресемплеру. Сами изображения TIFF не сжимаются.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="148"/>
+        <source>Convert the source folder into the destination folder (Enter)</source>
+        <translation>Конвертировать исходную папку в папку назначения (Enter)</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="154"/>
         <source>Convert</source>
         <translation>Конвертировать</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="135"/>
+        <location filename="../ui/k_formmain.ui" line="161"/>
+        <source>Stop the conversion; what is written so far stays</source>
+        <translation>Остановить конвертацию; уже записанное сохранится</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="164"/>
         <source>Break</source>
         <translation>Прервать</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="142"/>
+        <location filename="../ui/k_formmain.ui" line="171"/>
+        <source>Empty the log below</source>
+        <translation>Очистить журнал ниже</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="174"/>
         <source>Clear log</source>
         <translation>Очистить журнал</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="168"/>
+        <location filename="../ui/k_formmain.ui" line="200"/>
         <source>&amp;Help</source>
         <translation>&amp;Справка</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="177"/>
+        <location filename="../ui/k_formmain.ui" line="209"/>
         <source>&amp;File</source>
         <translation>&amp;Файл</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="233"/>
+        <location filename="../ui/k_formmain.ui" line="266"/>
         <source>Preview tile set...</source>
         <translation>Предпросмотр набора тайлов...</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="236"/>
+        <location filename="../ui/k_formmain.ui" line="269"/>
         <source>Shows a map of the tiles in the source folder</source>
         <translation>Показывает карту тайлов исходной папки</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="182"/>
+        <location filename="../ui/k_formmain.ui" line="274"/>
+        <source>Open &amp;destination folder</source>
+        <translation>Открыть папку &amp;назначения</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="277"/>
+        <source>Open the destination folder of the finished conversion</source>
+        <translation>Открыть папку назначения завершённой конвертации</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.cpp" line="251"/>
         <source>Select source folder</source>
         <translation>Выберите исходную папку</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="187"/>
+        <location filename="../ui/k_formmain.cpp" line="261"/>
         <source>Select destination folder</source>
         <translation>Выберите папку назначения</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="164"/>
+        <location filename="../ui/k_formmain.cpp" line="338"/>
+        <source>Cannot open &quot;%1&quot;.</source>
+        <translation>Не удаётся открыть &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.cpp" line="349"/>
+        <source>Stopping...</source>
+        <translation>Остановка...</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.cpp" line="355"/>
+        <source>Tiles found: %1</source>
+        <translation>Найдено тайлов: %1</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.cpp" line="357"/>
+        <source>%1 of %2 tiles</source>
+        <translation>Тайлов: %1 из %2</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.cpp" line="360"/>
+        <source>%1 left</source>
+        <translation>осталось %1</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.cpp" line="203"/>
         <source>Warning</source>
         <translation>Предупреждение</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="165"/>
+        <location filename="../ui/k_formmain.cpp" line="204"/>
         <source>Application closing is impossible until termination of conversion process.</source>
         <translation>Закрытие приложения невозможно до завершения процесса конвертации.</translation>
     </message>
@@ -443,31 +543,56 @@
     </message>
     <message>
         <location filename="../ui/k_formoptions.ui" line="20"/>
+        <source>&lt;p&gt;On: a tile with no visible pixel is skipped (left out), as if it were missing. Off: it is used as it is.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Включено: тайл без единого видимого пикселя пропускается (не используется), как если бы его не было. Выключено: он используется как есть.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formoptions.ui" line="23"/>
         <source>Pass completely transparent tiles</source>
         <translation>Пропускать полностью прозрачные тайлы</translation>
     </message>
     <message>
-        <location filename="../ui/k_formoptions.ui" line="27"/>
+        <location filename="../ui/k_formoptions.ui" line="30"/>
+        <source>&lt;p&gt;On: a broken tile (unreadable, or not 256x256) is skipped (left out). Off: it is painted white. It is logged either way.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Включено: повреждённый тайл (нечитаемый или не 256x256) пропускается (не используется). Выключено: он закрашивается белым. В журнал он попадает в любом случае.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formoptions.ui" line="33"/>
         <source>Pass broken tiles</source>
         <translation>Пропускать повреждённые тайлы</translation>
     </message>
     <message>
-        <location filename="../ui/k_formoptions.ui" line="34"/>
+        <location filename="../ui/k_formoptions.ui" line="40"/>
+        <source>&lt;p&gt;On: each destination tile becomes one picture, with missing parts left transparent. Off: a destination tile with gaps is saved as several smaller pictures of its complete parts.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Включено: каждый итоговый тайл становится одним изображением, недостающие части остаются прозрачными. Выключено: итоговый тайл с пропусками сохраняется несколькими меньшими изображениями своих полных частей.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formoptions.ui" line="43"/>
         <source>Single destination image</source>
         <translation>Одно итоговое изображение</translation>
     </message>
     <message>
-        <location filename="../ui/k_formoptions.ui" line="41"/>
+        <location filename="../ui/k_formoptions.ui" line="50"/>
+        <source>&lt;p&gt;On: each source tile is turned upside down. Use it only for scenery whose tiles come out mirrored north to south.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Включено: каждый исходный тайл переворачивается сверху вниз. Включайте только для сцен, тайлы которых получаются отражёнными с севера на юг.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formoptions.ui" line="53"/>
         <source>Vertical mirror source tiles</source>
         <translation>Отражать исходные тайлы по вертикали</translation>
     </message>
     <message>
-        <location filename="../ui/k_formoptions.ui" line="48"/>
+        <location filename="../ui/k_formoptions.ui" line="60"/>
+        <source>&lt;p&gt;On: the spring, fall, winter, hard winter and night tiles (SP, FA, WI, HW and LM instead of SU) are converted too, into pictures of their own that the same .inf files list. Off: only the summer tiles are read.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Включено: тайлы весны, осени, зимы, суровой зимы и ночные тайлы (SP, FA, WI, HW и LM вместо SU) тоже конвертируются в отдельные изображения, которые перечисляются в тех же файлах .inf. Выключено: читаются только летние тайлы.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formoptions.ui" line="63"/>
         <source>Convert seasons and night tiles</source>
         <translation>Конвертировать сезонные и ночные тайлы</translation>
     </message>
     <message>
-        <location filename="../ui/k_formoptions.ui" line="55"/>
+        <location filename="../ui/k_formoptions.ui" line="70"/>
         <source>Skip destination tiles already converted</source>
         <translation>Пропускать уже преобразованные тайлы назначения</translation>
     </message>
