@@ -47,18 +47,6 @@ int terminalWidth()
     return 80;
 }
 
-QString durationText(qint64 seconds)
-{
-    const QLatin1Char zero('0');
-    if (seconds >= 3600) {
-        return QStringLiteral("%1:%2:%3")
-                .arg(seconds / 3600)
-                .arg(seconds / 60 % 60, 2, 10, zero)
-                .arg(seconds % 60, 2, 10, zero);
-    }
-    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, zero);
-}
-
 bool toBoundedInt(const QString &text, int low, int high, int *value)
 {
     bool ok = false;
@@ -107,10 +95,17 @@ K_CommandLine::Arguments K_CommandLine::parse(const QStringList &arguments)
                                           tr("Paint broken tiles opaque white."));
     const QCommandLineOption mirrorOption(QStringLiteral("vertical-mirror-source-tiles"),
                                           tr("Mirror the source tiles vertically."));
+    const QCommandLineOption seasonsOption(
+            QStringLiteral("seasons"),
+            tr("Also convert the spring, fall, winter, hard winter and night tiles, as extra "
+               "sources of the same .inf files."));
+    const QCommandLineOption skipOption(QStringLiteral("skip-converted"),
+                                        tr("Leave alone the destination tiles that a former run "
+                                           "into DESTINATION finished."));
     const QCommandLineOption helpOption(QStringLiteral("help"), tr("Shows this help."));
     const QCommandLineOption versionOption(QStringLiteral("version"), tr("Shows the version."));
     parser.addOptions({bglLodOption, qualityOption, singleOption, transparentOption, brokenOption,
-                       mirrorOption, helpOption, versionOption});
+                       mirrorOption, seasonsOption, skipOption, helpOption, versionOption});
 
     Arguments result;
     if (!parser.parse(arguments)) {
@@ -164,6 +159,8 @@ K_CommandLine::Arguments K_CommandLine::parse(const QStringList &arguments)
     settings.passCompletelyTransparentTiles = !parser.isSet(transparentOption);
     settings.passBrokenTiles = !parser.isSet(brokenOption);
     settings.verticalMirrorSourceTiles = parser.isSet(mirrorOption);
+    settings.convertSeasons = parser.isSet(seasonsOption);
+    settings.skipConverted = parser.isSet(skipOption);
     result.action = Action::Convert;
     return result;
 }
@@ -180,7 +177,7 @@ QString K_CommandLine::progressLine(const QString &stepText, int percent, qint64
     tail << (tilesTotal >= 0 ? tr("tiles: %1/%2").arg(tilesDone).arg(tilesTotal)
                              : tr("tiles: %1").arg(tilesDone));
     if (secondsLeft >= 0)
-        tail << tr("%1 left").arg(durationText(secondsLeft));
+        tail << tr("%1 left").arg(K_BuilderThread::durationText(secondsLeft));
     const QString tailText = tail.join(QStringLiteral("  "));
 
     // The last column is left free: some terminals wrap as soon as it is written.
@@ -255,14 +252,7 @@ int K_CommandLine::convert(const K_BuilderThread::Settings &settings)
     int code = ExitProblems;
     {
         K_BuilderThread thread(settings, &sourceTiles, &destinationTiles, &mutex, &breakFlag);
-        // Runs on the worker thread, where the counters are written, before the value leaves it.
-        connect(
-                &thread, &K_BuilderThread::progressBarValueChanged, this,
-                [this, &thread] {
-                    tilesCount.storeRelaxed(thread.tilesCount());
-                    processedTilesCount.storeRelaxed(thread.processedTilesCount());
-                },
-                Qt::DirectConnection);
+        builderThread = &thread;
         connect(&thread, &K_BuilderThread::progressBarValueChanged, this,
                 &K_CommandLine::setProgressValue);
         connect(&thread, &K_BuilderThread::progressTextChanged, this,
@@ -275,6 +265,9 @@ int K_CommandLine::convert(const K_BuilderThread::Settings &settings)
         loop.exec();
         thread.wait();
         eraseProgress();
+        builderThread = nullptr;
+        // Standard output keeps exactly the log lines.
+        writeTo(stderr, thread.summary() + QLatin1Char('\n'));
         code = exitCode(outcomeOf(lastLogLine), thread.problemsCount());
     }
 
@@ -329,10 +322,8 @@ void K_CommandLine::setProgressText(const QString &text)
         stepText.clear();
         return;
     }
-    ++step;
     stepText = text;
     percent = 0;
-    stepTimer.start();
     drawProgress(true);
 }
 
@@ -352,27 +343,16 @@ void K_CommandLine::appendLogLine(const QString &line)
 
 void K_CommandLine::drawProgress(bool force)
 {
-    if (!progressOnTerminal || stepText.isEmpty())
+    if (!progressOnTerminal || stepText.isEmpty() || !builderThread)
         return;
     // Redrawing is throttled; a new step or a log line always redraws.
     if (!force && drawTimer.isValid() && drawTimer.elapsed() < 100)
         return;
     drawTimer.start();
 
-    // Step 1 counts the tiles found; step 2 the tile nodes built of all there are.
-    const bool building = step >= 2;
-    const qint64 total = tilesCount.loadRelaxed();
-    const qint64 done = building ? processedTilesCount.loadRelaxed() : total;
-    const double fraction = building ? (total > 0 ? double(done) / double(total) : 0.0)
-                                     : qBound(0, percent, 100) / 100.0;
-    qint64 secondsLeft = -1;
-    if (fraction >= 1.0)
-        secondsLeft = 0;
-    else if (fraction > 0.0)
-        secondsLeft
-                = qint64(double(stepTimer.elapsed()) * (1.0 - fraction) / fraction / 1000.0 + 0.5);
-    const QString line = progressLine(stepText, percent, done, building ? total : -1, secondsLeft,
-                                      terminalWidth());
+    const K_BuilderThread::Progress progress = builderThread->progress(percent);
+    const QString line = progressLine(stepText, percent, progress.tilesDone, progress.tilesTotal,
+                                      progress.secondsLeft, terminalWidth());
     writeTo(stderr, QStringLiteral("\r") + line + QStringLiteral("\x1b[K"));
     progressShown = true;
 }

@@ -3,7 +3,6 @@
 
 #include "engine/k_builderthread.h"
 
-#include <QAtomicInteger>
 #include <QElapsedTimer>
 #include <QMutex>
 #include <QObject>
@@ -15,8 +14,9 @@ class QSocketNotifier;
 // The front end of orvik-convert: turns the command line into the conversion's settings, runs
 // one K_BuilderThread on them and reports while it runs. Every log line goes to standard output
 // as it arrives, in the engine's order, flushed at once; a progress bar goes to standard error
-// only when standard error is a terminal. SIGINT (Ctrl+C) sets the break flag, under the mutex,
-// from the main thread, so the run stops at its next check; further SIGINTs change nothing.
+// only when standard error is a terminal, and the run's summary goes there at the end. SIGINT
+// (Ctrl+C) sets the break flag, under the mutex, from the main thread, so the run stops at its next
+// check; further SIGINTs change nothing.
 //
 // Lives in the main thread; one object per process, since it owns the SIGINT handler while a
 // conversion runs. exec() returns only after the worker has finished and every tile is freed.
@@ -80,14 +80,11 @@ private:
 
     bool progressShown = false;
     bool progressOnTerminal = false;
-    int step = 0;
     QString stepText;
     int percent = 0;
-    QElapsedTimer stepTimer;
     QElapsedTimer drawTimer;
-    // Written on the worker thread right before each progress value leaves it.
-    QAtomicInteger<qint64> tilesCount = 0;
-    QAtomicInteger<qint64> processedTilesCount = 0;
+    // The running conversion, asked for its progress when the bar is drawn.
+    const K_BuilderThread *builderThread = nullptr;
     QString lastLogLine;
 };
 

@@ -27,7 +27,8 @@ int main(int argc, char *argv[])
     }
     std::fputs(qPrintable(QCoreApplication::translate("orvik-make-sample",
                                                       "%1 FS9 tile bitmaps written into \"%2\".\n")
-                                  .arg(SampleTiles::keys().size())
+                                  .arg(SampleTiles::keys().size()
+                                       + SampleTiles::seasonFileNames().size())
                                   .arg(folder)),
                stdout);
     return 0;

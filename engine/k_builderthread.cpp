@@ -4,7 +4,10 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QMutexLocker>
+
+#include <algorithm>
 
 namespace {
 
@@ -15,6 +18,24 @@ QString normalisedFolder(const QString &typed)
     if (folder.right(1) != QString(QDir::separator()))
         folder += QDir::separator();
     return folder;
+}
+
+qint64 nodeCount(const K_FlightSimulatorTile *tile)
+{
+    qint64 count = 1;
+    for (const K_FlightSimulatorTile *child : tile->children)
+        count += nodeCount(child);
+    return count;
+}
+
+// FS9 tile bitmaps are told by name alone; the seasons and night are read only when asked for.
+std::optional<K_FlightSimulatorTile::Variant> convertedVariant(const QString &name,
+                                                               bool convertSeasons)
+{
+    const auto variant = K_FlightSimulatorTile::variantOfFileName(name);
+    if (variant && *variant != K_FlightSimulatorTile::Summer && !convertSeasons)
+        return std::nullopt;
+    return variant;
 }
 
 } // namespace
@@ -33,11 +54,15 @@ K_BuilderThread::K_BuilderThread(const Settings &settings, K_TileMap *sourceTile
     , passCompletelyTransparentTiles(settings.passCompletelyTransparentTiles)
     , passBrokenTiles(settings.passBrokenTiles)
     , verticalMirrorSourceTiles(settings.verticalMirrorSourceTiles)
+    , convertSeasons(settings.convertSeasons)
+    , skipConverted(settings.skipConverted)
     , mutex(mutex)
     , breakFlag(breakFlag)
     , typedSourceFolder(settings.sourceFolder.trimmed())
     , typedDestinationFolder(settings.destinationFolder.trimmed())
-{ }
+{
+    clock.start();
+}
 
 K_BuilderThread::~K_BuilderThread()
 {
@@ -56,6 +81,8 @@ K_BuilderThread::Settings K_BuilderThread::settings() const
     settings.passCompletelyTransparentTiles = passCompletelyTransparentTiles;
     settings.passBrokenTiles = passBrokenTiles;
     settings.verticalMirrorSourceTiles = verticalMirrorSourceTiles;
+    settings.convertSeasons = convertSeasons;
+    settings.skipConverted = skipConverted;
     return settings;
 }
 
@@ -103,8 +130,80 @@ int K_BuilderThread::problemsCount() const
     return problems.loadRelaxed();
 }
 
+void K_BuilderThread::recordPicture(const QString &filePath)
+{
+    picturesCounter.fetchAndAddRelaxed(1);
+    bytesCounter.fetchAndAddRelaxed(QFileInfo(filePath).size());
+}
+
+QString K_BuilderThread::summary() const
+{
+    // The size stays on one line where the summary wraps.
+    const QString size
+            = QLocale()
+                      .formattedDataSize(bytesWritten(), 1, QLocale::DataSizeTraditionalFormat)
+                      .replace(QLatin1Char(' '), QChar::Nbsp);
+    return tr("Destination tiles written: %1, pictures: %2 (%3), problems: %4, time: %5.")
+            .arg(destinationTilesWritten())
+            .arg(picturesWritten())
+            .arg(size)
+            .arg(problemsCount())
+            .arg(durationText((runMs.loadRelaxed() + 500) / 1000));
+}
+
+K_BuilderThread::Progress K_BuilderThread::progress(int percent) const
+{
+    Progress result;
+    result.step = step.loadRelaxed();
+    const double elapsedMs = double(clock.elapsed() - stepStartedMs.loadRelaxed());
+    if (result.step == 1) {
+        result.tilesDone = tilesCounter.loadRelaxed();
+        result.secondsLeft = secondsLeft(qBound(0, percent, 100) / 100.0, qint64(elapsedMs));
+    } else if (result.step == 2) {
+        result.tilesTotal = tilesCounter.loadRelaxed();
+        result.tilesDone = qMin(processedTilesCounter.loadRelaxed(), result.tilesTotal);
+        if (result.tilesTotal > 0)
+            result.secondsLeft = secondsLeft(double(result.tilesDone) / double(result.tilesTotal),
+                                             qint64(elapsedMs));
+    }
+    return result;
+}
+
+qint64 K_BuilderThread::secondsLeft(double fraction, qint64 elapsedMs)
+{
+    if (fraction >= 1.0)
+        return 0;
+    if (fraction <= 0.0)
+        return -1;
+    return qint64(double(elapsedMs) * (1.0 - fraction) / fraction / 1000.0 + 0.5);
+}
+
+QString K_BuilderThread::durationText(qint64 seconds)
+{
+    const QLatin1Char zero('0');
+    if (seconds >= 3600) {
+        return QStringLiteral("%1:%2:%3")
+                .arg(seconds / 3600)
+                .arg(seconds / 60 % 60, 2, 10, zero)
+                .arg(seconds % 60, 2, 10, zero);
+    }
+    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, zero);
+}
+
 void K_BuilderThread::run()
 {
+    convert();
+    step.storeRelaxed(0);
+    runMs.storeRelaxed(clock.elapsed());
+}
+
+void K_BuilderThread::convert()
+{
+    // Without this check an empty field would scan the current folder or the root.
+    if (typedSourceFolder.isEmpty()) {
+        appendLog(tr("Source folder is not set."));
+        return;
+    }
     if (!QDir(sourceFolder).exists()) {
         appendLog(tr("Source folder \"%1\" does not exist.").arg(typedSourceFolder));
         return;
@@ -121,6 +220,12 @@ void K_BuilderThread::run()
         reportBreak();
         return;
     }
+    // A run that finds nothing to convert is a mistake to point out, not a success.
+    if (sourceTiles->isEmpty()) {
+        appendLog(noTilesText());
+        finish(QString());
+        return;
+    }
 
     group();
     if (isBreak()) {
@@ -133,14 +238,47 @@ void K_BuilderThread::run()
         reportBreak();
         return;
     }
-    emit appendLogText(tr("Converting complete."));
+    complete.storeRelaxed(1);
+    finish(tr("Converting complete."));
+}
+
+void K_BuilderThread::finish(const QString &lastLine)
+{
+    if (!lastLine.isEmpty())
+        emit appendLogText(lastLine);
     emit progressBarValueChanged(0);
     emit progressTextChanged(QStringLiteral(""));
+}
+
+QString K_BuilderThread::noTilesText() const
+{
+    // Sceneries keep their tiles in a subfolder (often "texture"), so name the likeliest one.
+    QString bestFolder;
+    int bestCount = 0;
+    const QStringList folders = QDir(sourceFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &folder : folders) {
+        const QStringList files = QDir(sourceFolder + folder).entryList(QDir::Files);
+        const int count
+                = int(std::count_if(files.begin(), files.end(), [this](const QString &name) {
+                      return convertedVariant(name, convertSeasons).has_value();
+                  }));
+        if (count > bestCount) {
+            bestCount = count;
+            bestFolder = folder;
+        }
+    }
+    if (bestCount == 0)
+        return tr("No FS9 tile bitmaps in \"%1\".").arg(typedSourceFolder);
+    return tr("No FS9 tile bitmaps in \"%1\"; its subfolder \"%2\" holds %3.")
+            .arg(typedSourceFolder, bestFolder)
+            .arg(bestCount);
 }
 
 bool K_BuilderThread::scan()
 {
     tilesCounter = 0;
+    stepStartedMs.storeRelaxed(clock.elapsed());
+    step.storeRelaxed(1);
     emit progressBarValueChanged(0);
     emit progressTextChanged(tr("Step 1 of 2. Source folder scanning..."));
 
@@ -155,15 +293,18 @@ bool K_BuilderThread::scan()
         if (entry.isDir())
             continue;
         const QString name = entry.fileName();
-        if (name.length() != 21 || name.right(6).toUpper() != QLatin1String("SU.BMP"))
+        const auto variant = convertedVariant(name, convertSeasons);
+        if (!variant)
             continue;
 
-        const QString key = name.left(15);
-        auto *tile = new K_FlightSimulatorTile(key, nullptr);
+        auto *tile = new K_FlightSimulatorTile(name.left(15), nullptr);
+        tile->setVariant(*variant);
         ++tilesCounter;
         tile->setFilePath(entry.absoluteFilePath());
-        // Names that differ only in the case of "SU.BMP" give one key: the later file wins, and
+        // Names that differ only in the case of their last six characters give one key: the later
+        // file wins, and
         // the tile it replaces is neither referenced nor counted any more.
+        const QString key = tile->variantKey();
         auto existing = sourceTiles->find(key);
         if (existing != sourceTiles->end()) {
             delete existing.value();
@@ -183,21 +324,26 @@ void K_BuilderThread::group()
         const QString key = source->key();
         // At the deepest level every source tile is a destination tile of its own.
         if (destinationKeyLength >= key.length()) {
-            destinationTiles->insert(key, source);
+            destinationTiles->insert(source->variantKey(), source);
             continue;
         }
+        // Each variant has trees of its own; their roots are told apart by the variant letters
+        // after the key, which keeps a destination's roots next to each other in the map.
         const QString destinationKey = key.left(destinationKeyLength);
-        K_FlightSimulatorTile *node = destinationTiles->value(destinationKey);
+        const QString mapKey = destinationKey + source->variantKey().mid(key.length());
+        K_FlightSimulatorTile *node = destinationTiles->value(mapKey);
         if (!node) {
             node = new K_FlightSimulatorTile(destinationKey, nullptr);
+            node->setVariant(source->variant());
             ++tilesCounter;
-            destinationTiles->insert(destinationKey, node);
+            destinationTiles->insert(mapKey, node);
         }
         for (int length = destinationKeyLength + 1; length < key.length(); ++length) {
             const QString prefix = key.left(length);
             K_FlightSimulatorTile *child = node->children.value(prefix);
             if (!child) {
                 child = new K_FlightSimulatorTile(prefix, nullptr);
+                child->setVariant(source->variant());
                 ++tilesCounter;
                 node->children.insert(prefix, child);
             }
@@ -210,16 +356,39 @@ void K_BuilderThread::group()
 void K_BuilderThread::buildAll()
 {
     processedTilesCounter = 0;
+    stepStartedMs.storeRelaxed(clock.elapsed());
+    step.storeRelaxed(2);
     emit progressBarValueChanged(0);
     emit progressTextChanged(tr("Step 2 of 2. Build images..."));
 
     const K_TileMap destinations = *destinationTiles;
-    for (K_FlightSimulatorTile *destination : destinations) {
+    for (auto it = destinations.cbegin(); it != destinations.cend();) {
         if (isBreak())
             break;
+        // The variants of one destination lie next to each other in the map; they are built
+        // together, in variant order, into one .inf file.
+        QVector<K_FlightSimulatorTile *> variants{it.value()};
+        for (++it; it != destinations.cend() && it.value()->key() == variants.first()->key(); ++it)
+            variants.append(it.value());
+        std::sort(variants.begin(), variants.end(),
+                  [](const K_FlightSimulatorTile *a, const K_FlightSimulatorTile *b) {
+                      return a->variant() < b->variant();
+                  });
+        K_FlightSimulatorTile *destination = variants.takeFirst();
+        if (skipConverted && destination->isConverted(destinationFolder, variants)) {
+            // Its tiles count as done, as if they had been built.
+            for (const K_FlightSimulatorTile *variant : variants)
+                processedTilesCounter += nodeCount(variant);
+            processedTilesCounter += nodeCount(destination);
+            emit progressBarValueChanged(int(processedTilesCounter * 100 / qMax(1, tilesCount())));
+            emit appendLogText(tr("Tile \"%1\" already converted.").arg(destination->key()));
+            continue;
+        }
         if (destination->build(this, destinationFolder, compressionQuality, singleDestinationImage,
                                passCompletelyTransparentTiles, passBrokenTiles,
-                               verticalMirrorSourceTiles))
+                               verticalMirrorSourceTiles, variants)) {
+            destinationTilesCounter.fetchAndAddRelaxed(1);
             emit appendLogText(tr("Tile \"%1\" saved.").arg(destination->key()));
+        }
     }
 }

@@ -2,6 +2,7 @@
 #define K_BUILDERTHREAD_H
 
 #include <QAtomicInt>
+#include <QElapsedTimer>
 #include <QMap>
 #include <QString>
 #include <QThread>
@@ -14,14 +15,17 @@ using K_TileMap = QMap<QString, K_FlightSimulatorTile *>;
 
 // Runs one conversion on its own thread: scans the source folder for FS9 tile bitmaps, groups
 // them under destination tiles of the chosen level and builds each destination tile's TIFF
-// pictures and .inf file, in key order.
+// pictures and .inf file, in key order. When seasons are converted, the tiles of every variant
+// but summer sit in both maps under their key followed by the variant's letters (variantKey()),
+// each variant in trees of its own.
 //
 // The constructor runs in the creating (GUI) thread and copies every setting, so run() touches
 // no widget. While run() is active it alone writes the two tile maps; the owner reads and frees
 // them only after finished(). The only shared state is the break flag, read under `mutex`.
 // Results leave through the three signals, emitted in the worker thread in this order per event;
-// "Break." or "Converting complete." is always the last log line of a run that got past the
-// folder checks.
+// "Break." or "Converting complete." is the last log line of a run that found tiles to convert.
+// The tile counters and progress() may be read from any thread while run() is active; the
+// written figures and summary() only after finished().
 class K_BuilderThread : public QThread
 {
     Q_OBJECT
@@ -38,6 +42,11 @@ public:
         bool passCompletelyTransparentTiles = true;
         bool passBrokenTiles = true;
         bool verticalMirrorSourceTiles = false;
+        // Also the spring, fall, winter, hard winter and night tiles, as extra sources of the
+        // same .inf files; without it only summer tiles are read.
+        bool convertSeasons = false;
+        // Destination tiles that a former run into the same folder finished are left alone.
+        bool skipConverted = false;
     };
 
     // Takes the snapshot through the window's accessors; the window becomes the parent.
@@ -62,6 +71,32 @@ public:
     // Lines logged through appendLog() so far (broken tiles, save errors, a missing folder).
     int problemsCount() const;
 
+    // Counts a picture written completely to `filePath`, with its size on disk.
+    void recordPicture(const QString &filePath);
+    // True when the run ended with "Converting complete.".
+    bool isComplete() const { return complete.loadRelaxed() != 0; }
+    int destinationTilesWritten() const { return destinationTilesCounter.loadRelaxed(); }
+    int picturesWritten() const { return picturesCounter.loadRelaxed(); }
+    qint64 bytesWritten() const { return bytesCounter.loadRelaxed(); }
+    // One line for the end of a run: tiles and pictures written, their size, problems, time.
+    QString summary() const;
+
+    // Where the running conversion stands; `percent` is the step's last progress value.
+    struct Progress
+    {
+        int step = 0; // 1 scanning, 2 building, 0 before and after
+        qint64 tilesDone = 0; // tiles found while scanning, tile nodes built while building
+        qint64 tilesTotal = -1; // every tile node while building, -1 while scanning
+        qint64 secondsLeft = -1; // -1 until some of the step is done
+    };
+    Progress progress(int percent) const;
+
+    // Time left in a step that is `fraction` done after `elapsedMs`: the time so far, scaled to
+    // what remains. -1 while nothing is done.
+    static qint64 secondsLeft(double fraction, qint64 elapsedMs);
+    // "4:05", or "1:02:03" from an hour on.
+    static QString durationText(qint64 seconds);
+
 signals:
     void progressTextChanged(const QString &progressText);
     void progressBarValueChanged(int value);
@@ -71,7 +106,10 @@ protected:
     void run() override;
 
 private:
+    void convert();
+    void finish(const QString &lastLine);
     bool scan();
+    QString noTilesText() const;
     void group();
     void buildAll();
 
@@ -85,14 +123,28 @@ private:
     bool passCompletelyTransparentTiles;
     bool passBrokenTiles;
     bool verticalMirrorSourceTiles;
-    qint64 tilesCounter = 0;
-    qint64 processedTilesCounter = 0;
+    bool convertSeasons;
+    bool skipConverted;
+    // Atomic so that a front end can show them while the worker writes them.
+    QAtomicInteger<qint64> tilesCounter = 0;
+    QAtomicInteger<qint64> processedTilesCounter = 0;
     QMutex *mutex;
     bool *breakFlag;
 
     QString typedSourceFolder;
     QString typedDestinationFolder;
     QAtomicInt problems;
+
+    // Started at construction and only read afterwards, so every thread may ask it.
+    QElapsedTimer clock;
+    QAtomicInt step = 0;
+    QAtomicInteger<qint64> stepStartedMs = 0;
+    // Atomic because the toolkit's wait for the worker is invisible to ThreadSanitizer.
+    QAtomicInt destinationTilesCounter = 0;
+    QAtomicInt picturesCounter = 0;
+    QAtomicInteger<qint64> bytesCounter = 0;
+    QAtomicInteger<qint64> runMs = 0;
+    QAtomicInt complete = 0;
 };
 
 #endif // K_BUILDERTHREAD_H

@@ -15,6 +15,8 @@ K_BuilderThread::Settings snapshotOf(const K_FormMain *form)
     settings.passCompletelyTransparentTiles = form->passCompletelyTransparentTiles();
     settings.passBrokenTiles = form->passBrokenTiles();
     settings.verticalMirrorSourceTiles = form->verticalMirrorSourceTiles();
+    settings.convertSeasons = form->convertSeasons();
+    settings.skipConverted = form->skipConverted();
     return settings;
 }
 

@@ -49,6 +49,8 @@ private slots:
     void convertsAsTheEngine_data();
     void convertsAsTheEngine();
     void breaksOnInterrupt();
+    void reportsWhatItDid_data();
+    void reportsWhatItDid();
 };
 
 void tst_CommandLine::parsesArguments_data()
@@ -137,6 +139,7 @@ void tst_CommandLine::rejectsUsage_data()
             << "Неизвестный параметр «fast»";
     QTest::newRow("unknown locale")
             << "xx_YY.UTF-8" << QStringList{"SRC"} << "DESTINATION is missing.";
+    QTest::newRow("empty source") << "C" << QStringList{" ", "DST"} << "must not be empty";
 }
 
 void tst_CommandLine::rejectsUsage()
@@ -209,8 +212,8 @@ void tst_CommandLine::convertsAsTheEngine()
     QCOMPARE(process->exitStatus(), QProcess::NormalExit);
     QTEST(process->exitCode(), "exitCode");
     QCOMPARE(linesOf(process->readAllStandardOutput()), engineLines);
-    // Standard error is a pipe here, so no progress bar.
-    QCOMPARE(process->readAllStandardError(), QByteArray());
+    // Standard error is a pipe here, so no progress bar: only the summary.
+    QCOMPARE(linesOf(process->readAllStandardError()).size(), 1);
     QVERIFY(contentsBelow(folders[1]) == engineFiles);
 }
 
@@ -250,6 +253,34 @@ void tst_CommandLine::breaksOnInterrupt()
     QVERIFY(saved.size() < tileCount);
     // A tile interrupted while it was built gets no control file.
     QCOMPARE(QDir(destination).entryList({"*.inf"}, QDir::Files).size(), saved.size());
+}
+
+void tst_CommandLine::reportsWhatItDid_data()
+{
+    QTest::addColumn<bool>("tiles");
+    QTest::addColumn<QString>("lastLine"); // %1 is SOURCE
+
+    QTest::newRow("no tile bitmaps") << false << "No FS9 tile bitmaps in \"%1\".";
+    QTest::newRow("the sample, with its broken tile") << true << "Converting complete.";
+}
+
+void tst_CommandLine::reportsWhatItDid()
+{
+    QFETCH(bool, tiles);
+    QTemporaryDir dir;
+    const QString source = dir.filePath("scenery");
+    QVERIFY(QDir().mkpath(source));
+    QVERIFY(!tiles || SampleTiles::write(source));
+
+    QScopedPointer<QProcess> process(startConvert({source, dir.filePath("out")}));
+    QVERIFY(process->waitForFinished(120000));
+    QCOMPARE(process->exitCode(), 1);
+    QFETCH(QString, lastLine);
+    QCOMPARE(linesOf(process->readAllStandardOutput()).constLast(), lastLine.arg(source));
+    const QStringList errors = linesOf(process->readAllStandardError());
+    QCOMPARE(errors.size(), 1);
+    QVERIFY2(errors[0].startsWith(summaryBeforeTime(dir.filePath("out"), 1)),
+             qPrintable(errors[0]));
 }
 
 QTEST_GUILESS_MAIN(tst_CommandLine)

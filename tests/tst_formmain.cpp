@@ -13,8 +13,10 @@
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -85,6 +87,10 @@ private slots:
     void aboutBoxes();
     void windowSpeaksTheLocaleLanguage_data();
     void windowSpeaksTheLocaleLanguage();
+    void reportsWhatItDid_data();
+    void reportsWhatItDid();
+    void remembersGeometryAndTakesDroppedFolder();
+    void aboutLinksToAnExistingReadme();
 
 private:
     QString settingsFile() const { return configDir.path() + "/Tovrel/ORVIK.ini"; }
@@ -152,9 +158,10 @@ void tst_FormMain::storesExactlyTheEightKeys()
 
     QStringList keys = QSettings(settingsFile(), QSettings::IniFormat).allKeys();
     keys.sort();
-    QCOMPARE(keys, QStringList({"BGLLOD", "CompressionQuality", "DestinationFolder",
-                                "Options/PassBrokenTiles", "Options/PassCompletelyTransparentTiles",
-                                "Options/SingleDestinationImage",
+    QCOMPARE(keys, QStringList({"BGLLOD", "CompressionQuality", "DestinationFolder", "Geometry",
+                                "Options/ConvertSeasons", "Options/PassBrokenTiles",
+                                "Options/PassCompletelyTransparentTiles",
+                                "Options/SingleDestinationImage", "Options/SkipConverted",
                                 "Options/VerticalMirrorSourceTiles", "SourceFolder"}));
     QCOMPARE(stateOf(K_FormMain()), stored);
 }
@@ -284,7 +291,8 @@ void tst_FormMain::aboutBoxes_data()
 
     QTest::newRow("About ORVIK") << "actionAboutORVIK"
                                  << QStringList{"About ORVIK", "ORVIK - Kelvaro v0.05",
-                                                "the ORVIK developers", K_FormAbout::readmeAddress};
+                                                "the ORVIK developers",
+                                                K_FormAbout::readmeAddress()};
     QTest::newRow("About Squish") << "actionAboutSquish"
                                   << QStringList{"About Squish", "squish library version 1.10",
                                                  K_FormAboutSquish::projectAddress};
@@ -337,6 +345,69 @@ void tst_FormMain::windowSpeaksTheLocaleLanguage()
     QCoreApplication::removeTranslator(&program);
     QCoreApplication::removeTranslator(&toolkit);
     QTEST(texts, "texts");
+}
+
+void tst_FormMain::reportsWhatItDid_data()
+{
+    QTest::addColumn<QString>("tiles"); // where the sample goes below the source; "-": no source
+    QTest::addColumn<QString>("lastLine"); // %1 is the source, %2 the number of sample tiles
+
+    QTest::newRow("empty source field") << "-"
+                                        << "Source folder is not set.";
+    QTest::newRow("tiles in a subfolder")
+            << "texture"
+            << "No FS9 tile bitmaps in \"%1\"; its subfolder \"texture\" holds %2.";
+    QTest::newRow("the sample, with its broken tile") << "."
+                                                      << "Converting complete.";
+}
+
+void tst_FormMain::reportsWhatItDid()
+{
+    QFETCH(QString, tiles);
+    QFETCH(QString, lastLine);
+    const QTemporaryDir work;
+    const QString source = work.filePath("scenery");
+    QVERIFY(QDir().mkpath(source + "/empty"));
+    if (tiles != "-")
+        QVERIFY(SampleTiles::write(QDir(source).filePath(tiles)));
+    QLocale::setDefault(QLocale::c()); // the summary's size is written the way the locale does
+    K_FormMain window;
+    window.setSourceFolder(tiles == "-" ? " " : source);
+    window.setDestinationFolder(work.filePath("out"));
+    click(window, "convertPushButton");
+    QTRY_VERIFY_WITH_TIMEOUT(!window.isConverting(), 60000);
+
+    QCOMPARE(logLines(window).constLast(), lastLine.arg(source).arg(SampleTiles::keys().size()));
+    const QString summary = window.findChild<QLabel *>("statusLabel")->text();
+    QVERIFY2(summary.startsWith(summaryBeforeTime(work.filePath("out"), 1)), qPrintable(summary));
+    QCOMPARE(window.findChild<QAction *>("actionOpenDestinationFolder")->isEnabled(), tiles == ".");
+}
+
+void tst_FormMain::remembersGeometryAndTakesDroppedFolder()
+{
+    const QTemporaryDir work;
+    {
+        K_FormMain window;
+        window.resize(700, 520);
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(work.path())});
+        auto *field = window.findChild<QLineEdit *>("sourceFolderLineEdit");
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(field, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(field, &drop);
+    }
+    const K_FormMain window;
+    QCOMPARE(window.size(), QSize(700, 520));
+    QCOMPARE(window.sourceFolder(), QDir::toNativeSeparators(work.path()));
+}
+
+void tst_FormMain::aboutLinksToAnExistingReadme()
+{
+    // Run from the build tree, so the README is the source tree's.
+    const QUrl address(K_FormAbout::readmeAddress());
+    QVERIFY(QFileInfo(address.toLocalFile()).isFile());
 }
 
 QTEST_MAIN(tst_FormMain)

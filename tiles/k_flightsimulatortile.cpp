@@ -58,3 +58,36 @@ void K_FlightSimulatorTile::decodeKey()
             m_south = midLatitude;
     }
 }
+
+namespace {
+
+const char *const variantLetterPairs[K_FlightSimulatorTile::VariantCount]
+        = {"SU", "SP", "FA", "WI", "HW", "LM"};
+
+} // namespace
+
+std::optional<K_FlightSimulatorTile::Variant>
+K_FlightSimulatorTile::variantOfFileName(const QString &fileName)
+{
+    if (fileName.length() != 21)
+        return std::nullopt;
+    // Some letters grow longer in upper case, so the length is checked again.
+    const QString tail = fileName.right(6).toUpper();
+    if (tail.size() != 6 || !tail.endsWith(QLatin1String(".BMP")))
+        return std::nullopt;
+    for (int variant = 0; variant < VariantCount; ++variant) {
+        if (tail.startsWith(QLatin1String(variantLetterPairs[variant])))
+            return Variant(variant);
+    }
+    return std::nullopt;
+}
+
+QString K_FlightSimulatorTile::variantLetters(Variant variant)
+{
+    return QLatin1String(variantLetterPairs[variant]);
+}
+
+QString K_FlightSimulatorTile::variantKey() const
+{
+    return m_variant == Summer ? m_key : m_key + variantLetters(m_variant);
+}

@@ -5,6 +5,9 @@
 #include <QMap>
 #include <QObject>
 #include <QString>
+#include <QVector>
+
+#include <optional>
 
 class K_BuilderThread;
 
@@ -32,10 +35,27 @@ class K_FlightSimulatorTile : public QObject
     Q_OBJECT
 
 public:
+    // The seasons and the night light map an FS9 tile may come in, in the order they are built
+    // and listed in the .inf file. Each is a file of its own, named by the key and two letters.
+    enum Variant { Summer, Spring, Fall, Winter, HardWinter, Night };
+    static constexpr int VariantCount = 6;
+
+    // The variant of an FS9 tile bitmap's file name: 15 key characters, the variant's letters
+    // and ".BMP", the last six in any case. Nothing for any other name.
+    static std::optional<Variant> variantOfFileName(const QString &fileName);
+    // "SU", "SP", "FA", "WI", "HW" or "LM".
+    static QString variantLetters(Variant variant);
+
     explicit K_FlightSimulatorTile(const QString &key, QObject *parent = nullptr);
     ~K_FlightSimulatorTile() override;
 
     QString key() const { return m_key; }
+    // Summer, unless set when the tile is created; a tile's subtree is all of its variant.
+    Variant variant() const { return m_variant; }
+    void setVariant(Variant variant) { m_variant = variant; }
+    // The key, followed by the variant's letters for every variant but summer: the tile's name
+    // in the log and in the builder's tile maps.
+    QString variantKey() const;
     int level() const { return m_level; }
     QString filePath() const { return m_filePath; }
     void setFilePath(const QString &filePath) { m_filePath = filePath; }
@@ -48,14 +68,17 @@ public:
     // Child nodes keyed by their full key (this key plus one character); filled by the builder.
     QMap<QString, K_FlightSimulatorTile *> children;
 
-    // Assembles this destination tile's subtree, saves its pictures as TIFF files under
-    // "Source/<key>/" in `destinationFolder` and writes "<key>.inf" beside that folder. Returns
-    // true when the run was not broken off and at least one picture was saved. Runs on the
-    // builder thread; reports through its progress, log and break operations. A file that fails
-    // to be written leaves no partial file behind and keeps an older file of the same name.
+    // Assembles this destination tile's subtree, then each tree of `otherVariants` (the same
+    // destination in later variants, in variant order), each on its own; saves the pictures as
+    // TIFF files under "Source/<key>/" in `destinationFolder` and writes one "<key>.inf" beside
+    // that folder that lists them all, variant by variant. Returns true when the run was not
+    // broken off and at least one picture was saved. Runs on the builder thread; reports
+    // through its progress, log and break operations. A file that fails to be written leaves no
+    // partial file behind and keeps an older file of the same name.
     bool build(K_BuilderThread *thread, QString destinationFolder, int compressionQuality,
                bool singleDestinationImage, bool passCompletelyTransparentTiles,
-               bool passBrokenTiles, bool verticalMirrorSourceTiles);
+               bool passBrokenTiles, bool verticalMirrorSourceTiles,
+               const QVector<K_FlightSimulatorTile *> &otherVariants = {});
 
     // Assembles the picture of this node from its subtree. Returns the full picture when the node
     // is complete, or a null picture after saving the node's complete parts into `folder` when
@@ -67,13 +90,22 @@ public:
                          bool passBrokenTiles, bool verticalMirrorSourceTiles,
                          ResampleSources &sources);
 
-    // Saves `image` as "<folder><key>.tif", an RGBA GeoTIFF placed at this tile's upper-left
-    // corner on WGS 84, and records it in `sources`; logs a failure. The file appears only when
-    // complete: a failed save leaves no file behind and keeps an older one of the same name.
+    // Saves `image` as "<folder><key>.tif" ("<key>_<letters>.tif" in lower case for variants
+    // other than summer), an RGBA GeoTIFF placed at this tile's upper-left corner on WGS 84, and
+    // records it in `sources`; logs a failure. The file appears only when complete: a failed save
+    // leaves no file behind and keeps an older one of the same name.
     void saveImage(K_BuilderThread *thread, const QString &folder, const QImage &image,
                    ResampleSources &sources);
 
     static void clearSources(ResampleSources &sources);
+
+    // True when a conversion into `destinationFolder` already finished this destination tile:
+    // its .inf exists, is newer than every source tile below it and below `otherVariants` (the
+    // same destination in the other variants), and every picture it lists exists. The .inf is
+    // written last and atomically, so a build that was broken off never looks finished. Reads
+    // only the .inf and the files' dates.
+    bool isConverted(const QString &destinationFolder,
+                     const QVector<K_FlightSimulatorTile *> &otherVariants = {}) const;
 
     // The largest picture, in bytes, that this machine's memory is trusted with: a larger node
     // that a TIFF file could still hold is saved as its complete quadrants instead, and the log
@@ -88,8 +120,9 @@ private:
     QImage assemble(Assembly &assembly, uchar *canvas, qsizetype bytesPerLine);
     QImage readSourceTile(Assembly &assembly, uchar *canvas, qsizetype bytesPerLine);
     bool canBeComplete(bool singleDestinationImage) const;
+    // `sources` holds one map per variant, in variant order.
     bool writeResampleFile(const QString &imageFolder, const QString &destinationFolder,
-                           int compressionQuality, const ResampleSources &sources) const;
+                           int compressionQuality, const QVector<ResampleSources> &sources) const;
 
     QString m_key;
     int m_keyLength = 0;
@@ -99,6 +132,7 @@ private:
     double m_south = 0.0;
     double m_north = 0.0;
     QString m_filePath;
+    Variant m_variant = Summer;
 };
 
 #endif // K_FLIGHTSIMULATORTILE_H

@@ -229,7 +229,7 @@ QImage K_FlightSimulatorTile::assemble(Assembly &assembly, uchar *canvas, qsizet
         } else if (m_level < SourceLevel) {
             thread->appendLog(tr("Tile \"%1\" does not fit into memory, its quarters are saved "
                                  "separately.")
-                                      .arg(m_key));
+                                      .arg(variantKey()));
         }
     }
     if (m_level >= SourceLevel) {
@@ -307,7 +307,7 @@ QImage K_FlightSimulatorTile::readSourceTile(Assembly &assembly, uchar *canvas,
 {
     K_BuilderThread *thread = assembly.thread;
     if (!canvas) {
-        thread->appendLog(tr("Tile \"%1\" begin painting error.").arg(m_key));
+        thread->appendLog(tr("Tile \"%1\" begin painting error.").arg(variantKey()));
         return QImage();
     }
 
@@ -322,15 +322,16 @@ QImage K_FlightSimulatorTile::readSourceTile(Assembly &assembly, uchar *canvas,
             transparent = reader.isCompletelyTransparent();
             opaque = reader.isOpaque();
         } else {
-            thread->appendLog(tr("BMP tile \"%1\" image dimensions not 256x256.").arg(m_key));
+            thread->appendLog(
+                    tr("BMP tile \"%1\" image dimensions not 256x256.").arg(variantKey()));
             // A picture of another size was not decoded, yet its transparency still decides
             // whether it is dropped or painted white.
             if (assembly.passCompletelyTransparentTiles && !assembly.passBrokenTiles)
                 transparent = reader.read() && reader.isCompletelyTransparent();
         }
     } else {
-        thread->appendLog(tr("BMP tile \"%1\" read error: ").arg(m_key) + reader.errorString()
-                          + QLatin1String("."));
+        thread->appendLog(tr("BMP tile \"%1\" read error: ").arg(variantKey())
+                          + reader.errorString() + QLatin1String("."));
     }
 
     if (!present && !assembly.passBrokenTiles) {

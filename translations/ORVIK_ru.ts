@@ -4,147 +4,182 @@
 <context>
     <name>K_BuilderThread</name>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="145"/>
+        <location filename="../engine/k_builderthread.cpp" line="283"/>
         <source>Step 1 of 2. Source folder scanning...</source>
         <translation>Шаг 1 из 2. Сканирование исходной папки...</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="214"/>
+        <location filename="../engine/k_builderthread.cpp" line="362"/>
         <source>Step 2 of 2. Build images...</source>
         <translation>Шаг 2 из 2. Построение изображений...</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="223"/>
+        <location filename="../engine/k_builderthread.cpp" line="384"/>
+        <source>Tile &quot;%1&quot; already converted.</source>
+        <translation>Тайл &quot;%1&quot; уже преобразован.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_builderthread.cpp" line="391"/>
         <source>Tile &quot;%1&quot; saved.</source>
         <translation>Тайл &quot;%1&quot; сохранён.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="136"/>
-        <location filename="../app/k_commandline.cpp" line="206"/>
+        <location filename="../engine/k_builderthread.cpp" line="242"/>
+        <location filename="../app/k_commandline.cpp" line="203"/>
         <source>Converting complete.</source>
         <translation>Конвертация завершена.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="90"/>
-        <location filename="../app/k_commandline.cpp" line="208"/>
+        <location filename="../engine/k_builderthread.cpp" line="117"/>
+        <location filename="../app/k_commandline.cpp" line="205"/>
         <source>Break.</source>
         <translation>Прервано.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="109"/>
+        <location filename="../engine/k_builderthread.cpp" line="146"/>
+        <source>Destination tiles written: %1, pictures: %2 (%3), problems: %4, time: %5.</source>
+        <translation>Записано итоговых тайлов: %1, изображений: %2 (%3), проблем: %4, время: %5.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_builderthread.cpp" line="204"/>
+        <source>Source folder is not set.</source>
+        <translation>Исходная папка не задана.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_builderthread.cpp" line="208"/>
         <source>Source folder &quot;%1&quot; does not exist.</source>
         <translation>Исходная папка &quot;%1&quot; не существует.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="114"/>
+        <location filename="../engine/k_builderthread.cpp" line="213"/>
         <source>Destination folder is not set.</source>
         <translation>Папка назначения не задана.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_builderthread.cpp" line="271"/>
+        <source>No FS9 tile bitmaps in &quot;%1&quot;.</source>
+        <translation>В папке &quot;%1&quot; нет BMP-тайлов FS9.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_builderthread.cpp" line="272"/>
+        <source>No FS9 tile bitmaps in &quot;%1&quot;; its subfolder &quot;%2&quot; holds %3.</source>
+        <translation>В папке &quot;%1&quot; нет BMP-тайлов FS9; в её подпапке &quot;%2&quot; их %3.</translation>
     </message>
 </context>
 <context>
     <name>K_CommandLine</name>
     <message>
-        <location filename="../app/k_commandline.cpp" line="87"/>
+        <location filename="../app/k_commandline.cpp" line="75"/>
         <source>Converts the FS9 tile bitmaps in SOURCE into TIFF pictures and .inf files for the FSX resampler in DESTINATION.</source>
         <translation>Конвертирует BMP-тайлы FS9 из папки SOURCE в изображения TIFF и файлы .inf для ресемплера FSX в папке DESTINATION.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="90"/>
+        <location filename="../app/k_commandline.cpp" line="78"/>
         <source>The folder that holds the FS9 tile bitmaps.</source>
         <translation>Папка с BMP-тайлами FS9.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="92"/>
+        <location filename="../app/k_commandline.cpp" line="80"/>
         <source>The folder that receives the TIFF pictures and .inf files.</source>
         <translation>Папка для изображений TIFF и файлов .inf.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="94"/>
+        <location filename="../app/k_commandline.cpp" line="82"/>
         <source>The level of the destination tiles, 0 to 13 (default 8).</source>
         <translation>Уровень итоговых тайлов, от 0 до 13 (по умолчанию 8).</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="98"/>
+        <location filename="../app/k_commandline.cpp" line="86"/>
         <source>The compression quality written into the .inf files, 1 to 100 (default 95).</source>
         <translation>Качество сжатия, записываемое в файлы .inf, от 1 до 100 (по умолчанию 95).</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="102"/>
+        <location filename="../app/k_commandline.cpp" line="90"/>
         <source>Fill missing quarters with transparency, so that each destination tile gives one picture.</source>
         <translation>Заполнять недостающие четверти прозрачностью, чтобы каждый итоговый тайл давал одно изображение.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="105"/>
+        <location filename="../app/k_commandline.cpp" line="93"/>
         <source>Use completely transparent tiles as they are.</source>
         <translation>Использовать полностью прозрачные тайлы как есть.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="107"/>
+        <location filename="../app/k_commandline.cpp" line="95"/>
         <source>Paint broken tiles opaque white.</source>
         <translation>Закрашивать повреждённые тайлы непрозрачным белым.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="109"/>
+        <location filename="../app/k_commandline.cpp" line="97"/>
         <source>Mirror the source tiles vertically.</source>
         <translation>Отражать исходные тайлы по вертикали.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="110"/>
+        <location filename="../app/k_commandline.cpp" line="100"/>
+        <source>Also convert the spring, fall, winter, hard winter and night tiles, as extra sources of the same .inf files.</source>
+        <translation>Также конвертировать тайлы весны, осени, зимы, суровой зимы и ночные тайлы как дополнительные источники тех же файлов .inf.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_commandline.cpp" line="103"/>
+        <source>Leave alone the destination tiles that a former run into DESTINATION finished.</source>
+        <translation>Не трогать тайлы назначения, которые уже завершил прежний запуск в DESTINATION.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_commandline.cpp" line="105"/>
         <source>Shows this help.</source>
         <translation>Показывает эту справку.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="111"/>
+        <location filename="../app/k_commandline.cpp" line="106"/>
         <source>Shows the version.</source>
         <translation>Показывает версию.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="134"/>
+        <location filename="../app/k_commandline.cpp" line="129"/>
         <source>SOURCE and DESTINATION are missing.</source>
         <translation>Не указаны папки SOURCE и DESTINATION.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="135"/>
+        <location filename="../app/k_commandline.cpp" line="130"/>
         <source>DESTINATION is missing.</source>
         <translation>Не указана папка DESTINATION.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="139"/>
+        <location filename="../app/k_commandline.cpp" line="134"/>
         <source>Unexpected argument &quot;%1&quot;.</source>
         <translation>Лишний аргумент &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="144"/>
+        <location filename="../app/k_commandline.cpp" line="139"/>
         <source>SOURCE and DESTINATION must not be empty.</source>
         <translation>Пути SOURCE и DESTINATION не должны быть пустыми.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="151"/>
+        <location filename="../app/k_commandline.cpp" line="146"/>
         <source>BGL LOD must be a whole number from 0 to 13, not &quot;%1&quot;.</source>
         <translation>BGL LOD должен быть целым числом от 0 до 13, а не &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="157"/>
+        <location filename="../app/k_commandline.cpp" line="152"/>
         <source>Compression quality must be a whole number from 1 to 100, not &quot;%1&quot;.</source>
         <translation>Качество сжатия должно быть целым числом от 1 до 100, а не &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="180"/>
+        <location filename="../app/k_commandline.cpp" line="177"/>
         <source>tiles: %1/%2</source>
         <translation>тайлы: %1/%2</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="181"/>
+        <location filename="../app/k_commandline.cpp" line="178"/>
         <source>tiles: %1</source>
         <translation>тайлы: %1</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="183"/>
+        <location filename="../app/k_commandline.cpp" line="180"/>
         <source>%1 left</source>
         <translation>осталось %1</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="249"/>
+        <location filename="../app/k_commandline.cpp" line="246"/>
         <source>%1: Cannot watch for Ctrl+C.
 </source>
         <translation>%1: не удаётся отслеживать Ctrl+C.
@@ -154,75 +189,76 @@
 <context>
     <name>K_FlightSimulatorBMPReader</name>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="115"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="118"/>
         <source>File not exists</source>
         <translation>Файл не существует</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="119"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="120"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="125"/>
         <source>File opening error</source>
         <translation>Ошибка открытия файла</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="144"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="150"/>
         <source>BMP file header reading error</source>
         <translation>Ошибка чтения заголовка файла BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="146"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="152"/>
         <source>File is not BMP file</source>
         <translation>Файл не является файлом BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="159"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="165"/>
         <source>BMP info header reading error</source>
         <translation>Ошибка чтения информационного заголовка BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="161"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="167"/>
         <source>Unsupported BMP info header size</source>
         <translation>Неподдерживаемый размер информационного заголовка BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="182"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="188"/>
         <source>Unsupported image compression type</source>
         <translation>Неподдерживаемый тип сжатия изображения</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="187"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="193"/>
         <source>Unsupported image dimensions</source>
         <translation>Неподдерживаемые размеры изображения</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="201"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="207"/>
         <source>BMP FSX header reading error</source>
         <translation>Ошибка чтения заголовка FSX в файле BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="203"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="209"/>
         <source>Unsupported BMP format</source>
         <translation>Неподдерживаемый формат BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="205"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="211"/>
         <source>Unsupported BMP version</source>
         <translation>Неподдерживаемая версия BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="208"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="214"/>
         <source>BMP offset to the bitmap bits is incorrect</source>
         <translation>Неверное смещение до данных изображения BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="212"/>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="214"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="218"/>
         <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="220"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="226"/>
         <source>Compressed image reading error</source>
         <translation>Ошибка чтения сжатого изображения</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="218"/>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="236"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="224"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="242"/>
         <source>Not enough memory to read the image</source>
         <translation>Недостаточно памяти для чтения изображения</translation>
     </message>
@@ -235,27 +271,27 @@
         <translation>Тайл &quot;%1&quot; не помещается в память, его четверти сохраняются по отдельности.</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="307"/>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="333"/>
         <source>BMP tile &quot;%1&quot; read error: </source>
         <translation>Ошибка чтения BMP-тайла &quot;%1&quot;: </translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="304"/>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="308"/>
         <source>BMP tile &quot;%1&quot; image dimensions not 256x256.</source>
         <translation>Размеры изображения BMP-тайла &quot;%1&quot; не равны 256x256.</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="289"/>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="292"/>
         <source>Tile &quot;%1&quot; begin painting error.</source>
         <translation>Ошибка начала рисования тайла &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_output.cpp" line="95"/>
+        <location filename="../tiles/k_flightsimulatortile_output.cpp" line="198"/>
         <source>Tile &quot;%1&quot; save error.</source>
         <translation>Ошибка сохранения тайла &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_output.cpp" line="73"/>
+        <location filename="../tiles/k_flightsimulatortile_output.cpp" line="169"/>
         <source>Tile &quot;%1&quot; .inf create error.</source>
         <translation>Ошибка создания файла .inf тайла &quot;%1&quot;.</translation>
     </message>
@@ -299,51 +335,51 @@
         <translation>Kelvaro</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="189"/>
-        <location filename="../ui/k_formmain.ui" line="192"/>
+        <location filename="../ui/k_formmain.ui" line="223"/>
+        <location filename="../ui/k_formmain.ui" line="226"/>
         <source>About Qt</source>
         <translation>О Qt</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="197"/>
+        <location filename="../ui/k_formmain.ui" line="231"/>
         <source>E&amp;xit</source>
         <translation>В&amp;ыход</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="200"/>
+        <location filename="../ui/k_formmain.ui" line="234"/>
         <source>Exit</source>
         <translation>Выход</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="203"/>
+        <location filename="../ui/k_formmain.ui" line="237"/>
         <source>Ctrl+Q</source>
         <translation>Ctrl+Q</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="208"/>
-        <location filename="../ui/k_formmain.ui" line="211"/>
+        <location filename="../ui/k_formmain.ui" line="242"/>
+        <location filename="../ui/k_formmain.ui" line="245"/>
         <source>About ORVIK</source>
         <translation>О программе ORVIK</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="216"/>
+        <location filename="../ui/k_formmain.ui" line="250"/>
         <source>&amp;Options</source>
         <translation>&amp;Параметры</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="219"/>
+        <location filename="../ui/k_formmain.ui" line="253"/>
         <source>Options</source>
         <translation>Параметры</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="224"/>
-        <location filename="../ui/k_formmain.ui" line="227"/>
+        <location filename="../ui/k_formmain.ui" line="258"/>
+        <location filename="../ui/k_formmain.ui" line="261"/>
         <source>About Squish</source>
         <translation>О библиотеке Squish</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="57"/>
-        <location filename="../ui/k_formmain.ui" line="74"/>
+        <location filename="../ui/k_formmain.ui" line="64"/>
+        <location filename="../ui/k_formmain.ui" line="88"/>
         <source>...</source>
         <translation>...</translation>
     </message>
@@ -353,62 +389,152 @@
         <translation>Исходная папка:</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="64"/>
+        <location filename="../ui/k_formmain.ui" line="54"/>
+        <source>&lt;p&gt;The folder that holds the FS9 tile bitmaps (files ending in SU.BMP). Subfolders are not searched: pick the folder the tiles are in, often &quot;texture&quot;. You can drop a folder here.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Папка с BMP-тайлами FS9 (файлы, оканчивающиеся на SU.BMP). Подпапки не просматриваются: выберите папку, в которой лежат сами тайлы, часто это &quot;texture&quot;. Папку можно перетащить сюда.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="61"/>
+        <source>Choose the source folder</source>
+        <translation>Выбрать исходную папку</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="71"/>
         <source>Destination folder:</source>
         <translation>Папка назначения:</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="81"/>
+        <location filename="../ui/k_formmain.ui" line="78"/>
+        <source>&lt;p&gt;Where the output goes: one .inf file per destination tile for the resampler, and the TIFF pictures in its subfolder &quot;Source&quot;. You can drop a folder here.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Куда записывается результат: по одному файлу .inf на итоговый тайл для ресемплера и изображения TIFF в подпапке &quot;Source&quot; этой папки. Папку можно перетащить сюда.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="85"/>
+        <source>Choose the destination folder</source>
+        <translation>Выбрать папку назначения</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="95"/>
         <source>BGL LOD:</source>
         <translation>BGL LOD:</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="101"/>
+        <location filename="../ui/k_formmain.ui" line="102"/>
+        <source>&lt;p&gt;The level of the destination tiles, 0 to 13: each destination tile gets one .inf file. A lower level makes fewer, larger destination tiles.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Уровень итоговых тайлов, от 0 до 13: на каждый итоговый тайл записывается один файл .inf. Чем ниже уровень, тем итоговых тайлов меньше и тем они крупнее.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="118"/>
         <source>Compression quality:</source>
         <translation>Качество сжатия:</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="128"/>
+        <location filename="../ui/k_formmain.ui" line="125"/>
+        <source>&lt;p&gt;The compression quality, 1 to 100, that the resampler is told to use in the .inf files. The TIFF pictures themselves are not compressed.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Качество сжатия от 1 до 100, которое файлы .inf задают ресемплеру. Сами изображения TIFF не сжимаются.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="148"/>
+        <source>Convert the source folder into the destination folder (Enter)</source>
+        <translation>Конвертировать исходную папку в папку назначения (Enter)</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="154"/>
         <source>Convert</source>
         <translation>Конвертировать</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="135"/>
+        <location filename="../ui/k_formmain.ui" line="161"/>
+        <source>Stop the conversion; what is written so far stays</source>
+        <translation>Остановить конвертацию; уже записанное сохранится</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="164"/>
         <source>Break</source>
         <translation>Прервать</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="142"/>
+        <location filename="../ui/k_formmain.ui" line="171"/>
+        <source>Empty the log below</source>
+        <translation>Очистить журнал ниже</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="174"/>
         <source>Clear log</source>
         <translation>Очистить журнал</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="168"/>
+        <location filename="../ui/k_formmain.ui" line="200"/>
         <source>&amp;Help</source>
         <translation>&amp;Справка</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="177"/>
+        <location filename="../ui/k_formmain.ui" line="209"/>
         <source>&amp;File</source>
         <translation>&amp;Файл</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="165"/>
+        <location filename="../ui/k_formmain.ui" line="266"/>
+        <source>Preview tile set...</source>
+        <translation>Предпросмотр набора тайлов...</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="269"/>
+        <source>Shows a map of the tiles in the source folder</source>
+        <translation>Показывает карту тайлов исходной папки</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="274"/>
+        <source>Open &amp;destination folder</source>
+        <translation>Открыть папку &amp;назначения</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="277"/>
+        <source>Open the destination folder of the finished conversion</source>
+        <translation>Открыть папку назначения завершённой конвертации</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.cpp" line="251"/>
         <source>Select source folder</source>
         <translation>Выберите исходную папку</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="170"/>
+        <location filename="../ui/k_formmain.cpp" line="261"/>
         <source>Select destination folder</source>
         <translation>Выберите папку назначения</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="147"/>
+        <location filename="../ui/k_formmain.cpp" line="338"/>
+        <source>Cannot open &quot;%1&quot;.</source>
+        <translation>Не удаётся открыть &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.cpp" line="349"/>
+        <source>Stopping...</source>
+        <translation>Остановка...</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.cpp" line="355"/>
+        <source>Tiles found: %1</source>
+        <translation>Найдено тайлов: %1</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.cpp" line="357"/>
+        <source>%1 of %2 tiles</source>
+        <translation>Тайлов: %1 из %2</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.cpp" line="360"/>
+        <source>%1 left</source>
+        <translation>осталось %1</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.cpp" line="203"/>
         <source>Warning</source>
         <translation>Предупреждение</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="148"/>
+        <location filename="../ui/k_formmain.cpp" line="204"/>
         <source>Application closing is impossible until termination of conversion process.</source>
         <translation>Закрытие приложения невозможно до завершения процесса конвертации.</translation>
     </message>
@@ -422,23 +548,250 @@
     </message>
     <message>
         <location filename="../ui/k_formoptions.ui" line="20"/>
+        <source>&lt;p&gt;On: a tile with no visible pixel is skipped (left out), as if it were missing. Off: it is used as it is.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Включено: тайл без единого видимого пикселя пропускается (не используется), как если бы его не было. Выключено: он используется как есть.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formoptions.ui" line="23"/>
         <source>Pass completely transparent tiles</source>
         <translation>Пропускать полностью прозрачные тайлы</translation>
     </message>
     <message>
-        <location filename="../ui/k_formoptions.ui" line="27"/>
+        <location filename="../ui/k_formoptions.ui" line="30"/>
+        <source>&lt;p&gt;On: a broken tile (unreadable, or not 256x256) is skipped (left out). Off: it is painted white. It is logged either way.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Включено: повреждённый тайл (нечитаемый или не 256x256) пропускается (не используется). Выключено: он закрашивается белым. В журнал он попадает в любом случае.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formoptions.ui" line="33"/>
         <source>Pass broken tiles</source>
         <translation>Пропускать повреждённые тайлы</translation>
     </message>
     <message>
-        <location filename="../ui/k_formoptions.ui" line="34"/>
+        <location filename="../ui/k_formoptions.ui" line="40"/>
+        <source>&lt;p&gt;On: each destination tile becomes one picture, with missing parts left transparent. Off: a destination tile with gaps is saved as several smaller pictures of its complete parts.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Включено: каждый итоговый тайл становится одним изображением, недостающие части остаются прозрачными. Выключено: итоговый тайл с пропусками сохраняется несколькими меньшими изображениями своих полных частей.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formoptions.ui" line="43"/>
         <source>Single destination image</source>
         <translation>Одно итоговое изображение</translation>
     </message>
     <message>
-        <location filename="../ui/k_formoptions.ui" line="41"/>
+        <location filename="../ui/k_formoptions.ui" line="50"/>
+        <source>&lt;p&gt;On: each source tile is turned upside down. Use it only for scenery whose tiles come out mirrored north to south.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Включено: каждый исходный тайл переворачивается сверху вниз. Включайте только для сцен, тайлы которых получаются отражёнными с севера на юг.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formoptions.ui" line="53"/>
         <source>Vertical mirror source tiles</source>
         <translation>Отражать исходные тайлы по вертикали</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formoptions.ui" line="60"/>
+        <source>&lt;p&gt;On: the spring, fall, winter, hard winter and night tiles (SP, FA, WI, HW and LM instead of SU) are converted too, into pictures of their own that the same .inf files list. Off: only the summer tiles are read.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Включено: тайлы весны, осени, зимы, суровой зимы и ночные тайлы (SP, FA, WI, HW и LM вместо SU) тоже конвертируются в отдельные изображения, которые перечисляются в тех же файлах .inf. Выключено: читаются только летние тайлы.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formoptions.ui" line="63"/>
+        <source>Convert seasons and night tiles</source>
+        <translation>Конвертировать сезонные и ночные тайлы</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formoptions.ui" line="70"/>
+        <source>Skip destination tiles already converted</source>
+        <translation>Пропускать уже преобразованные тайлы назначения</translation>
+    </message>
+</context>
+<context>
+    <name>K_FormPreview</name>
+    <message>
+        <location filename="../ui/k_formpreview.ui" line="14"/>
+        <source>Tile set preview</source>
+        <translation>Предпросмотр набора тайлов</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.ui" line="22"/>
+        <source>Variant:</source>
+        <translation>Вариант:</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.ui" line="52"/>
+        <source>Fit to window</source>
+        <translation>Вписать в окно</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="50"/>
+        <location filename="../ui/k_formpreview.cpp" line="216"/>
+        <source>imagery</source>
+        <translation>снимок</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="53"/>
+        <location filename="../ui/k_formpreview.cpp" line="219"/>
+        <source>completely transparent</source>
+        <translation>полностью прозрачный</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="54"/>
+        <location filename="../ui/k_formpreview.cpp" line="222"/>
+        <source>broken</source>
+        <translation>повреждён</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="55"/>
+        <location filename="../ui/k_formpreview.cpp" line="213"/>
+        <source>no tile</source>
+        <translation>нет тайла</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="57"/>
+        <source>destination tile (BGL LOD %1)</source>
+        <translation>тайл назначения (BGL LOD %1)</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="59"/>
+        <source>Tile set preview: %1</source>
+        <translation>Предпросмотр набора тайлов: %1</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="85"/>
+        <source>Reading the source folder...</source>
+        <translation>Чтение исходной папки...</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="121"/>
+        <source>summer</source>
+        <translation>лето</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="121"/>
+        <source>spring</source>
+        <translation>весна</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="122"/>
+        <source>autumn</source>
+        <translation>осень</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="122"/>
+        <source>winter</source>
+        <translation>зима</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="123"/>
+        <source>hard winter</source>
+        <translation>суровая зима</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="123"/>
+        <source>light map</source>
+        <translation>ночное освещение</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="130"/>
+        <source>No tile bitmaps in this folder.</source>
+        <translation>В этой папке нет тайлов.</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="192"/>
+        <source>%1 of %2 tiles read: %3 broken, %4 completely transparent; %5 destination tiles at BGL LOD %6.</source>
+        <translation>Прочитано тайлов: %1 из %2; повреждённых: %3, полностью прозрачных: %4; тайлов назначения на BGL LOD %6: %5.</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="201"/>
+        <source>One point covers %1 x %1 tiles.</source>
+        <translation>Одна точка охватывает %1 x %1 тайлов.</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="213"/>
+        <source>not read yet</source>
+        <translation>ещё не прочитан</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="226"/>
+        <source>%1: %2 tiles, %3</source>
+        <translation>%1: тайлов: %2, %3</translation>
+    </message>
+</context>
+<context>
+    <name>K_PreviewCommandLine</name>
+    <message>
+        <location filename="../app/k_previewcommandline.cpp" line="28"/>
+        <source>%1: %2 of %3 tiles, %4 broken, %5 completely transparent</source>
+        <translation>%1: тайлов %2 из %3, повреждённых %4, полностью прозрачных %5</translation>
+    </message>
+    <message>
+        <location filename="../app/k_previewcommandline.cpp" line="41"/>
+        <source>Writes a map of the FS9 tile bitmaps in SOURCE as a PNG picture, one pixel per tile, and prints what each destination tile holds.</source>
+        <translation>Записывает карту тайлов FS9 из SOURCE в картинку PNG, по точке на тайл, и выводит, что содержит каждый тайл назначения.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_previewcommandline.cpp" line="44"/>
+        <source>The folder that holds the FS9 tile bitmaps.</source>
+        <translation>Папка с тайлами FS9.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_previewcommandline.cpp" line="45"/>
+        <source>The picture to write.</source>
+        <translation>Картинка, которую нужно записать.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_previewcommandline.cpp" line="48"/>
+        <source>The level of the destination tiles to outline and count, 0 to 13 (default 8).</source>
+        <translation>Уровень тайлов назначения, которые обводятся и подсчитываются, от 0 до 13 (по умолчанию 8).</translation>
+    </message>
+    <message>
+        <location filename="../app/k_previewcommandline.cpp" line="52"/>
+        <source>The variant to show: su, sp, fa, wi, hw or lm (default su).</source>
+        <translation>Показываемый вариант: su, sp, fa, wi, hw или lm (по умолчанию su).</translation>
+    </message>
+    <message>
+        <location filename="../app/k_previewcommandline.cpp" line="53"/>
+        <source>Shows this help.</source>
+        <translation>Показывает эту справку.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_previewcommandline.cpp" line="69"/>
+        <source>SOURCE and OUTPUT.png are needed, and nothing else.</source>
+        <translation>Нужны SOURCE и OUTPUT.png, и ничего больше.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_previewcommandline.cpp" line="78"/>
+        <source>BGL LOD must be a whole number from 0 to 13, not &quot;%1&quot;.</source>
+        <translation>BGL LOD должен быть целым числом от 0 до 13, а не &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_previewcommandline.cpp" line="88"/>
+        <source>Unknown variant &quot;%1&quot;.</source>
+        <translation>Неизвестный вариант &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_previewcommandline.cpp" line="98"/>
+        <source>%1: No tile bitmaps of variant %2 in &quot;%3&quot;.
+</source>
+        <translation>%1: В &quot;%3&quot; нет тайлов варианта %2.
+</translation>
+    </message>
+    <message>
+        <location filename="../app/k_previewcommandline.cpp" line="105"/>
+        <source>%1: Cannot write &quot;%2&quot;: %3
+</source>
+        <translation>%1: Не удаётся записать &quot;%2&quot;: %3
+</translation>
+    </message>
+</context>
+<context>
+    <name>K_PreviewThread</name>
+    <message>
+        <location filename="../engine/k_previewthread.cpp" line="97"/>
+        <source>Source folder &quot;%1&quot; does not exist.</source>
+        <translation>Исходная папка &quot;%1&quot; не существует.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_previewthread.cpp" line="201"/>
+        <source>Not enough memory for the map.</source>
+        <translation>Недостаточно памяти для карты.</translation>
     </message>
 </context>
 </TS>

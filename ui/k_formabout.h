@@ -14,8 +14,9 @@ class K_FormAbout : public QDialog
     Q_OBJECT
 
 public:
-    // Where the link leads: the README installed with the program.
-    static const char readmeAddress[];
+    // Where the link leads: the README installed with the program when it runs installed, else
+    // the one in the source tree it was built from; empty (no link) when neither exists.
+    static QString readmeAddress();
 
     explicit K_FormAbout(QWidget *parent = nullptr);
     ~K_FormAbout() override;

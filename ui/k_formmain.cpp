@@ -4,13 +4,20 @@
 #include "ui/k_formabout.h"
 #include "ui/k_formaboutsquish.h"
 #include "ui/k_formoptions.h"
+#include "ui/k_formpreview.h"
 #include "ui_k_formmain.h"
 
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QMutexLocker>
 #include <QSettings>
+#include <QShortcut>
+#include <QToolButton>
+#include <QUrl>
 
 namespace {
 
@@ -22,6 +29,9 @@ const char singleDestinationImageKey[] = "Options/SingleDestinationImage";
 const char passCompletelyTransparentTilesKey[] = "Options/PassCompletelyTransparentTiles";
 const char passBrokenTilesKey[] = "Options/PassBrokenTiles";
 const char verticalMirrorSourceTilesKey[] = "Options/VerticalMirrorSourceTiles";
+const char convertSeasonsKey[] = "Options/ConvertSeasons";
+const char skipConvertedKey[] = "Options/SkipConverted";
+const char geometryKey[] = "Geometry";
 
 } // namespace
 
@@ -30,6 +40,33 @@ K_FormMain::K_FormMain(QWidget *parent)
     , ui(new Ui::K_FormMain)
 {
     ui->setupUi(this);
+
+    // A long summary wraps rather than widening the window. The label gives way to the actions'
+    // status tips while they show.
+    m_statusLabel = new QLabel(this);
+    m_statusLabel->setObjectName(QStringLiteral("statusLabel"));
+    m_statusLabel->setWordWrap(true);
+    m_statusLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    ui->statusBar->addWidget(m_statusLabel, 1);
+    m_openDestinationFolderButton = new QToolButton(this);
+    m_openDestinationFolderButton->setObjectName(QStringLiteral("openDestinationFolderToolButton"));
+    m_openDestinationFolderButton->setDefaultAction(ui->actionOpenDestinationFolder);
+    ui->statusBar->addPermanentWidget(m_openDestinationFolderButton);
+    offerDestinationFolder(QString());
+    m_statusTimer.setInterval(500);
+    connect(&m_statusTimer, &QTimer::timeout, this, &K_FormMain::showConversionStatus);
+
+    // Enter starts a conversion, as in a dialog with Convert as its default button; a focused
+    // button takes it for itself.
+    for (const auto key : {Qt::Key_Return, Qt::Key_Enter}) {
+        connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this, [this] {
+            auto *button = qobject_cast<QAbstractButton *>(focusWidget());
+            (button ? button : ui->convertPushButton)->animateClick();
+        });
+    }
+    ui->sourceFolderLineEdit->installEventFilter(this);
+    ui->destinationFolderLineEdit->installEventFilter(this);
+
     loadOrSaveSettings(false);
 }
 
@@ -109,6 +146,16 @@ void K_FormMain::setVerticalMirrorSourceTiles(bool on)
     m_verticalMirrorSourceTiles = on;
 }
 
+void K_FormMain::setConvertSeasons(bool on)
+{
+    m_convertSeasons = on;
+}
+
+void K_FormMain::setSkipConverted(bool on)
+{
+    m_skipConverted = on;
+}
+
 void K_FormMain::builderThreadFinished()
 {
     if (m_builderThread) {
@@ -118,6 +165,11 @@ void K_FormMain::builderThreadFinished()
         // release tells it that everything the worker did happens before the thread and the
         // tiles go.
         m_workerEnded.loadAcquire();
+        m_statusTimer.stop();
+        m_statusLabel->setText(m_builderThread->summary());
+        m_statusLabel->setToolTip(m_statusLabel->text());
+        if (m_builderThread->isComplete() && m_builderThread->picturesWritten() > 0)
+            offerDestinationFolder(m_builderThread->settings().destinationFolder);
         delete m_builderThread;
         m_builderThread = nullptr;
     }
@@ -154,6 +206,35 @@ void K_FormMain::closeEvent(QCloseEvent *event)
                          QMessageBox::Ok, QMessageBox::NoButton);
 }
 
+bool K_FormMain::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+        return QMainWindow::eventFilter(watched, event);
+    // Anything but one folder is left to the field, which takes dropped text as usual.
+    auto *drop = static_cast<QDropEvent *>(event);
+    const QString folder = droppedFolder(drop->mimeData());
+    if (folder.isEmpty())
+        return QMainWindow::eventFilter(watched, event);
+    if (type == QEvent::Drop) {
+        if (watched == ui->sourceFolderLineEdit)
+            setSourceFolder(folder);
+        else
+            setDestinationFolder(folder);
+    }
+    drop->acceptProposedAction();
+    return true;
+}
+
+QString K_FormMain::droppedFolder(const QMimeData *data)
+{
+    const QList<QUrl> urls = data ? data->urls() : QList<QUrl>();
+    if (urls.size() != 1 || !urls.first().isLocalFile())
+        return QString();
+    const QString path = urls.first().toLocalFile();
+    return QFileInfo(path).isDir() ? QDir::toNativeSeparators(path) : QString();
+}
+
 void K_FormMain::on_actionAboutQt_triggered()
 {
     QMessageBox::aboutQt(this, QString());
@@ -166,12 +247,18 @@ void K_FormMain::on_actionExit_triggered()
 
 void K_FormMain::on_sourceFolderToolButton_clicked()
 {
-    setSourceFolder(selectFolder(sourceFolder(), tr("Select source folder")));
+    setSourceFolder(
+            selectFolder(sourceFolder(), tr("Select source folder"), sourceFolder().trimmed()));
 }
 
 void K_FormMain::on_destinationFolderToolButton_clicked()
 {
-    setDestinationFolder(selectFolder(destinationFolder(), tr("Select destination folder")));
+    // The output usually goes beside the scenery, so an empty destination starts there.
+    QString start = destinationFolder().trimmed();
+    const QString source = sourceFolder().trimmed();
+    if (start.isEmpty() && !source.isEmpty())
+        start = QFileInfo(QDir::cleanPath(source)).path();
+    setDestinationFolder(selectFolder(destinationFolder(), tr("Select destination folder"), start));
 }
 
 void K_FormMain::on_convertPushButton_clicked()
@@ -195,12 +282,25 @@ void K_FormMain::on_convertPushButton_clicked()
             m_builderThread, &QThread::finished, this, [this] { m_workerEnded.storeRelease(1); },
             Qt::DirectConnection);
     m_builderThread->start(QThread::InheritPriority);
+
+    m_stopping = false;
+    offerDestinationFolder(QString());
+    m_statusLabel->setToolTip(QString());
+    showConversionStatus();
+    m_statusTimer.start();
 }
 
 void K_FormMain::on_breakPushButton_clicked()
 {
-    const QMutexLocker locker(&m_mutex);
-    m_breakFlag = true;
+    {
+        const QMutexLocker locker(&m_mutex);
+        m_breakFlag = true;
+    }
+    // A picture being written is finished first, so say at once that Break was heard.
+    if (m_builderThread) {
+        m_stopping = true;
+        showConversionStatus();
+    }
 }
 
 void K_FormMain::on_actionAboutORVIK_triggered()
@@ -224,6 +324,50 @@ void K_FormMain::on_actionAboutSquish_triggered()
     dialog.exec();
 }
 
+void K_FormMain::on_actionPreviewTileSet_triggered()
+{
+    K_FormPreview dialog(sourceFolder(), bglLod(), this);
+    dialog.setModal(true);
+    dialog.exec();
+}
+
+void K_FormMain::on_actionOpenDestinationFolder_triggered()
+{
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(m_finishedDestinationFolder))) {
+        ui->statusBar->showMessage(
+                tr("Cannot open \"%1\".")
+                        .arg(QDir::toNativeSeparators(m_finishedDestinationFolder)),
+                5000);
+    }
+}
+
+void K_FormMain::showConversionStatus()
+{
+    if (!m_builderThread)
+        return;
+    if (m_stopping) {
+        m_statusLabel->setText(tr("Stopping..."));
+        return;
+    }
+    const K_BuilderThread::Progress progress = m_builderThread->progress(ui->progressBar->value());
+    QString text;
+    if (progress.step == 1)
+        text = tr("Tiles found: %1").arg(progress.tilesDone);
+    else if (progress.step == 2)
+        text = tr("%1 of %2 tiles").arg(progress.tilesDone).arg(progress.tilesTotal);
+    if (!text.isEmpty() && progress.secondsLeft >= 0)
+        text += QStringLiteral(" \u00b7 ")
+                + tr("%1 left").arg(K_BuilderThread::durationText(progress.secondsLeft));
+    m_statusLabel->setText(text);
+}
+
+void K_FormMain::offerDestinationFolder(const QString &folder)
+{
+    m_finishedDestinationFolder = folder;
+    ui->actionOpenDestinationFolder->setEnabled(!folder.isEmpty());
+    m_openDestinationFolderButton->setVisible(!folder.isEmpty());
+}
+
 void K_FormMain::clearTiles()
 {
     // A destination tile owns its subtree, source tiles included.
@@ -234,10 +378,11 @@ void K_FormMain::clearTiles()
     m_sourceTiles.clear();
 }
 
-QString K_FormMain::selectFolder(const QString &current, const QString &caption)
+QString K_FormMain::selectFolder(const QString &current, const QString &caption,
+                                 const QString &start)
 {
     const QString folder
-            = QFileDialog::getExistingDirectory(this, caption, current, QFileDialog::ShowDirsOnly);
+            = QFileDialog::getExistingDirectory(this, caption, start, QFileDialog::ShowDirsOnly);
     return folder.isEmpty() ? current : folder;
 }
 
@@ -246,7 +391,7 @@ void K_FormMain::loadOrSaveSettings(bool save)
     QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tovrel"),
                        QStringLiteral("ORVIK"));
     if (save) {
-        // Keys left by anyone else go, so the file holds exactly these eight.
+        // Keys left by anyone else go, so the file holds exactly these.
         settings.clear();
         settings.setValue(sourceFolderKey, sourceFolder());
         settings.setValue(destinationFolderKey, destinationFolder());
@@ -256,6 +401,9 @@ void K_FormMain::loadOrSaveSettings(bool save)
         settings.setValue(passCompletelyTransparentTilesKey, passCompletelyTransparentTiles());
         settings.setValue(passBrokenTilesKey, passBrokenTiles());
         settings.setValue(verticalMirrorSourceTilesKey, verticalMirrorSourceTiles());
+        settings.setValue(convertSeasonsKey, convertSeasons());
+        settings.setValue(skipConvertedKey, skipConverted());
+        settings.setValue(geometryKey, saveGeometry());
         settings.sync();
         return;
     }
@@ -277,4 +425,10 @@ void K_FormMain::loadOrSaveSettings(bool save)
         setPassBrokenTiles(settings.value(passBrokenTilesKey).toBool());
     if (settings.contains(verticalMirrorSourceTilesKey))
         setVerticalMirrorSourceTiles(settings.value(verticalMirrorSourceTilesKey).toBool());
+    if (settings.contains(convertSeasonsKey))
+        setConvertSeasons(settings.value(convertSeasonsKey).toBool());
+    if (settings.contains(skipConvertedKey))
+        setSkipConverted(settings.value(skipConvertedKey).toBool());
+    if (settings.contains(geometryKey))
+        restoreGeometry(settings.value(geometryKey).toByteArray());
 }

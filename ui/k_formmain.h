@@ -6,6 +6,11 @@
 #include <QAtomicInt>
 #include <QMainWindow>
 #include <QMutex>
+#include <QTimer>
+
+class QLabel;
+class QMimeData;
+class QToolButton;
 
 namespace Ui {
 class K_FormMain;
@@ -18,8 +23,12 @@ class K_FormMain;
 // tile maps, which only the worker writes while it runs and which the window frees after
 // finished(); the break flag; and the mutex that guards that flag and nothing else. Idle while no
 // thread exists, Converting from Convert until builderThreadFinished(); while converting, Convert
-// is ignored and closing is refused. The choices are restored from the per-user settings when
-// the window is built and stored when it is destroyed.
+// is ignored and closing is refused. The choices and the window's geometry are restored from the
+// per-user settings when the window is built and stored when it is destroyed.
+//
+// The status bar shows the running conversion's tiles done of total and time left, "Stopping..."
+// once Break is pressed, and the run's summary when it has ended; after a complete run with at
+// least one picture it offers to open the destination folder.
 class K_FormMain : public QMainWindow
 {
     Q_OBJECT
@@ -37,6 +46,8 @@ public:
     bool passCompletelyTransparentTiles() const { return m_passCompletelyTransparentTiles; }
     bool passBrokenTiles() const { return m_passBrokenTiles; }
     bool verticalMirrorSourceTiles() const { return m_verticalMirrorSourceTiles; }
+    bool convertSeasons() const { return m_convertSeasons; }
+    bool skipConverted() const { return m_skipConverted; }
     QMutex *mutex() { return &m_mutex; }
     // The worker reads the flag only under mutex().
     bool *breakFlag() { return &m_breakFlag; }
@@ -49,6 +60,8 @@ public:
     void setPassCompletelyTransparentTiles(bool on);
     void setPassBrokenTiles(bool on);
     void setVerticalMirrorSourceTiles(bool on);
+    void setConvertSeasons(bool on);
+    void setSkipConverted(bool on);
 
     bool isConverting() const { return m_builderThread != nullptr; }
     // Meaningful only while idle: during a conversion the worker writes the maps.
@@ -64,6 +77,8 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // Takes a folder dropped onto either folder field.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private slots:
     void on_actionAboutQt_triggered();
@@ -75,17 +90,24 @@ private slots:
     void on_actionAboutORVIK_triggered();
     void on_actionOptions_triggered();
     void on_actionAboutSquish_triggered();
+    void on_actionPreviewTileSet_triggered();
+    void on_actionOpenDestinationFolder_triggered();
 
 private:
     void clearTiles();
-    QString selectFolder(const QString &current, const QString &caption);
+    QString selectFolder(const QString &current, const QString &caption, const QString &start);
     void loadOrSaveSettings(bool save);
+    void showConversionStatus();
+    void offerDestinationFolder(const QString &folder);
+    static QString droppedFolder(const QMimeData *data);
 
     Ui::K_FormMain *ui;
     bool m_singleDestinationImage = false;
     bool m_passCompletelyTransparentTiles = true;
     bool m_passBrokenTiles = true;
     bool m_verticalMirrorSourceTiles = false;
+    bool m_convertSeasons = false;
+    bool m_skipConverted = false;
     K_TileMap m_sourceTiles;
     K_TileMap m_destinationTiles;
     K_BuilderThread *m_builderThread = nullptr;
@@ -93,6 +115,12 @@ private:
     bool m_breakFlag = false;
     // Set by the worker as the last thing it does for the window.
     QAtomicInt m_workerEnded;
+
+    QLabel *m_statusLabel;
+    QToolButton *m_openDestinationFolderButton;
+    QTimer m_statusTimer;
+    bool m_stopping = false;
+    QString m_finishedDestinationFolder;
 };
 
 #endif // K_FORMMAIN_H

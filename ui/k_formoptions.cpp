@@ -14,6 +14,8 @@ K_FormOptions::K_FormOptions(QWidget *parent)
         ui->passBrokenTilesCheckBox->setChecked(form->passBrokenTiles());
         ui->singleDestinationImageCheckBox->setChecked(form->singleDestinationImage());
         ui->verticalMirrorSourceTilesCheckBox->setChecked(form->verticalMirrorSourceTiles());
+        ui->convertSeasonsCheckBox->setChecked(form->convertSeasons());
+        ui->skipConvertedCheckBox->setChecked(form->skipConverted());
     }
 }
 
@@ -30,6 +32,8 @@ void K_FormOptions::accept()
         form->setPassBrokenTiles(ui->passBrokenTilesCheckBox->isChecked());
         form->setSingleDestinationImage(ui->singleDestinationImageCheckBox->isChecked());
         form->setVerticalMirrorSourceTiles(ui->verticalMirrorSourceTilesCheckBox->isChecked());
+        form->setConvertSeasons(ui->convertSeasonsCheckBox->isChecked());
+        form->setSkipConverted(ui->skipConvertedCheckBox->isChecked());
     }
     QDialog::accept();
 }

@@ -7,7 +7,7 @@ namespace Ui {
 class K_FormOptions;
 }
 
-// The modal File -> Options dialog: shows the main window's four conversion options as check
+// The modal File -> Options dialog: shows the main window's five conversion options as check
 // boxes and, on OK, writes them back into the window (its parent). GUI thread; it lives for one
 // exec(). Changes reach the next conversion, never a running one, which works from its snapshot.
 class K_FormOptions : public QDialog

@@ -38,6 +38,17 @@ QStringList opaqueKeys()
 
 } // namespace
 
+QStringList seasonFileNames()
+{
+    QStringList result;
+    for (const QString &key : descendants(firstDestination + QStringLiteral("213"), 2))
+        result.append(key + QStringLiteral("WI.BMP"));
+    for (const QString &key : descendants(firstDestination + QStringLiteral("0210"), 1))
+        result.append(key + QStringLiteral("LM.BMP"));
+    result.sort();
+    return result;
+}
+
 QStringList destinationKeys()
 {
     return {firstDestination, secondDestination};
@@ -88,6 +99,10 @@ bool write(const QString &folder)
     TileBitmap::Fields broken;
     broken.cutAt = TileBitmap::HeadersSize + 1000;
     ok = ok && TileBitmap::write(fileOf(brokenKey()), TileBitmap::pattern(200), broken);
+
+    const QStringList seasons = seasonFileNames();
+    for (int i = 0; i < seasons.size() && ok; ++i)
+        ok = TileBitmap::write(dir.filePath(seasons.at(i)), TileBitmap::pattern(300 + i));
     return ok;
 }
 

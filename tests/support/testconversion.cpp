@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QLocale>
 #include <QMutexLocker>
 
 #include <atomic>
@@ -90,4 +91,20 @@ QMap<QString, QByteArray> contentsBelow(const QString &folder)
                      file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
     }
     return files;
+}
+
+QString summaryBeforeTime(const QString &destination, int problems)
+{
+    const QMap<QString, QByteArray> files = contentsBelow(destination);
+    const QStringList pictures = files.keys().filter(QStringLiteral(".tif"));
+    qint64 bytes = 0;
+    for (const QString &picture : pictures)
+        bytes += files.value(picture).size();
+    return QStringLiteral("Destination tiles written: %1, pictures: %2 (%3), problems: %4, time: ")
+            .arg(files.keys().filter(QStringLiteral(".inf")).size())
+            .arg(pictures.size())
+            .arg(QLocale::c()
+                         .formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat)
+                         .replace(' ', QChar::Nbsp))
+            .arg(problems);
 }

@@ -44,4 +44,8 @@ QStringList filesBelow(const QString &folder);
 // The same files with their contents.
 QMap<QString, QByteArray> contentsBelow(const QString &folder);
 
+// A run's summary up to its time, in English, for `problems` logged problems and what lies in
+// `destination`: one written destination tile per .inf file, the TIFF pictures measured on disk.
+QString summaryBeforeTime(const QString &destination, int problems);
+
 #endif // TESTCONVERSION_H

@@ -1,0 +1,113 @@
+#include "k_previewcommandline.h"
+
+#include "tiles/k_flightsimulatortile.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QImageWriter>
+
+#include <cstdio>
+
+namespace {
+
+void writeTo(FILE *stream, const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+} // namespace
+
+K_PreviewCommandLine::K_PreviewCommandLine(QObject *parent)
+    : QObject(parent)
+{ }
+
+QString K_PreviewCommandLine::destinationLine(const K_PreviewThread::Destination &destination)
+{
+    return tr("%1: %2 of %3 tiles, %4 broken, %5 completely transparent")
+            .arg(destination.key)
+            .arg(destination.present)
+            .arg(destination.possible)
+            .arg(destination.broken)
+            .arg(destination.transparent);
+}
+
+int K_PreviewCommandLine::exec(const QStringList &arguments)
+{
+    const QString program = QCoreApplication::applicationName();
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+            tr("Writes a map of the FS9 tile bitmaps in SOURCE as a PNG picture, one pixel per "
+               "tile, and prints what each destination tile holds."));
+    parser.addPositionalArgument(QStringLiteral("SOURCE"),
+                                 tr("The folder that holds the FS9 tile bitmaps."));
+    parser.addPositionalArgument(QStringLiteral("OUTPUT.png"), tr("The picture to write."));
+    const QCommandLineOption bglLodOption(
+            QStringLiteral("bgl-lod"),
+            tr("The level of the destination tiles to outline and count, 0 to 13 (default 8)."),
+            QStringLiteral("N"));
+    const QCommandLineOption variantOption(
+            QStringLiteral("variant"),
+            tr("The variant to show: su, sp, fa, wi, hw or lm (default su)."), QStringLiteral("V"));
+    const QCommandLineOption helpOption(QStringLiteral("help"), tr("Shows this help."));
+    parser.addOptions({bglLodOption, variantOption, helpOption});
+
+    const auto usageError = [&program](const QString &text) {
+        writeTo(stderr, QStringLiteral("%1: %2\n").arg(program, text));
+        return 2;
+    };
+    if (!parser.parse(arguments))
+        return usageError(parser.errorText());
+    if (parser.isSet(helpOption)) {
+        writeTo(stdout, parser.helpText());
+        return 0;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 2 || positional.at(0).trimmed().isEmpty()
+        || positional.at(1).trimmed().isEmpty())
+        return usageError(tr("SOURCE and OUTPUT.png are needed, and nothing else."));
+
+    K_PreviewThread::Settings settings;
+    settings.sourceFolder = positional.at(0);
+    settings.variant = QStringLiteral("SU");
+    if (parser.isSet(bglLodOption)) {
+        bool ok = false;
+        settings.bglLod = parser.value(bglLodOption).toInt(&ok);
+        if (!ok || settings.bglLod < 0 || settings.bglLod > 13)
+            return usageError(tr("BGL LOD must be a whole number from 0 to 13, not \"%1\".")
+                                      .arg(parser.value(bglLodOption)));
+    }
+    if (parser.isSet(variantOption)) {
+        settings.variant = parser.value(variantOption).toUpper();
+        bool known = false;
+        for (int v = 0; v < K_FlightSimulatorTile::VariantCount; ++v)
+            known |= K_FlightSimulatorTile::variantLetters(K_FlightSimulatorTile::Variant(v))
+                     == settings.variant;
+        if (!known)
+            return usageError(tr("Unknown variant \"%1\".").arg(parser.value(variantOption)));
+    }
+
+    K_PreviewThread preview(settings);
+    if (!preview.build()) {
+        writeTo(stderr, QStringLiteral("%1: %2\n").arg(program, preview.errorString()));
+        return 1;
+    }
+    const K_PreviewThread::Layout layout = preview.layout();
+    if (layout.size.isEmpty()) {
+        writeTo(stderr, tr("%1: No tile bitmaps of variant %2 in \"%3\".\n")
+                                .arg(program, layout.variant, settings.sourceFolder));
+        return 1;
+    }
+
+    QImageWriter writer(positional.at(1), "png");
+    if (!writer.write(preview.picture(K_PreviewThread::scaleFor(layout.size)))) {
+        writeTo(stderr, tr("%1: Cannot write \"%2\": %3\n")
+                                .arg(program, positional.at(1), writer.errorString()));
+        return 1;
+    }
+    const QList<K_PreviewThread::Destination> destinations = preview.destinations();
+    for (const K_PreviewThread::Destination &destination : destinations)
+        writeTo(stdout, destinationLine(destination) + QLatin1Char('\n'));
+    return preview.counts().broken == 0 ? 0 : 1;
+}

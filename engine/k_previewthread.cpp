@@ -1,0 +1,360 @@
+#include "k_previewthread.h"
+
+#include "tiles/k_flightsimulatorbmpreader.h"
+#include "tiles/k_flightsimulatortile.h"
+
+#include <QDir>
+#include <QMutexLocker>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int SourceLevel = 13;
+constexpr int SourceSide = 256;
+
+// The six regions of 120 x 90 degrees as three columns and two rows.
+const char *const regionPrefixes[2][3] = {{"00", "01", "10"}, {"02", "03", "12"}};
+
+} // namespace
+
+K_PreviewThread::K_PreviewThread(const Settings &settings, QObject *parent)
+    : QThread(parent)
+    , settings(settings)
+{ }
+
+K_PreviewThread::~K_PreviewThread()
+{
+    cancel();
+    wait();
+}
+
+void K_PreviewThread::cancel()
+{
+    cancelled.store(true);
+}
+
+void K_PreviewThread::run()
+{
+    build();
+}
+
+QString K_PreviewThread::errorString() const
+{
+    const QMutexLocker locker(&mutex);
+    return error;
+}
+
+K_PreviewThread::Layout K_PreviewThread::layout() const
+{
+    const QMutexLocker locker(&mutex);
+    return found;
+}
+
+K_PreviewThread::Counts K_PreviewThread::counts() const
+{
+    const QMutexLocker locker(&mutex);
+    return counted;
+}
+
+QList<K_PreviewThread::Destination> K_PreviewThread::destinations() const
+{
+    const QMutexLocker locker(&mutex);
+    return destinationList;
+}
+
+QPoint K_PreviewThread::tileOf(const QString &key)
+{
+    // The tile's own decoding places it; its corner lies on a whole multiple of its size.
+    const K_FlightSimulatorTile tile(key);
+    const double tiles = double(1 << qMax(0, tile.level()));
+    return QPoint(qRound((tile.west() + 180.0) / 120.0 * tiles),
+                  qRound((90.0 - tile.north()) / 90.0 * tiles));
+}
+
+QString K_PreviewThread::keyAt(const QPoint &tile, int level)
+{
+    const int column = qBound(0, tile.x() >> level, 2);
+    const int row = qBound(0, tile.y() >> level, 1);
+    QString key = QLatin1String(regionPrefixes[row][column]);
+    for (int bit = level - 1; bit >= 0; --bit)
+        key += QChar(u'0' + ((tile.y() >> bit) & 1) * 2 + ((tile.x() >> bit) & 1));
+    return key;
+}
+
+int K_PreviewThread::scaleFor(const QSize &cells)
+{
+    const int longer = qMax(1, qMax(cells.width(), cells.height()));
+    return qBound(1, 2048 / longer, 32);
+}
+
+bool K_PreviewThread::scan()
+{
+    const QDir dir(settings.sourceFolder);
+    if (settings.sourceFolder.trimmed().isEmpty() || !dir.exists()) {
+        const QMutexLocker locker(&mutex);
+        error = tr("Source folder \"%1\" does not exist.").arg(settings.sourceFolder);
+        return false;
+    }
+    sourceDir = dir.absolutePath() + QLatin1Char('/');
+
+    struct Found
+    {
+        QPoint tile;
+        QString key;
+        QString fileName;
+    };
+    QVector<Found> tiles;
+    QString variant = settings.variant;
+    const QStringList names = dir.entryList(QDir::Files, QDir::Name);
+    int present = 0;
+    for (const QString &name : names) {
+        if (const auto fileVariant = K_FlightSimulatorTile::variantOfFileName(name))
+            present |= 1 << *fileVariant;
+    }
+    QStringList variants;
+    for (int v = 0; v < K_FlightSimulatorTile::VariantCount; ++v) {
+        if (present & (1 << v))
+            variants << K_FlightSimulatorTile::variantLetters(K_FlightSimulatorTile::Variant(v));
+    }
+    if (variant.isEmpty())
+        variant = variants.isEmpty() ? QStringLiteral("SU") : variants.first();
+    for (const QString &name : names) {
+        const auto fileVariant = K_FlightSimulatorTile::variantOfFileName(name);
+        if (fileVariant && K_FlightSimulatorTile::variantLetters(*fileVariant) == variant)
+            tiles.append({tileOf(name.left(15)), name.left(15), name});
+    }
+
+    Layout layout;
+    layout.variants = variants;
+    layout.variant = variant;
+    QList<Destination> destinations;
+    QVector<Entry> sorted;
+    if (!tiles.isEmpty()) {
+        QRect bounds(tiles.first().tile, QSize(1, 1));
+        for (const Found &tile : qAsConst(tiles))
+            bounds |= QRect(tile.tile, QSize(1, 1));
+        // Cells start on multiples of the factor, so each covers exactly one quad-tree node.
+        int shift = 0;
+        while (((bounds.right() >> shift) - (bounds.left() >> shift)) >= MaximumSide
+               || ((bounds.bottom() >> shift) - (bounds.top() >> shift)) >= MaximumSide)
+            ++shift;
+        layout.factor = 1 << shift;
+        layout.origin = QPoint((bounds.left() >> shift) << shift, (bounds.top() >> shift) << shift);
+        layout.size = QSize((bounds.right() >> shift) - (bounds.left() >> shift) + 1,
+                            (bounds.bottom() >> shift) - (bounds.top() >> shift) + 1);
+
+        const int keyLength = qBound(2, settings.bglLod + 2, 15);
+        const int side = 1 << (SourceLevel - (keyLength - 2));
+        QMap<QString, int> destinationIndex;
+        for (const Found &tile : qAsConst(tiles))
+            destinationIndex.insert(tile.key.left(keyLength), 0);
+        for (auto it = destinationIndex.begin(); it != destinationIndex.end(); ++it) {
+            Destination destination;
+            destination.key = it.key();
+            destination.possible = qint64(1) << (2 * (15 - keyLength));
+            const QPoint corner = tileOf(it.key()) * side - layout.origin;
+            const int cells = qMax(1, side >> shift);
+            destination.cells = QRect(corner.x() >> shift, corner.y() >> shift, cells, cells);
+            it.value() = int(destinations.size());
+            destinations.append(destination);
+        }
+
+        sorted.reserve(tiles.size());
+        for (const Found &tile : qAsConst(tiles)) {
+            const QPoint cell((tile.tile.x() >> shift) - (layout.origin.x() >> shift),
+                              (tile.tile.y() >> shift) - (layout.origin.y() >> shift));
+            sorted.append({qint64(cell.y()) * layout.size.width() + cell.x(), tile.key,
+                           tile.fileName, destinationIndex.value(tile.key.left(keyLength)),
+                           Unread});
+        }
+        std::sort(sorted.begin(), sorted.end(), [](const Entry &a, const Entry &b) {
+            return a.cell != b.cell ? a.cell < b.cell : a.key < b.key;
+        });
+        // Names that differ only in the case of the variant or extension give one tile.
+        sorted.erase(std::unique(sorted.begin(), sorted.end(),
+                                 [](const Entry &a, const Entry &b) { return a.key == b.key; }),
+                     sorted.end());
+    }
+
+    layout.tiles = int(sorted.size());
+    const QMutexLocker locker(&mutex);
+    found = layout;
+    entries = sorted;
+    destinationList = destinations;
+    return true;
+}
+
+bool K_PreviewThread::build()
+{
+    if (!scan())
+        return false;
+    emit scanned();
+    const Layout layout = this->layout();
+    if (layout.size.isEmpty())
+        return true;
+    // Cells with no tile stay fully transparent.
+    map = QImage(layout.size, QImage::Format_ARGB32);
+    if (map.isNull()) {
+        const QMutexLocker locker(&mutex);
+        error = tr("Not enough memory for the map.");
+        return false;
+    }
+    map.fill(0);
+    pixels.resize(SourceSide * SourceSide);
+    reportTimer.start();
+    reportedRow = 0;
+
+    const int count = int(entries.size());
+    for (int first = 0; first < count;) {
+        if (cancelled.load())
+            return false;
+        int end = first + 1;
+        while (end < count && entries.at(end).cell == entries.at(first).cell)
+            ++end;
+        readCell(first, end);
+        first = end;
+        const int row = int(entries.at(first - 1).cell / layout.size.width());
+        if (first == count || reportTimer.elapsed() >= 40)
+            report(row, first == count);
+    }
+    return true;
+}
+
+void K_PreviewThread::readCell(int first, int end)
+{
+    quint64 alpha = 0;
+    quint64 red = 0;
+    quint64 green = 0;
+    quint64 blue = 0;
+    int usable = 0;
+    int transparent = 0;
+    bool broken = false;
+    for (int i = first; i < end; ++i) {
+        K_FlightSimulatorBMPReader reader(sourceDir + entries.at(i).fileName);
+        // Rows stay in the file's order: the average does not care.
+        State state = Broken;
+        if (reader.readInto(reinterpret_cast<uchar *>(pixels.data()), SourceSide * sizeof(QRgb),
+                            QSize(SourceSide, SourceSide), true)
+            && reader.imageSize() == QSize(SourceSide, SourceSide)) {
+            state = reader.isCompletelyTransparent() ? Transparent : Imagery;
+            ++usable;
+            if (state == Transparent) {
+                ++transparent;
+            } else {
+                for (const QRgb pixel : qAsConst(pixels)) {
+                    const uint a = qAlpha(pixel);
+                    alpha += a;
+                    red += qRed(pixel) * a;
+                    green += qGreen(pixel) * a;
+                    blue += qBlue(pixel) * a;
+                }
+            }
+        }
+        broken = broken || state == Broken;
+
+        const QMutexLocker locker(&mutex);
+        entries[i].state = state;
+        Destination &destination = destinationList[entries.at(i).destination];
+        ++destination.present;
+        ++counted.read;
+        if (state == Broken) {
+            ++destination.broken;
+            ++counted.broken;
+        } else if (state == Transparent) {
+            ++destination.transparent;
+            ++counted.transparent;
+        }
+    }
+
+    const qint64 cell = entries.at(first).cell;
+    const int x = int(cell % map.width());
+    const int y = int(cell / map.width());
+    QRgb colour = 0;
+    if (broken) {
+        colour = BrokenColour;
+    } else if (usable == transparent) {
+        colour = checkerColour(x, y);
+    } else {
+        const quint64 covered = quint64(usable) * SourceSide * SourceSide;
+        // A faint tile stays visible, however little of it is covered.
+        const int meanAlpha = qMax(1, int((alpha + covered / 2) / covered));
+        colour = qRgba(int((red + alpha / 2) / alpha), int((green + alpha / 2) / alpha),
+                       int((blue + alpha / 2) / alpha), meanAlpha);
+    }
+    reinterpret_cast<QRgb *>(map.scanLine(y))[x] = colour;
+}
+
+void K_PreviewThread::report(int row, bool last)
+{
+    reportTimer.restart();
+    emit rowsReady(reportedRow, map.copy(0, reportedRow, map.width(), row - reportedRow + 1));
+    // The current row may still change, so it is sent again next time.
+    reportedRow = last ? map.height() : row;
+    const Counts now = counts();
+    emit progressChanged(now.read, found.tiles);
+}
+
+K_PreviewThread::CellInfo K_PreviewThread::cellInfo(const QPoint &cell) const
+{
+    const QMutexLocker locker(&mutex);
+    CellInfo info;
+    if (!QRect(QPoint(0, 0), found.size).contains(cell))
+        return info;
+    const int shift = qCountTrailingZeroBits(uint(found.factor));
+    const QPoint node(found.origin.x() >> shift, found.origin.y() >> shift);
+    info.key = keyAt(node + cell, SourceLevel - shift);
+    const qint64 index = qint64(cell.y()) * found.size.width() + cell.x();
+    auto it = std::lower_bound(entries.begin(), entries.end(), index,
+                               [](const Entry &entry, qint64 value) { return entry.cell < value; });
+    for (; it != entries.end() && it->cell == index; ++it) {
+        if (++info.present == 1) {
+            info.key = shift == 0 ? it->key : info.key;
+            info.fileName = it->fileName;
+            info.state = it->state;
+        } else {
+            info.fileName.clear();
+            info.state = qMax(info.state, it->state);
+        }
+    }
+    return info;
+}
+
+QImage K_PreviewThread::picture(int scale) const
+{
+    if (map.isNull())
+        return QImage();
+    QImage result = map.scaled(map.size() * scale, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    const QMutexLocker locker(&mutex);
+    if (scale >= 2) {
+        // A cell of completely transparent tiles gets a checker of its own, not just a shade.
+        const int half = scale / 2;
+        for (auto first = entries.begin(); first != entries.end();) {
+            auto end = first;
+            bool transparent = true;
+            for (; end != entries.end() && end->cell == first->cell; ++end)
+                transparent = transparent && end->state == Transparent;
+            const int x = int(first->cell % map.width());
+            const int y = int(first->cell / map.width());
+            first = end;
+            if (!transparent)
+                continue;
+            for (int dy = 0; dy < scale; ++dy) {
+                auto *line = reinterpret_cast<QRgb *>(result.scanLine(y * scale + dy));
+                for (int dx = 0; dx < scale; ++dx)
+                    line[x * scale + dx] = checkerColour(dx / half, dy / half);
+            }
+        }
+    }
+    if (scale >= 4) {
+        QPainter painter(&result);
+        painter.setPen(QColor::fromRgba(OutlineColour));
+        for (const Destination &destination : destinationList) {
+            const QRect r(destination.cells.topLeft() * scale, destination.cells.size() * scale);
+            painter.drawLine(r.topLeft(), QPoint(r.right(), r.top()));
+            painter.drawLine(r.topLeft(), QPoint(r.left(), r.bottom()));
+        }
+    }
+    return result;
+}
