@@ -6,7 +6,7 @@ set -eu
 packages="g++ cmake ninja-build pkg-config
 qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
 qt6-translations-l10n qt6-image-formats-plugins libgl-dev
-libsquish-dev libtiff-dev fonts-dejavu-core $*"
+libsquish-dev libtiff-dev libgeotiff-dev fonts-dejavu-core $*"
 
 missing=""
 for package in $packages; do

@@ -26,8 +26,8 @@ using Conversion = TestConversion;
 
 // Writes key + "SU.BMP" of a kind: "opaque" (DXT1), "alpha" (DXT5, alpha from 0 to 255),
 // "alpha3" (the same in DXT3), "hidden" (DXT5, colours under alpha 0, which painting clears),
-// "transparent" (DXT1, alpha 0), "broken" (cut short) or "small" (128x128). Each key gets its
-// own picture.
+// "transparent" (DXT1, alpha 0), "broken" (cut short), "small" (128x128) or "small transparent".
+// Each key gets its own picture.
 void writeTile(const QString &folder, const QString &key, const QString &kind = "opaque")
 {
     TileBitmap::Fields fields;
@@ -37,11 +37,11 @@ void writeTile(const QString &folder, const QString &key, const QString &kind = 
         fields.dxt = TileBitmap::Dxt::Dxt3;
     if (kind == "broken")
         fields.cutAt = 1000;
-    const int alpha = kind.startsWith("alpha")                      ? -1
-                      : (kind == "hidden" || kind == "transparent") ? 0
-                                                                    : 255;
-    const QImage picture
-            = TileBitmap::pattern(int(qHash(key) % 1000), alpha, kind == "small" ? 128 : 256);
+    const int alpha = kind.startsWith("alpha")                             ? -1
+                      : (kind == "hidden" || kind.endsWith("transparent")) ? 0
+                                                                           : 255;
+    const QImage picture = TileBitmap::pattern(int(qHash(key) % 1000), alpha,
+                                               kind.startsWith("small") ? 128 : 256);
     QVERIFY(TileBitmap::writeBytes(folder + "/" + key + "SU.BMP",
                                    TileBitmap::build(picture, fields)));
 }
@@ -65,13 +65,14 @@ QMap<QString, QString> expandTiles(const QStringList &entries)
 }
 
 // Conversion options as words: "single" (single destination image), "keep" (neither
-// transparent nor broken tiles passed), "mirror" (vertical mirror source tiles).
+// transparent nor broken tiles passed), "white" (broken tiles not passed), "mirror" (vertical
+// mirror source tiles).
 struct Options
 {
     explicit Options(const QString &words = QString())
         : single(words.contains("single"))
         , passTransparent(!words.contains("keep"))
-        , passBroken(!words.contains("keep"))
+        , passBroken(!words.contains("keep") && !words.contains("white"))
         , mirror(words.contains("mirror"))
     { }
     bool single;
@@ -228,6 +229,11 @@ void tst_BuilderThread::assemblesPictures_data()
             << QStringList{D + "/" + D + "0", D + "/" + D + "1", D + "/" + D + "2"}
             << QStringList{QString("BMP tile \"%1\" image dimensions not 256x256.").arg(D + "3"),
                            saved(D)};
+    QTest::newRow("level 12, transparent 128x128 tile passed, not painted white")
+            << 12 << QStringList{D + "0:small transparent", D + "1", D + "2", D + "3"} << "white"
+            << noLimit << QStringList{D + "/" + D + "1", D + "/" + D + "2", D + "/" + D + "3"}
+            << QStringList{QString("BMP tile \"%1\" image dimensions not 256x256.").arg(D + "0"),
+                           saved(D)};
     QTest::newRow("level 12, transparent tile passed")
             << 12 << QStringList{D + "0:transparent", D + "1", D + "2", D + "3"} << none << noLimit
             << QStringList{D + "/" + D + "1", D + "/" + D + "2", D + "/" + D + "3"}
@@ -248,14 +254,17 @@ void tst_BuilderThread::assemblesPictures_data()
     QTest::newRow("level 0, scattered tiles")
             << 0 << QStringList{"010000000000000", "013333333333333:alpha"} << none << noLimit
             << QStringList{"01/010000000000000", "01/013333333333333"} << QStringList{saved("01")};
+    const QString tooLarge
+            = QString("Tile \"%1\" does not fit into memory, its quarters are saved separately.")
+                      .arg(B);
     QTest::newRow("level 11 too large for one picture: its quadrants instead")
             << 11 << QStringList{B + "*"} << none << qint64(1 << 20)
             << QStringList{B + "/" + B + "0", B + "/" + B + "1", B + "/" + B + "2",
                            B + "/" + B + "3"}
-            << QStringList{saved(B)};
+            << QStringList{tooLarge, saved(B)};
     QTest::newRow("level 11 too large, single: only quadrants holding tiles")
             << 11 << QStringList{B + "00", B + "33:alpha"} << single << qint64(1 << 20)
-            << QStringList{B + "/" + B + "0", B + "/" + B + "3"} << QStringList{saved(B)};
+            << QStringList{B + "/" + B + "0", B + "/" + B + "3"} << QStringList{tooLarge, saved(B)};
 }
 
 void tst_BuilderThread::assemblesPictures()

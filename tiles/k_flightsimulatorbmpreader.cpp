@@ -21,8 +21,8 @@ constexpr quint32 FsSignature = 0x30375346; // "FS70"
 constexpr quint32 FsVersion = 20;
 constexpr quint32 HeadersSize = 14 + 40 + 19;
 
-// Turns one decoded row of R, G, B, A bytes into ARGB32 pixels at `dst` (which may be `src`),
-// folding every alpha into the two summaries.
+// Turns one decoded row of R, G, B, A bytes into ARGB32 pixels at `dst`, folding every alpha
+// into the two summaries.
 inline void convertRow(const uchar *src, QRgb *dst, int width, uint &alphaAnd, uint &alphaOr)
 {
     uint rowAnd = 0xff;
@@ -244,27 +244,23 @@ bool K_FlightSimulatorBMPReader::parse(QFile &file, const Target &target)
         bytesPerLine = m_image.bytesPerLine();
     }
 
-    // The decoder writes straight into the picture's rows in the file's order, bottom row first;
-    // one pass then converts the byte order and, unless the caller wants the file's order,
-    // swaps the rows top to bottom.
-    squish::DecompressImage(pixels, width, height, int(bytesPerLine), blocks.get(), squishFlag);
+    // The decoder writes the file's rows, bottom row first, into a small picture of their own that
+    // stays in the cache; one pass then converts the byte order into the target and, unless the
+    // caller wants the file's order, turns the rows upright. So a large target is written once,
+    // row by row, instead of block by block and then once more.
+    const qsizetype decodedLine = qsizetype(width) * 4;
+    std::unique_ptr<uchar[]> decoded(new (std::nothrow) uchar[size_t(decodedLine) * height]);
+    if (!decoded)
+        return fail(tr("Not enough memory to read the image"));
+    squish::DecompressImage(decoded.get(), width, height, int(decodedLine), blocks.get(),
+                            squishFlag);
     blocks.reset();
     uint alphaAnd = 0xff;
     uint alphaOr = 0;
-    auto row = [pixels, bytesPerLine](int y) { return pixels + y * bytesPerLine; };
-    if (mirror) {
-        for (int y = 0; y < height; ++y)
-            convertRow(row(y), reinterpret_cast<QRgb *>(row(y)), width, alphaAnd, alphaOr);
-    } else {
-        QRgb top[MaximumDimension];
-        for (int y = 0, bottom = height - 1; y < bottom; ++y, --bottom) {
-            convertRow(row(y), top, width, alphaAnd, alphaOr);
-            convertRow(row(bottom), reinterpret_cast<QRgb *>(row(y)), width, alphaAnd, alphaOr);
-            std::memcpy(row(bottom), top, size_t(width) * sizeof(QRgb));
-        }
-        if (height % 2)
-            convertRow(row(height / 2), reinterpret_cast<QRgb *>(row(height / 2)), width, alphaAnd,
-                       alphaOr);
+    for (int y = 0; y < height; ++y) {
+        const int from = mirror ? y : height - 1 - y;
+        convertRow(decoded.get() + from * decodedLine,
+                   reinterpret_cast<QRgb *>(pixels + y * bytesPerLine), width, alphaAnd, alphaOr);
     }
     m_opaque = alphaAnd == 0xff;
     m_completelyTransparent = alphaOr == 0;

@@ -83,14 +83,17 @@ public:
     // Assembles the picture of this node from its subtree. Returns the full picture when the node
     // is complete, or a null picture after saving the node's complete parts into `folder` when
     // it is not (or when a break was requested). Nodes are visited depth first in quadrant order,
-    // each counted once in the thread's progress.
+    // each counted once in the thread's progress. A node too large for one picture saves each
+    // complete quadrant as soon as it is assembled, so at most one quadrant picture is alive.
     QImage assembleImage(K_BuilderThread *thread, const QString &folder,
                          bool singleDestinationImage, bool passCompletelyTransparentTiles,
                          bool passBrokenTiles, bool verticalMirrorSourceTiles,
                          ResampleSources &sources);
 
     // Saves `image` as "<folder><key>.tif" ("<key>_<letters>.tif" in lower case for variants
-    // other than summer) and records it in `sources`; logs a failure.
+    // other than summer), an RGBA GeoTIFF placed at this tile's upper-left corner on WGS 84, and
+    // records it in `sources`; logs a failure. The file appears only when complete: a failed save
+    // leaves no file behind and keeps an older one of the same name.
     void saveImage(K_BuilderThread *thread, const QString &folder, const QImage &image,
                    ResampleSources &sources);
 
@@ -104,9 +107,9 @@ public:
     bool isConverted(const QString &destinationFolder,
                      const QVector<K_FlightSimulatorTile *> &otherVariants = {}) const;
 
-    // The largest picture, in bytes, that is painted as one: larger nodes are saved as their
-    // complete quadrants instead. By default the smaller of what one TIFF file can hold and half
-    // the physical memory; tests lower it.
+    // The largest picture, in bytes, that this machine's memory is trusted with: a larger node
+    // that a TIFF file could still hold is saved as its complete quadrants instead, and the log
+    // says so. By default the physical memory; tests lower it.
     static qint64 pictureSizeLimit();
     static void setPictureSizeLimit(qint64 bytes);
 

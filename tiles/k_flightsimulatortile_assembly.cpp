@@ -50,9 +50,9 @@ qint64 physicalMemory()
 
 std::atomic<qint64> &sizeLimit()
 {
-    // On Linux a huge allocation may "succeed" and kill the process when touched, so the limit is
-    // decided from the physical memory instead of trusting a null picture.
-    static std::atomic<qint64> limit(qMin(TiffSizeLimit, physicalMemory() / 2));
+    // On Linux a huge allocation may "succeed" and kill the process when touched, so a picture
+    // larger than the physical memory is not even tried.
+    static std::atomic<qint64> limit(physicalMemory());
     return limit;
 }
 
@@ -215,13 +215,21 @@ QImage K_FlightSimulatorTile::assemble(Assembly &assembly, uchar *canvas, qsizet
 
     const int side = SourceSide << (SourceLevel - m_level);
     QImage own;
-    if (!canvas && pictureBytes(m_level) <= pictureSizeLimit()
+    // Whether a node is one picture depends on the tiles and on what a TIFF file holds only, so
+    // the same tiles give the same files everywhere; a machine short of memory is the exception,
+    // and says so.
+    if (!canvas && pictureBytes(m_level) <= TiffSizeLimit
         && canBeComplete(assembly.singleDestinationImage)) {
-        own = QImage(side, side, QImage::Format_ARGB32);
+        if (pictureBytes(m_level) <= pictureSizeLimit())
+            own = QImage(side, side, QImage::Format_ARGB32);
         if (!own.isNull()) {
             setResolution(own);
             canvas = own.bits();
             bytesPerLine = own.bytesPerLine();
+        } else if (m_level < SourceLevel) {
+            thread->appendLog(tr("Tile \"%1\" does not fit into memory, its quarters are saved "
+                                 "separately.")
+                                      .arg(variantKey()));
         }
     }
     if (m_level >= SourceLevel) {
@@ -243,7 +251,17 @@ QImage K_FlightSimulatorTile::assemble(Assembly &assembly, uchar *canvas, qsizet
         quadrantTiles[digit] = children.value(m_key + QChar(u'0' + digit));
         if (quadrantTiles[digit])
             quadrants[digit] = quadrantTiles[digit]->assemble(assembly, place, bytesPerLine);
-        if (quadrants[digit].isNull()) {
+        if (!canvas) {
+            // Without a canvas this node is never one picture, so each complete quadrant is saved
+            // and freed before the next is assembled: one quadrant picture at a time.
+            if (!quadrants[digit].isNull()) {
+                quadrantTiles[digit]->saveImage(thread, assembly.folder, quadrants[digit],
+                                                *assembly.sources);
+            }
+            quadrants[digit] = QImage();
+            assembly.unpainted.resize(firstUnpainted);
+            allPresent = false;
+        } else if (quadrants[digit].isNull()) {
             if (assembly.singleDestinationImage && place) {
                 fill(place, half, bytesPerLine, 0);
                 quadrants[digit] = view(place, half, bytesPerLine);
@@ -268,8 +286,8 @@ QImage K_FlightSimulatorTile::assemble(Assembly &assembly, uchar *canvas, qsizet
         return own.isNull() ? view(canvas, side, bytesPerLine) : own;
     }
 
-    // Not complete, or too large to be one picture: its complete quadrants become pictures of
-    // their own, and nothing above paints them any more.
+    // Not complete: its complete quadrants, squares of the canvas, become pictures of their own,
+    // and nothing above paints them any more.
     assembly.unpainted.resize(firstUnpainted);
     for (int digit = 0; digit < 4; ++digit) {
         if (thread->isBreak())
@@ -306,6 +324,10 @@ QImage K_FlightSimulatorTile::readSourceTile(Assembly &assembly, uchar *canvas,
         } else {
             thread->appendLog(
                     tr("BMP tile \"%1\" image dimensions not 256x256.").arg(variantKey()));
+            // A picture of another size was not decoded, yet its transparency still decides
+            // whether it is dropped or painted white.
+            if (assembly.passCompletelyTransparentTiles && !assembly.passBrokenTiles)
+                transparent = reader.read() && reader.isCompletelyTransparent();
         }
     } else {
         thread->appendLog(tr("BMP tile \"%1\" read error: ").arg(variantKey())

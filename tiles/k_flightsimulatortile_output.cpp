@@ -8,16 +8,172 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageWriter>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
+
+#include <geotiffio.h>
+#include <tiffio.h>
+#include <xtiffio.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <vector>
 
 namespace {
 
 QString number(double value)
 {
     return QString::number(value, 'g', 25);
+}
+
+// Pixel size of every picture in degrees: the pictures keep the source tiles' full resolution.
+constexpr double PixelWidth = 120.0 / (1 << 21);
+constexpr double PixelHeight = 90.0 / (1 << 21);
+
+// Strips of about this many bytes: large enough for few writes, small enough that converting a
+// strip stays in the cache and costs no second copy of the picture.
+constexpr qsizetype StripBytes = 256 * 1024;
+
+// libtiff registers the GeoTIFF tags through a process-wide extender that is not thread-safe to
+// install, so it is installed once while the program starts, before any worker thread exists.
+// Without it the tags are silently refused.
+[[maybe_unused]] const bool geoTiffTagsRegistered = (XTIFFInitialize(), true);
+
+// libtiff reaches the save file through these. Closing leaves the file open: committing or
+// cancelling it is the caller's decision. A single picture is only ever written, never read.
+QIODevice *device(thandle_t handle)
+{
+    return static_cast<QIODevice *>(handle);
+}
+
+tmsize_t readFile(thandle_t, void *, tmsize_t)
+{
+    return -1;
+}
+
+tmsize_t writeFile(thandle_t handle, void *data, tmsize_t size)
+{
+    return device(handle)->write(static_cast<const char *>(data), size);
+}
+
+toff_t seekFile(thandle_t handle, toff_t offset, int whence)
+{
+    QIODevice *file = device(handle);
+    qint64 position = qint64(offset);
+    if (whence == SEEK_CUR)
+        position += file->pos();
+    else if (whence == SEEK_END)
+        position += file->size();
+    return file->seek(position) ? toff_t(file->pos()) : toff_t(-1);
+}
+
+int closeFile(thandle_t)
+{
+    return 0;
+}
+
+toff_t fileSize(thandle_t handle)
+{
+    return toff_t(device(handle)->size());
+}
+
+int mapFile(thandle_t, void **, toff_t *)
+{
+    return 0;
+}
+
+void unmapFile(thandle_t, void *, toff_t) { }
+
+// Errors of one file are counted for that file only; other threads' files never see them.
+int countError(TIFF *, void *errors, const char *, const char *, va_list)
+{
+    ++*static_cast<int *>(errors);
+    return 1;
+}
+
+int ignoreWarning(TIFF *, void *, const char *, const char *, va_list)
+{
+    return 1;
+}
+
+void countGeoTiffError(GTIF *geoTiff, int level, const char *, ...)
+{
+    if (level == LIBGEOTIFF_ERROR)
+        ++*static_cast<int *>(GTIFGetUserData(geoTiff));
+}
+
+bool writeTags(TIFF *tiff, const QImage &image, int rowsPerStrip)
+{
+    const uint16_t extraSample = EXTRASAMPLE_UNASSALPHA;
+    return TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, uint32_t(image.width()))
+           && TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, uint32_t(image.height()))
+           && TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8)
+           && TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 4)
+           && TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, 1, &extraSample)
+           && TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB)
+           && TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG)
+           && TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_NONE)
+           && TIFFSetField(tiff, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT)
+           && TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, uint32_t(rowsPerStrip))
+           && TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH)
+           && TIFFSetField(tiff, TIFFTAG_XRESOLUTION, double(image.logicalDpiX()))
+           && TIFFSetField(tiff, TIFFTAG_YRESOLUTION, double(image.logicalDpiY()));
+}
+
+// Places the picture's upper-left corner at (west, north) on WGS 84, each pixel covering an area
+// of the source tiles' pixel size, so GIS programs show it in place without the .inf file.
+bool writeGeoKeys(TIFF *tiff, double west, double north)
+{
+    const double pixelScale[3] = {PixelWidth, PixelHeight, 0.0};
+    const double tiePoint[6] = {0.0, 0.0, 0.0, west, north, 0.0};
+    // libgeotiff ignores whether the tags were accepted, so that is checked here.
+    if (!TIFFSetField(tiff, TIFFTAG_GEOPIXELSCALE, 3, pixelScale)
+        || !TIFFSetField(tiff, TIFFTAG_GEOTIEPOINTS, 6, tiePoint))
+        return false;
+    int errors = 0;
+    GTIF *geoTiff = GTIFNewEx(tiff, countGeoTiffError, &errors);
+    if (!geoTiff)
+        return false;
+    const bool written
+            = GTIFKeySet(geoTiff, GTModelTypeGeoKey, TYPE_SHORT, 1, ModelTypeGeographic)
+              && GTIFKeySet(geoTiff, GTRasterTypeGeoKey, TYPE_SHORT, 1, RasterPixelIsArea)
+              && GTIFKeySet(geoTiff, GeographicTypeGeoKey, TYPE_SHORT, 1, GCS_WGS_84)
+              && GTIFKeySet(geoTiff, GeogAngularUnitsGeoKey, TYPE_SHORT, 1, Angular_Degree)
+              && GTIFWriteKeys(geoTiff);
+    GTIFFree(geoTiff);
+    return written && errors == 0;
+}
+
+// The picture's ARGB32 rows hold B, G, R, A bytes on little-endian machines and A, R, G, B on
+// big-endian ones; TIFF wants R, G, B, A.
+void toRgba(const QRgb *from, quint32 *to, int width)
+{
+    for (int x = 0; x < width; ++x) {
+        const quint32 p = from[x];
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+        to[x] = (p & 0xff00ff00) | ((p >> 16) & 0xff) | ((p & 0xff) << 16);
+#else
+        to[x] = (p << 8) | (p >> 24);
+#endif
+    }
+}
+
+bool writePixels(TIFF *tiff, const QImage &image, int rowsPerStrip)
+{
+    const int width = image.width();
+    std::vector<quint32> strip(size_t(width) * size_t(rowsPerStrip));
+    for (int y = 0, index = 0; y < image.height(); y += rowsPerStrip, ++index) {
+        const int rows = qMin(rowsPerStrip, image.height() - y);
+        for (int row = 0; row < rows; ++row) {
+            toRgba(reinterpret_cast<const QRgb *>(image.constScanLine(y + row)),
+                   strip.data() + size_t(row) * size_t(width), width);
+        }
+        const tmsize_t bytes = tmsize_t(rows) * width * 4;
+        if (TIFFWriteEncodedStrip(tiff, uint32_t(index), strip.data(), bytes) != bytes)
+            return false;
+    }
+    return true;
 }
 
 // The months a day variant stands for in the northern hemisphere, one bit per month from
@@ -101,6 +257,30 @@ bool sourcesOlderThan(const K_FlightSimulatorTile *tile, const QDateTime &time)
             return false;
     }
     return true;
+}
+
+// Writes `image` into `file` as an 8-bit RGBA GeoTIFF with unassociated alpha, uncompressed, top
+// row first, its upper-left corner at (west, north). Returns false on any error of libtiff,
+// libgeotiff or the file, after which the file's contents are not to be kept.
+bool writeGeoTiff(QIODevice *file, const QImage &picture, double west, double north)
+{
+    const QImage image = picture.convertToFormat(QImage::Format_ARGB32);
+    int errors = 0;
+    TIFFOpenOptions *options = TIFFOpenOptionsAlloc();
+    TIFFOpenOptionsSetErrorHandlerExtR(options, countError, &errors);
+    TIFFOpenOptionsSetWarningHandlerExtR(options, ignoreWarning, nullptr);
+    TIFF *tiff = TIFFClientOpenExt("picture", "w", file, readFile, writeFile, seekFile, closeFile,
+                                   fileSize, mapFile, unmapFile, options);
+    TIFFOpenOptionsFree(options);
+    if (!tiff)
+        return false;
+    const int rowsPerStrip = int(qBound(qsizetype(1), StripBytes / (qsizetype(image.width()) * 4),
+                                        qsizetype(qMax(1, image.height()))));
+    // A failed strip leaves a directory that still flushes fine, so every step counts.
+    const bool written = writeTags(tiff, image, rowsPerStrip) && writeGeoKeys(tiff, west, north)
+                         && writePixels(tiff, image, rowsPerStrip) && TIFFFlush(tiff);
+    TIFFClose(tiff);
+    return written && errors == 0;
 }
 
 } // namespace
@@ -187,12 +367,9 @@ void K_FlightSimulatorTile::saveImage(K_BuilderThread *thread, const QString &fo
             = m_variant == Summer ? m_key
                                   : m_key + QLatin1Char('_') + variantLetters(m_variant).toLower();
     K_CheckedSaveFile file(folder + baseName + QLatin1String(".tif"));
-    bool saved = file.open(QIODevice::WriteOnly);
-    if (saved) {
-        QImageWriter writer(&file, "tiff");
-        writer.setQuality(100);
-        saved = writer.write(image);
-    }
+    // Unbuffered: libtiff hands over whole strips, which a buffer would only copy once more.
+    const bool saved = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
+                       && writeGeoTiff(&file, image, m_west, m_north);
     // A picture the writer gave up on is never committed, however much of it reached the disk.
     if (!saved || !file.finish()) {
         thread->appendLog(tr("Tile \"%1\" save error.").arg(variantKey()));

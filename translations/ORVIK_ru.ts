@@ -266,7 +266,12 @@
 <context>
     <name>K_FlightSimulatorTile</name>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="311"/>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="230"/>
+        <source>Tile &quot;%1&quot; does not fit into memory, its quarters are saved separately.</source>
+        <translation>Тайл &quot;%1&quot; не помещается в память, его четверти сохраняются по отдельности.</translation>
+    </message>
+    <message>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="333"/>
         <source>BMP tile &quot;%1&quot; read error: </source>
         <translation>Ошибка чтения BMP-тайла &quot;%1&quot;: </translation>
     </message>
