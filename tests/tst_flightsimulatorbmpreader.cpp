@@ -1,83 +1,82 @@
 #include "tiles/k_flightsimulatorbmpreader.h"
+#include "tiles/k_tilebitmapwriter.h"
 
-#include "tilebitmapwriter.h"
+#include "badfiles.h"
 
 #include <QTemporaryDir>
 #include <QTest>
 
-#ifdef Q_OS_UNIX
 #include <sys/stat.h>
-#endif
 
-using TileBitmap::Dxt;
-using TileBitmap::Fields;
+using Writer = K_TileBitmapWriter;
+using Dxt = Writer::Dxt;
 
-Q_DECLARE_METATYPE(TileBitmap::Dxt)
+namespace {
+
+QString results(const K_FlightSimulatorBMPReader &reader)
+{
+    return QStringLiteral("%1 %2 %3")
+            .arg(reader.compressionType())
+            .arg(reader.isOpaque())
+            .arg(reader.isCompletelyTransparent());
+}
+
+} // namespace
 
 class tst_FlightSimulatorBMPReader : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void refusesBadFile_data();
     void refusesBadFile();
-    void refusesMissingAndUnopenableFiles();
     void decodesTile_data();
     void decodesTile();
-    void firstBlockIsBottomLeftCorner();
-    void decodesIntoPlace_data();
-    void decodesIntoPlace();
-    void resultsDescribeLastReadOnly();
 
 private:
-    QString writeTile(const QString &name, const QByteArray &bytes);
+    QString writeTile(const QByteArray &bytes, const QString &name = "tile.bmp");
 
     QTemporaryDir m_dir;
 };
 
-namespace {
-
-Fields withDxt(Dxt dxt)
-{
-    Fields fields;
-    fields.dxt = dxt;
-    return fields;
-}
-
-} // namespace
-
-void tst_FlightSimulatorBMPReader::initTestCase()
-{
-    QVERIFY(m_dir.isValid());
-}
-
-QString tst_FlightSimulatorBMPReader::writeTile(const QString &name, const QByteArray &bytes)
+QString tst_FlightSimulatorBMPReader::writeTile(const QByteArray &bytes, const QString &name)
 {
     const QString path = m_dir.filePath(name);
-    if (!TileBitmap::writeBytes(path, bytes))
+    if (!Writer::writeBytes(path, bytes))
         qFatal("cannot write %s", qPrintable(path));
     return path;
 }
 
 void tst_FlightSimulatorBMPReader::refusesBadFile_data()
 {
-    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArray>("bytes"); // "missing", "folder" and "pipe" name other paths
     QTest::addColumn<QString>("error");
 
-    // The cases live beside the writer, so the fuzzer's seed corpus holds every one of them.
-    for (const TileBitmap::BadFile &file : TileBitmap::badFiles())
+    for (const BadFile &file : badFiles())
         QTest::newRow(file.name) << file.bytes() << file.error;
+    QTest::newRow("missing file") << QByteArray("missing") << "File not exists";
+    QTest::newRow("folder") << QByteArray("folder") << "File opening error";
+    // A named pipe must not make the reader wait for a writer.
+    QTest::newRow("named pipe") << QByteArray("pipe") << "File opening error";
 }
 
 void tst_FlightSimulatorBMPReader::refusesBadFile()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, error);
+    QString path = m_dir.filePath(QString::fromLatin1(bytes));
+    if (bytes == "folder")
+        path = m_dir.path();
+    else if (bytes == "pipe")
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else if (bytes != "missing")
+        path = writeTile(bytes, "bad.bmp");
 
-    const QString path = writeTile(QStringLiteral("bad.bmp"), bytes);
-    K_FlightSimulatorBMPReader reader(path);
-    QVERIFY(!reader.read());
+    // Each read describes itself alone: nothing is left from the good one before.
+    const QString good = writeTile(Writer::build(Writer::pattern(2), {Dxt::Dxt3}), "good.bmp");
+    K_FlightSimulatorBMPReader reader(good);
+    QVERIFY(reader.read());
+    QVERIFY(!reader.read(path));
     QCOMPARE(reader.errorString(), error);
     QVERIFY(reader.image().isNull());
     QCOMPARE(reader.compressionType(), 0);
@@ -88,54 +87,30 @@ void tst_FlightSimulatorBMPReader::refusesBadFile()
     QVERIFY(!reader.readInto(target.bits(), target.bytesPerLine(), target.size(), false));
     QCOMPARE(reader.errorString(), error);
     QCOMPARE(target.pixel(17, 200), 0x12345678u);
-}
-
-void tst_FlightSimulatorBMPReader::refusesMissingAndUnopenableFiles()
-{
-    K_FlightSimulatorBMPReader reader;
-    QVERIFY(!reader.read(m_dir.filePath(QStringLiteral("missing.bmp"))));
-    QCOMPARE(reader.errorString(), QStringLiteral("File not exists"));
-
-    // A folder exists but cannot be opened as a file, whoever runs the test.
-    QVERIFY(!reader.read(m_dir.path()));
-    QCOMPARE(reader.errorString(), QStringLiteral("File opening error"));
-    QCOMPARE(reader.compressionType(), 0);
-
-#ifdef Q_OS_UNIX
-    // A named pipe with a tile's name must not make the reader wait for a writer.
-    const QString pipe = m_dir.filePath(QStringLiteral("012301230123012SU.BMP"));
-    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
-    QVERIFY(!reader.read(pipe));
-    QCOMPARE(reader.errorString(), QStringLiteral("File opening error"));
-#endif
+    QVERIFY(reader.read(good));
+    QCOMPARE(reader.errorString(), QString());
+    QCOMPARE(reader.compressionType(), 3);
 }
 
 void tst_FlightSimulatorBMPReader::decodesTile_data()
 {
     QTest::addColumn<Dxt>("dxt");
-    QTest::addColumn<int>("alpha");
+    QTest::addColumn<int>("alpha"); // -1: from 0 to 255 over the picture
     QTest::addColumn<int>("gap");
     QTest::addColumn<QSize>("size");
-    QTest::addColumn<int>("compressionType");
-    QTest::addColumn<bool>("opaque");
-    QTest::addColumn<bool>("transparent");
+    QTest::addColumn<QString>("results"); // compression type, opaque, completely transparent
 
     const QSize tile(256, 256);
-    QTest::newRow("DXT1 opaque") << Dxt::Dxt1 << 255 << 0 << tile << 2 << true << false;
-    QTest::newRow("DXT1 transparent") << Dxt::Dxt1 << 0 << 0 << tile << 2 << false << true;
-    QTest::newRow("DXT1 cut-out alpha") << Dxt::Dxt1 << -1 << 0 << tile << 2 << false << false;
-    QTest::newRow("DXT3 opaque") << Dxt::Dxt3 << 255 << 0 << tile << 3 << true << false;
-    QTest::newRow("DXT3 alpha 0") << Dxt::Dxt3 << 0 << 0 << tile << 3 << false << true;
-    QTest::newRow("DXT3 alpha 1 to 254") << Dxt::Dxt3 << -1 << 0 << tile << 3 << false << false;
-    QTest::newRow("DXT5 opaque") << Dxt::Dxt5 << 255 << 0 << tile << 4 << true << false;
-    QTest::newRow("DXT5 alpha 0") << Dxt::Dxt5 << 0 << 0 << tile << 4 << false << true;
-    QTest::newRow("DXT5 alpha 128") << Dxt::Dxt5 << 128 << 0 << tile << 4 << false << false;
-    QTest::newRow("DXT1 data offset 80") << Dxt::Dxt1 << 255 << 7 << tile << 2 << true << false;
-    QTest::newRow("DXT5 data offset 1000") << Dxt::Dxt5 << 255 << 927 << tile << 4 << true << false;
-    QTest::newRow("DXT1 130x66, partial blocks")
-            << Dxt::Dxt1 << 255 << 0 << QSize(130, 66) << 2 << true << false;
-    QTest::newRow("DXT5 5x3, partial blocks")
-            << Dxt::Dxt5 << -1 << 0 << QSize(5, 3) << 4 << false << false;
+    QTest::newRow("DXT1 opaque") << Dxt::Dxt1 << 255 << 0 << tile << "2 1 0";
+    QTest::newRow("DXT1 transparent") << Dxt::Dxt1 << 0 << 0 << tile << "2 0 1";
+    QTest::newRow("DXT1 cut-out alpha") << Dxt::Dxt1 << -1 << 0 << tile << "2 0 0";
+    QTest::newRow("DXT3 opaque, data offset 80") << Dxt::Dxt3 << 255 << 7 << tile << "3 1 0";
+    QTest::newRow("DXT3 alpha 0") << Dxt::Dxt3 << 0 << 0 << tile << "3 0 1";
+    QTest::newRow("DXT5 alpha 128, data offset 1000") << Dxt::Dxt5 << 128 << 927 << tile << "4 0 0";
+    QTest::newRow("DXT5 opaque") << Dxt::Dxt5 << 255 << 0 << tile << "4 1 0";
+    QTest::newRow("DXT5 5x3, partial blocks") << Dxt::Dxt5 << -1 << 0 << QSize(5, 3) << "4 0 0";
+    QTest::newRow("DXT1 128x128 is read, not placed")
+            << Dxt::Dxt3 << 255 << 0 << QSize(128, 128) << "3 1 0";
 }
 
 void tst_FlightSimulatorBMPReader::decodesTile()
@@ -145,127 +120,47 @@ void tst_FlightSimulatorBMPReader::decodesTile()
     QFETCH(int, gap);
     QFETCH(QSize, size);
 
-    const QImage source = TileBitmap::pattern(7, alpha).copy(QRect(QPoint(), size));
-    const QByteArray blocks = TileBitmap::compress(source, dxt);
-    Fields fields = withDxt(dxt);
+    const QImage source = Writer::pattern(7, alpha).copy(QRect(QPoint(), size));
+    const QByteArray blocks = Writer::compress(source, dxt);
+    Writer::Fields fields{dxt};
     fields.gap = gap;
     fields.width = size.width();
     fields.height = size.height();
     // Bytes after the blocks are never read.
-    const QString path = writeTile(QStringLiteral("good.bmp"),
-                                   TileBitmap::build(blocks + QByteArray(100, 'x'), fields));
-
-    K_FlightSimulatorBMPReader reader(path);
+    K_FlightSimulatorBMPReader reader(
+            writeTile(Writer::build(blocks + QByteArray(100, 'x'), fields)));
     QVERIFY2(reader.read(), qPrintable(reader.errorString()));
-    QCOMPARE(reader.errorString(), QString());
-    QVERIFY(!reader.errorString().isNull());
-    QTEST(reader.compressionType(), "compressionType");
-    QTEST(reader.isOpaque(), "opaque");
-    QTEST(reader.isCompletelyTransparent(), "transparent");
-
+    QVERIFY(!reader.errorString().isNull() && reader.errorString().isEmpty());
+    QTEST(results(reader), "results");
     const QImage image = reader.image();
     QCOMPARE(image.format(), QImage::Format_ARGB32);
-    QCOMPARE(image.size(), size);
-    QCOMPARE(image, TileBitmap::decompress(blocks, size.width(), size.height(), dxt));
-
+    QCOMPARE(image, decompressed(blocks, size, dxt));
     // Up to DXT loss the picture is the source, the right way up (DXT1 drops the colour of
     // transparent texels, so only visible ones compare).
     for (const QPoint &at : {QPoint(1, 1), QPoint(size.width() - 2, size.height() - 2)}) {
-        const QRgb a = source.pixel(at);
-        const QRgb b = image.pixel(at);
-        if (qAlpha(b) == 0)
-            continue;
-        QVERIFY2(qAbs(qRed(a) - qRed(b)) < 24 && qAbs(qGreen(a) - qGreen(b)) < 24,
-                 qPrintable(QStringLiteral("%1 against %2").arg(b, 8, 16).arg(a, 8, 16)));
+        const QRgb a = source.pixel(at), b = image.pixel(at);
+        QVERIFY(qAlpha(b) == 0
+                || (qAbs(qRed(a) - qRed(b)) < 24 && qAbs(qGreen(a) - qGreen(b)) < 24));
     }
-}
 
-void tst_FlightSimulatorBMPReader::firstBlockIsBottomLeftCorner()
-{
-    // Only the first block in the file is red; the rest is blue.
-    QImage blue(256, 256, QImage::Format_ARGB32);
-    blue.fill(0xff0000ff);
-    QByteArray blocks = TileBitmap::compress(blue, Dxt::Dxt1);
-    QImage red(4, 4, QImage::Format_ARGB32);
-    red.fill(0xffff0000);
-    blocks.replace(0, 8, TileBitmap::compress(red, Dxt::Dxt1));
-    Fields fields;
-    fields.width = 256;
-    fields.height = 256;
-    const QString path = writeTile(QStringLiteral("corner.bmp"), TileBitmap::build(blocks, fields));
-
-    K_FlightSimulatorBMPReader reader(path);
-    QVERIFY(reader.read());
-    const QImage image = reader.image();
-    QCOMPARE(image.pixel(0, 255), 0xffff0000u);
-    QCOMPARE(image.pixel(3, 252), 0xffff0000u);
-    QCOMPARE(image.pixel(4, 255), 0xff0000ffu);
-    QCOMPARE(image.pixel(0, 251), 0xff0000ffu);
-    QCOMPARE(image.pixel(0, 0), 0xff0000ffu);
-}
-
-void tst_FlightSimulatorBMPReader::decodesIntoPlace_data()
-{
-    QTest::addColumn<Dxt>("dxt");
-    QTest::addColumn<bool>("mirror");
-    QTest::addColumn<QSize>("fileSize");
-
-    QTest::newRow("DXT1 upright") << Dxt::Dxt1 << false << QSize(256, 256);
-    QTest::newRow("DXT5 mirrored") << Dxt::Dxt5 << true << QSize(256, 256);
-    QTest::newRow("128x128 file is not decoded") << Dxt::Dxt3 << false << QSize(128, 128);
-}
-
-void tst_FlightSimulatorBMPReader::decodesIntoPlace()
-{
-    QFETCH(Dxt, dxt);
-    QFETCH(bool, mirror);
-    QFETCH(QSize, fileSize);
-
-    const QImage source = TileBitmap::pattern(3, -1, fileSize.width());
-    const QString path
-            = writeTile(QStringLiteral("place.bmp"), TileBitmap::build(source, withDxt(dxt)));
-    K_FlightSimulatorBMPReader plain(path);
-    QVERIFY(plain.read());
-
-    QImage canvas(512, 512, QImage::Format_ARGB32);
-    canvas.fill(0x01020304);
-    K_FlightSimulatorBMPReader reader(path);
-    QVERIFY(reader.readInto(canvas.scanLine(256) + 256 * 4, canvas.bytesPerLine(), QSize(256, 256),
-                            mirror));
-    QCOMPARE(reader.imageSize(), fileSize);
-    QVERIFY(reader.image().isNull());
-    QCOMPARE(reader.compressionType(), plain.compressionType());
-
-    QImage outside = canvas.copy(0, 0, 512, 256);
-    QImage expectedOutside(512, 256, QImage::Format_ARGB32);
-    expectedOutside.fill(0x01020304);
-    QCOMPARE(outside, expectedOutside);
-    if (fileSize != QSize(256, 256)) {
-        QCOMPARE(canvas.pixel(300, 300), 0x01020304u);
-        return;
+    // Straight into a 256x256 square of a larger picture, upright or mirrored; a picture of
+    // another size is only measured.
+    const bool placed = size == QSize(256, 256);
+    for (const bool mirror : {false, true}) {
+        QImage untouched(512, 512, QImage::Format_ARGB32);
+        untouched.fill(0x01020304);
+        QImage canvas = untouched.copy();
+        QVERIFY(reader.readInto(canvas.scanLine(256) + 256 * 4, canvas.bytesPerLine(),
+                                QSize(256, 256), mirror));
+        QCOMPARE(reader.imageSize(), size);
+        QVERIFY(reader.image().isNull());
+        QCOMPARE(canvas.copy(256, 256, 256, 256),
+                 placed ? image.mirrored(false, mirror) : untouched.copy(0, 0, 256, 256));
+        for (const QRect &rect : {QRect(0, 0, 512, 256), QRect(0, 256, 256, 256)})
+            QCOMPARE(canvas.copy(rect), untouched.copy(rect));
+        if (placed)
+            QTEST(results(reader), "results");
     }
-    QCOMPARE(reader.isOpaque(), plain.isOpaque());
-    QCOMPARE(reader.isCompletelyTransparent(), plain.isCompletelyTransparent());
-    const QImage expected = mirror ? plain.image().mirrored(false, true) : plain.image();
-    QCOMPARE(canvas.copy(256, 256, 256, 256), expected);
-}
-
-void tst_FlightSimulatorBMPReader::resultsDescribeLastReadOnly()
-{
-    const QString good = writeTile(QStringLiteral("again.bmp"),
-                                   TileBitmap::build(TileBitmap::pattern(2), withDxt(Dxt::Dxt3)));
-    K_FlightSimulatorBMPReader reader(m_dir.filePath(QStringLiteral("nothing.bmp")));
-    QVERIFY(!reader.read());
-    QVERIFY(reader.read(good));
-    QCOMPARE(reader.errorString(), QString());
-    QCOMPARE(reader.compressionType(), 3);
-    QVERIFY(!reader.image().isNull());
-    QVERIFY(!reader.read(m_dir.filePath(QStringLiteral("nothing.bmp"))));
-    QVERIFY(reader.image().isNull());
-    QCOMPARE(reader.compressionType(), 0);
-    reader.setFileName(good);
-    QCOMPARE(reader.errorString(), QString());
-    QVERIFY(reader.read());
 }
 
 QTEST_GUILESS_MAIN(tst_FlightSimulatorBMPReader)

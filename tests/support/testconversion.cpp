@@ -4,24 +4,16 @@
 
 #include <QDir>
 #include <QDirIterator>
-#include <QFile>
 #include <QMutexLocker>
 
 #include <atomic>
 
 TestConversion::~TestConversion()
 {
-    clear();
-}
-
-void TestConversion::clear()
-{
     // At BGL LOD 13 the destination tiles are the source tiles; otherwise they own them.
     qDeleteAll(destinationTiles);
     if (destinationTiles.isEmpty())
         qDeleteAll(sourceTiles);
-    destinationTiles.clear();
-    sourceTiles.clear();
 }
 
 void TestConversion::run(const K_BuilderThread::Settings &settings)
@@ -32,24 +24,22 @@ void TestConversion::run(const K_BuilderThread::Settings &settings)
         if (onEvent)
             onEvent(event);
     };
+    const auto direct = Qt::DirectConnection;
     QObject::connect(
             &thread, &K_BuilderThread::appendLogText, &thread,
-            [&](const QString &text) { record(QStringLiteral("log: ") + text); },
-            Qt::DirectConnection);
+            [&](const QString &text) { record(QStringLiteral("log: ") + text); }, direct);
     QObject::connect(
             &thread, &K_BuilderThread::progressBarValueChanged, &thread,
-            [&](int value) { record(QStringLiteral("value: %1").arg(value)); },
-            Qt::DirectConnection);
+            [&](int value) { record(QStringLiteral("value: %1").arg(value)); }, direct);
     QObject::connect(
             &thread, &K_BuilderThread::progressTextChanged, &thread,
-            [&](const QString &text) { record(QStringLiteral("text: ") + text); },
-            Qt::DirectConnection);
+            [&](const QString &text) { record(QStringLiteral("text: ") + text); }, direct);
     // The toolkit's own wait is invisible to ThreadSanitizer; this release and acquire tell it
     // that everything the worker did happens before what follows.
     std::atomic<bool> ended(false);
     QObject::connect(
             &thread, &QThread::finished, &thread,
-            [&ended] { ended.store(true, std::memory_order_release); }, Qt::DirectConnection);
+            [&ended] { ended.store(true, std::memory_order_release); }, direct);
     thread.start();
     thread.wait();
     if (!ended.load(std::memory_order_acquire))
@@ -74,19 +64,13 @@ QStringList TestConversion::filtered(const QString &prefix) const
     return lines;
 }
 
-QStringList filesBelow(const QString &folder)
-{
-    return contentsBelow(folder).keys();
-}
-
 QMap<QString, QByteArray> contentsBelow(const QString &folder)
 {
     QMap<QString, QByteArray> files;
-    const QDir root(folder);
     QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         QFile file(it.next());
-        files.insert(root.relativeFilePath(file.fileName()),
+        files.insert(QDir(folder).relativeFilePath(file.fileName()),
                      file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
     }
     return files;

@@ -32,16 +32,16 @@ struct TestConversion
 
     void run(const K_BuilderThread::Settings &settings);
     void requestBreak();
-    void clear();
 
     QStringList log() const { return filtered(QStringLiteral("log: ")); }
     QStringList filtered(const QString &prefix) const;
 };
 
-// Every file below `folder`, hidden ones included, by path relative to it, sorted.
-QStringList filesBelow(const QString &folder);
-
-// The same files with their contents.
+// Every file below `folder`, hidden ones included, by path relative to it, with its contents.
 QMap<QString, QByteArray> contentsBelow(const QString &folder);
+inline QStringList filesBelow(const QString &folder)
+{
+    return contentsBelow(folder).keys();
+}
 
 #endif // TESTCONVERSION_H
