@@ -13,6 +13,7 @@ class tst_Translators : public QObject
 private slots:
     void findsCatalogues_data();
     void findsCatalogues();
+    void shippedCataloguesSpeakRussian();
 };
 
 void tst_Translators::findsCatalogues_data()
@@ -66,6 +67,19 @@ void tst_Translators::findsCatalogues()
             loaded << root.relativeFilePath(translator->filePath());
     }
     QTEST(loaded, "loaded");
+}
+
+void tst_Translators::shippedCataloguesSpeakRussian()
+{
+    // The toolkit's catalogue comes from the copy shipped beside the program.
+    const QTemporaryDir emptyToolkitFolder;
+    QTranslator toolkit;
+    QTranslator program;
+    installTranslators(*QCoreApplication::instance(), toolkit, program, "ru_RU",
+                       emptyToolkitFolder.path(), ORVIK_TRANSLATIONS_DIR);
+    QCOMPARE(QCoreApplication::translate("K_FormMain", "Convert"), QString("Конвертировать"));
+    QCOMPARE(QCoreApplication::translate("K_FormMain", "&File"), QString("&Файл"));
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("Отмена"));
 }
 
 QTEST_GUILESS_MAIN(tst_Translators)
