@@ -24,98 +24,76 @@ private slots:
 
 void tst_CommandLine::parses_data()
 {
-    QTest::addColumn<QString>("arguments");
-    QTest::addColumn<QString>("parsed"); // the settings, the help's first word or the error
-
-    QTest::newRow("defaults equal the window's first start") << "in out"
-                                                             << "in|out|8|95|0110";
-    QTest::newRow("every option") << "--bgl-lod 13 --compression-quality 1 "
-                                     "--single-destination-image --no-pass-transparent-tiles "
-                                     "--no-pass-broken-tiles --vertical-mirror-source-tiles in out"
-                                  << "in|out|13|1|1001";
-    QTest::newRow("values after '='") << "in --bgl-lod=0 out --compression-quality=100"
-                                      << "in|out|0|100|0110";
-    QTest::newRow("help wins over a missing folder") << "--help"
-                                                     << "Usage:";
-    QTest::newRow("no argument") << ""
-                                 << "SOURCE and DESTINATION are missing.";
-    QTest::newRow("third folder") << "in out more"
-                                  << "Unexpected argument \"more\".";
-    QTest::newRow("unknown option") << "--fast in out"
-                                    << "Unknown option 'fast'.";
-    QTest::newRow("BGL LOD above 13") << "--bgl-lod 14 in out"
-                                      << "BGL LOD must be a whole number from 0 to 13, not \"14\".";
-    QTest::newRow("BGL LOD not a number")
-            << "--bgl-lod=8x in out"
-            << "BGL LOD must be a whole number from 0 to 13, not \"8x\".";
-    QTest::newRow("quality 0") << "--compression-quality=0 in out"
-                               << "Compression quality must be a whole number from 1 to 100, not "
-                                  "\"0\".";
-    QTest::newRow("value missing at the end") << "in out --compression-quality"
-                                              << "Missing value after '--compression-quality'.";
+    // "arguments | the settings, the help's first word or the error"
+    QTest::addColumn<QString>("row");
+    const auto row
+            = [](const char *name, const char *text) { QTest::newRow(name) << QString(text); };
+    row("defaults equal the window's first start", "in out | in|out|8|95|0110");
+    row("every option", "--bgl-lod 13 --compression-quality 1 --single-destination-image "
+                        "--no-pass-transparent-tiles --no-pass-broken-tiles "
+                        "--vertical-mirror-source-tiles in out | in|out|13|1|1001");
+    row("values after '='", "in --bgl-lod=0 out --compression-quality=100 | in|out|0|100|0110");
+    row("help wins over a missing folder", "--help | Usage:");
+    row("no argument", " | SOURCE and DESTINATION are missing.");
+    row("third folder", "in out more | Unexpected argument \"more\".");
+    row("unknown option", "--fast in out | Unknown option 'fast'.");
+    row("BGL LOD above 13",
+        "--bgl-lod 14 in out | BGL LOD must be a whole number from 0 to 13, not \"14\".");
+    row("BGL LOD not a number",
+        "--bgl-lod=8x in out | BGL LOD must be a whole number from 0 to 13, not \"8x\".");
+    row("quality 0", "--compression-quality=0 in out | Compression quality must be a whole number "
+                     "from 1 to 100, not \"0\".");
+    row("value missing at the end",
+        "in out --compression-quality | Missing value after '--compression-quality'.");
 }
 
 void tst_CommandLine::parses()
 {
-    QFETCH(QString, arguments);
-    const auto parsed
-            = K_CommandLine::parse(("orvik-convert " + arguments).split(' ', Qt::SkipEmptyParts));
+    QFETCH(QString, row);
+    const auto parsed = K_CommandLine::parse(
+            ("orvik-convert " + row.section(" | ", 0, 0)).split(' ', Qt::SkipEmptyParts));
     const K_BuilderThread::Settings &s = parsed.settings;
-    QTEST(parsed.action == K_CommandLine::Action::ShowHelp ? parsed.text.section(' ', 0, 0)
-          : parsed.action == K_CommandLine::Action::UsageError
-                  ? parsed.text
-                  : QString("%1|%2|%3|%4|%5%6%7%8")
-                            .arg(s.sourceFolder, s.destinationFolder)
-                            .arg(s.bglLod)
-                            .arg(s.compressionQuality)
-                            .arg(s.singleDestinationImage)
-                            .arg(s.passCompletelyTransparentTiles)
-                            .arg(s.passBrokenTiles)
-                            .arg(s.verticalMirrorSourceTiles),
-          "parsed");
+    QCOMPARE(parsed.action == K_CommandLine::Action::ShowHelp ? parsed.text.section(' ', 0, 0)
+             : parsed.action == K_CommandLine::Action::UsageError
+                     ? parsed.text
+                     : QString("%1|%2|%3|%4|%5%6%7%8")
+                               .arg(s.sourceFolder, s.destinationFolder)
+                               .arg(s.bglLod)
+                               .arg(s.compressionQuality)
+                               .arg(s.singleDestinationImage)
+                               .arg(s.passCompletelyTransparentTiles)
+                               .arg(s.passBrokenTiles)
+                               .arg(s.verticalMirrorSourceTiles),
+             row.section(" | ", 1));
 }
 
 void tst_CommandLine::runs_data()
 {
-    // The program speaks the locale's language; "C" keeps it English. Usage errors name the
-    // error on standard error; a conversion's output is the engine's log, SIGINT breaks it.
-    QTest::addColumn<QString>("locale");
+    // "locale | arguments | exit code | standard error". The program speaks the locale's
+    // language; "C" keeps it English. A conversion writes the engine's log to standard output.
     // SAMPLE: the sample; SOUND: the same less its broken tile; MANY: 48 tiles, each a 1024x1024
     // picture at BGL LOD 11, so that the run lasts until SIGINT comes after the first.
-    QTest::addColumn<QString>("arguments");
-    QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QString>("error");
-
-    QTest::newRow("usage error, Russian")
-            << "ru_RU.UTF-8"
-            << "SOUND" << 2 << "orvik-convert: Не указана папка DESTINATION.";
-    QTest::newRow("usage error, Russian from the toolkit")
-            << "ru_RU.UTF-8"
-            << "--fast SOUND out" << 2 << "orvik-convert: Неизвестный параметр «fast».";
-    QTest::newRow("usage error, unknown locale")
-            << "xx_YY.UTF-8"
-            << "SOUND" << 2 << "orvik-convert: DESTINATION is missing.";
-    QTest::newRow("defaults, a broken tile is a problem") << "C"
-                                                          << "SAMPLE out" << 1 << "";
-    QTest::newRow("without the broken tile: complete") << "C"
-                                                       << "SOUND out" << 0 << "";
-    QTest::newRow("every option")
-            << "C"
-            << "--bgl-lod=11 --compression-quality=40 "
-               "--single-destination-image --no-pass-transparent-tiles "
-               "--no-pass-broken-tiles --vertical-mirror-source-tiles SAMPLE out"
-            << 1 << "";
-    QTest::newRow("missing source folder") << "C"
-                                           << "missing out" << 1 << "";
-    QTest::newRow("interrupted after the first tile")
-            << "C"
-            << "--bgl-lod=11 --single-destination-image MANY out" << 130 << "";
+    QTest::addColumn<QString>("row");
+    const auto row = [](const char *name, const char *text) {
+        QTest::newRow(name) << QString::fromUtf8(text);
+    };
+    row("usage error, Russian",
+        "ru_RU.UTF-8 | SOUND | 2 | orvik-convert: Не указана папка DESTINATION.");
+    row("usage error, Russian from the toolkit",
+        "ru_RU.UTF-8 | --fast SOUND out | 2 | orvik-convert: Неизвестный параметр «fast».");
+    row("usage error, unknown locale",
+        "xx_YY.UTF-8 | SOUND | 2 | orvik-convert: DESTINATION is missing.");
+    row("defaults, a broken tile is a problem", "C | SAMPLE out | 1 | ");
+    row("without the broken tile: complete", "C | SOUND out | 0 | ");
+    row("missing source folder", "C | missing out | 1 | ");
+    row("interrupted after the first tile",
+        "C | --bgl-lod=11 --single-destination-image MANY out | 130 | ");
 }
 
 void tst_CommandLine::runs()
 {
-    QFETCH(QString, locale);
-    QFETCH(QString, arguments);
+    QFETCH(QString, row);
+    const QString locale = row.section(" | ", 0, 0), arguments = row.section(" | ", 1, 1);
     QTemporaryDir dir;
     QVERIFY(K_SampleTiles::write(dir.filePath("SAMPLE"))
             && K_SampleTiles::write(dir.filePath("SOUND")));
@@ -161,9 +139,10 @@ void tst_CommandLine::runs()
     }
     QVERIFY(process.waitForFinished(120000));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-    QTEST(process.exitCode(), "exitCode");
+    QCOMPARE(process.exitCode(), row.section(" | ", 2, 2).toInt());
     // Standard error is a pipe here, so no progress bar.
-    QTEST(QString::fromUtf8(process.readAllStandardError()).trimmed(), "error");
+    QCOMPARE(QString::fromUtf8(process.readAllStandardError()).trimmed(),
+             row.section(" | ", 3).trimmed());
     QStringList lines = QString::fromUtf8(output + process.readAllStandardOutput()).split('\n');
     QCOMPARE(lines.takeLast(), QString());
     QCOMPARE(QFileInfo::exists(dir.filePath("out")), !engineFiles.isEmpty() || interrupt);
