@@ -1,8 +1,6 @@
 #include "engine/k_builderthread.h"
 #include "tiles/k_sampletiles.h"
 #include "tiles/k_tilebitmapwriter.h"
-#include "ui/k_formabout.h"
-#include "ui/k_formaboutsquish.h"
 #include "ui/k_formmain.h"
 
 #include "testconversion.h"
@@ -125,10 +123,8 @@ void tst_FormMain::drivesTheWindow()
         }
 
         for (const QStringList &texts :
-             {QStringList{"actionAboutORVIK", "About ORVIK", "ORVIK - Kelvaro v0.05",
-                          "the ORVIK developers", K_FormAbout::readmeAddress},
-              QStringList{"actionAboutSquish", "About Squish", "squish library version 1.10",
-                          K_FormAboutSquish::projectAddress}}) {
+             {QStringList{"actionAboutORVIK", "About ORVIK", "ORVIK - Kelvaro v0.05"},
+              QStringList{"actionAboutSquish", "About Squish", "squish library version 1.10"}}) {
             QString shown;
             answerNextModal([&](QWidget *modal) {
                 shown = modal->windowTitle();
