@@ -46,19 +46,6 @@ void tst_FlightSimulatorTile::decodesKey()
     QTEST(tile.level(), "level");
     // Bounds are sums of powers of two, so they must be exact.
     QCOMPARE(QVector<double>({tile.west(), tile.east(), tile.south(), tile.north()}), bounds);
-    if (tile.level() < 0)
-        return;
-    // Each child is its quarter: 0 north-west, 1 north-east, 2 south-west, 3 south-east.
-    const double midLongitude = (bounds[0] + bounds[1]) / 2,
-                 midLatitude = (bounds[2] + bounds[3]) / 2;
-    for (int digit = 0; digit < 4; ++digit) {
-        const K_FlightSimulatorTile child(key + QString::number(digit));
-        const bool east = digit % 2, south = digit / 2;
-        QCOMPARE(QVector<double>({child.west(), child.east(), child.south(), child.north()}),
-                 QVector<double>({east ? midLongitude : bounds[0], east ? bounds[1] : midLongitude,
-                                  south ? bounds[2] : midLatitude,
-                                  south ? midLatitude : bounds[3]}));
-    }
 }
 
 void tst_FlightSimulatorTile::deletesWholeSubtree()

@@ -25,9 +25,6 @@ struct TestConversion
     int tilesCount = 0;
     int problems = 0;
 
-    TestConversion() = default;
-    TestConversion(const TestConversion &) = delete;
-    TestConversion &operator=(const TestConversion &) = delete;
     ~TestConversion();
 
     void run(const K_BuilderThread::Settings &settings);
