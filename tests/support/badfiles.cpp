@@ -29,25 +29,33 @@ QVector<BadFile> badFiles()
     row("10 bytes", "BMP file header reading error", [](Fields &f) { f.cutAt = 10; });
     row("file header one byte short", "BMP file header reading error",
         [](Fields &f) { f.cutAt = 13; });
-    row("signature MB", "File is not BMP file", [](Fields &f) { f.signature = 0x424D; });
+    row("signature MB before a cut info header", "File is not BMP file",
+        [](Fields &f) { f.signature = 0x424D, f.cutAt = 40; });
     row("info header cut", "BMP info header reading error", [](Fields &f) { f.cutAt = 53; });
-    row("info header of 108 bytes", infoSize, [](Fields &f) { f.infoHeaderSize = 108; });
+    row("info header of 108 bytes before compression 0", infoSize,
+        [](Fields &f) { f.infoHeaderSize = 108, f.fourCc = 0; });
     row("info header of 124 bytes", infoSize, [](Fields &f) { f.infoHeaderSize = 124; });
-    row("24-bit BMP, compression 0", compression, [](Fields &f) { f.fourCc = 0; });
+    row("24-bit BMP, compression 0, before width 0", compression,
+        [](Fields &f) { f.fourCc = 0, f.width = 0; });
     row("FourCC DXT2", compression, [](Fields &f) { f.fourCc = 0x32545844; });
     row("FourCC dxt1 in lower case", compression, [](Fields &f) { f.fourCc = 0x31747864; });
-    row("width 0", dimensions, [](Fields &f) { f.width = 0; });
+    row("width 0 before FS signature FS71", dimensions,
+        [](Fields &f) { f.width = 0, f.fsSignature = 0x31375346; });
     row("negative height (top-down BMP)", dimensions, [](Fields &f) { f.height = -256; });
     row("width 8193", dimensions, [](Fields &f) { f.width = 8193; });
-    row("height 2^31-1", dimensions, [](Fields &f) { f.height = 0x7fffffff; });
+    row("height 2^31-1 before a cut FS header", dimensions,
+        [](Fields &f) { f.height = 0x7fffffff, f.cutAt = 72; });
     row("FS header one byte short", "BMP FSX header reading error",
         [](Fields &f) { f.cutAt = 72; });
     row("FS signature fS70", format, [](Fields &f) { f.fsSignature = 0x30375366; });
     row("FS signature FT70", format, [](Fields &f) { f.fsSignature = 0x30375446; });
     row("FS signature FS7O", format, [](Fields &f) { f.fsSignature = 0x4f375346; });
-    row("FS signature FS71", format, [](Fields &f) { f.fsSignature = 0x31375346; });
-    row("FS version 21", "Unsupported BMP version", [](Fields &f) { f.fsVersion = 21; });
-    row("data offset 72", offset, [](Fields &f) { f.dataOffset = 72; });
+    row("FS signature FS71 before version 21 and data offset 72", format,
+        [](Fields &f) { f.fsSignature = 0x31375346, f.fsVersion = 21, f.dataOffset = 72; });
+    row("FS version 21 before data offset 72", "Unsupported BMP version",
+        [](Fields &f) { f.fsVersion = 21, f.dataOffset = 72; });
+    row("data offset 72 before blocks cut short", offset,
+        [](Fields &f) { f.dataOffset = 72, f.cutAt = 1000; });
     row("data offset 0", offset, [](Fields &f) { f.dataOffset = 0; });
     row("cut inside the blocks", data, [](Fields &f) { f.cutAt = 73 + 32767; });
     row("DXT5 with DXT1's length", data,
