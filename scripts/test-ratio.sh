@@ -6,7 +6,6 @@ set -eu
 cd "$(dirname "$0")/.."
 
 count() {
-    # shellcheck disable=SC2046
     git ls-files -z -- '*.cpp' '*.h' | tr '\0' '\n' | grep -E "$1" | grep -Ev "$2" \
         | tr '\n' '\0' | xargs -0 -r cat | grep -c '[^[:space:]]' || true
 }
