@@ -1,10 +1,13 @@
 #include "tiles/k_flightsimulatorbmpreader.h"
+#include "tiles/k_flightsimulatortile.h"
 #include "tiles/k_tilebitmapwriter.h"
 
 #include "badfiles.h"
 
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <functional>
 
 #include <sys/stat.h>
 
@@ -23,7 +26,7 @@ QString results(const K_FlightSimulatorBMPReader &reader)
 
 } // namespace
 
-class tst_FlightSimulatorBMPReader : public QObject
+class tst_Tiles : public QObject
 {
     Q_OBJECT
 
@@ -32,6 +35,9 @@ private slots:
     void refusesBadFile();
     void decodesTile_data();
     void decodesTile();
+    void decodesKey_data();
+    void decodesKey();
+    void deletesWholeSubtree();
 
 private:
     QString writeTile(const QByteArray &bytes, const QString &name = "tile.bmp");
@@ -39,7 +45,7 @@ private:
     QTemporaryDir m_dir;
 };
 
-QString tst_FlightSimulatorBMPReader::writeTile(const QByteArray &bytes, const QString &name)
+QString tst_Tiles::writeTile(const QByteArray &bytes, const QString &name)
 {
     const QString path = m_dir.filePath(name);
     if (!Writer::writeBytes(path, bytes))
@@ -47,7 +53,7 @@ QString tst_FlightSimulatorBMPReader::writeTile(const QByteArray &bytes, const Q
     return path;
 }
 
-void tst_FlightSimulatorBMPReader::refusesBadFile_data()
+void tst_Tiles::refusesBadFile_data()
 {
     QTest::addColumn<QByteArray>("bytes"); // "missing", "folder" and "pipe" name other paths
     QTest::addColumn<QString>("error");
@@ -60,7 +66,7 @@ void tst_FlightSimulatorBMPReader::refusesBadFile_data()
     QTest::newRow("named pipe") << QByteArray("pipe") << "File opening error";
 }
 
-void tst_FlightSimulatorBMPReader::refusesBadFile()
+void tst_Tiles::refusesBadFile()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, error);
@@ -86,7 +92,7 @@ void tst_FlightSimulatorBMPReader::refusesBadFile()
     QCOMPARE(reader.compressionType(), 3);
 }
 
-void tst_FlightSimulatorBMPReader::decodesTile_data()
+void tst_Tiles::decodesTile_data()
 {
     QTest::addColumn<Dxt>("dxt");
     QTest::addColumn<int>("alpha"); // -1: from 0 to 255 over the picture
@@ -107,7 +113,7 @@ void tst_FlightSimulatorBMPReader::decodesTile_data()
             << Dxt::Dxt3 << 255 << 0 << QSize(128, 128) << "3 1 0";
 }
 
-void tst_FlightSimulatorBMPReader::decodesTile()
+void tst_Tiles::decodesTile()
 {
     QFETCH(Dxt, dxt);
     QFETCH(int, alpha);
@@ -157,5 +163,57 @@ void tst_FlightSimulatorBMPReader::decodesTile()
     }
 }
 
-QTEST_GUILESS_MAIN(tst_FlightSimulatorBMPReader)
-#include "tst_flightsimulatorbmpreader.moc"
+void tst_Tiles::decodesKey_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<int>("level");
+    QTest::addColumn<QVector<double>>("bounds"); // west, east, south, north
+
+    QTest::newRow("region 00") << "00" << 0 << QVector<double>{-180, -60, 0, 90};
+    QTest::newRow("region 01") << "01" << 0 << QVector<double>{-60, 60, 0, 90};
+    QTest::newRow("region 10") << "10" << 0 << QVector<double>{60, 180, 0, 90};
+    QTest::newRow("region 02") << "02" << 0 << QVector<double>{-180, -60, -90, 0};
+    QTest::newRow("region 03") << "03" << 0 << QVector<double>{-60, 60, -90, 0};
+    QTest::newRow("region 12") << "12" << 0 << QVector<double>{60, 180, -90, 0};
+    QTest::newRow("region 11 falls into the last") << "11" << 0 << QVector<double>{60, 180, -90, 0};
+    QTest::newRow("region of letters") << "ab" << 0 << QVector<double>{60, 180, -90, 0};
+    QTest::newRow("0123") << "0123" << 2 << QVector<double>{-30, 0, 0, 22.5};
+    QTest::newRow("digit 4 acts as 1") << "004" << 1 << QVector<double>{-120, -60, 45, 90};
+    QTest::newRow("level 13") << "030123012301230" << 13
+                              << QVector<double>{-20.009765625, -19.9951171875, -18.006591796875,
+                                                 -17.99560546875};
+    QTest::newRow("one character") << "1" << -1 << QVector<double>{0, 0, 0, 0};
+    QTest::newRow("empty") << "" << -2 << QVector<double>{0, 0, 0, 0};
+}
+
+void tst_Tiles::decodesKey()
+{
+    QFETCH(QString, key);
+    QFETCH(QVector<double>, bounds);
+    const K_FlightSimulatorTile tile(key);
+    QCOMPARE(tile.key(), key);
+    QTEST(tile.level(), "level");
+    // Bounds are sums of powers of two, so they must be exact.
+    QCOMPARE(QVector<double>({tile.west(), tile.east(), tile.south(), tile.north()}), bounds);
+}
+
+void tst_Tiles::deletesWholeSubtree()
+{
+    auto *root = new K_FlightSimulatorTile(QStringLiteral("01"));
+    int destroyed = 0;
+    std::function<void(K_FlightSimulatorTile *, int)> grow
+            = [&](K_FlightSimulatorTile *tile, int depth) {
+                  QObject::connect(tile, &QObject::destroyed, [&destroyed] { ++destroyed; });
+                  for (int digit = 0; digit < 4 && depth > 0; digit += 3) {
+                      auto *child = new K_FlightSimulatorTile(tile->key() + QString::number(digit));
+                      tile->children.insert(child->key(), child);
+                      grow(child, depth - 1);
+                  }
+              };
+    grow(root, 2);
+    delete root;
+    QCOMPARE(destroyed, 1 + 2 + 4);
+}
+
+QTEST_GUILESS_MAIN(tst_Tiles)
+#include "tst_tiles.moc"
