@@ -27,18 +27,14 @@ QVector<BadFile> badFiles()
     const char *data = "Compressed image reading error";
 
     row("10 bytes", "BMP file header reading error", [](Fields &f) { f.cutAt = 10; });
-    row("file header one byte short", "BMP file header reading error",
-        [](Fields &f) { f.cutAt = 13; });
     row("signature MB before a cut info header", "File is not BMP file",
         [](Fields &f) { f.signature = 0x424D, f.cutAt = 40; });
     row("info header cut", "BMP info header reading error", [](Fields &f) { f.cutAt = 53; });
     row("info header of 108 bytes before compression 0", infoSize,
         [](Fields &f) { f.infoHeaderSize = 108, f.fourCc = 0; });
-    row("info header of 124 bytes", infoSize, [](Fields &f) { f.infoHeaderSize = 124; });
     row("24-bit BMP, compression 0, before width 0", compression,
         [](Fields &f) { f.fourCc = 0, f.width = 0; });
     row("FourCC DXT2", compression, [](Fields &f) { f.fourCc = 0x32545844; });
-    row("FourCC dxt1 in lower case", compression, [](Fields &f) { f.fourCc = 0x31747864; });
     row("width 0 before FS signature FS71", dimensions,
         [](Fields &f) { f.width = 0, f.fsSignature = 0x31375346; });
     row("negative height (top-down BMP)", dimensions, [](Fields &f) { f.height = -256; });
@@ -56,7 +52,6 @@ QVector<BadFile> badFiles()
         [](Fields &f) { f.fsVersion = 21, f.dataOffset = 72; });
     row("data offset 72 before blocks cut short", offset,
         [](Fields &f) { f.dataOffset = 72, f.cutAt = 1000; });
-    row("data offset 0", offset, [](Fields &f) { f.dataOffset = 0; });
     row("cut inside the blocks", data, [](Fields &f) { f.cutAt = 73 + 32767; });
     row("DXT5 with DXT1's length", data,
         [](Fields &f) { f.fourCc = K_TileBitmapWriter::FourCcDxt5; });

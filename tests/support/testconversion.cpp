@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QMutexLocker>
+#include <QRegularExpression>
 
 #include <atomic>
 
@@ -54,14 +55,10 @@ void TestConversion::requestBreak()
     breakFlag = true;
 }
 
-QStringList TestConversion::filtered(const QString &prefix) const
+QStringList TestConversion::log() const
 {
-    QStringList lines;
-    for (const QString &event : events) {
-        if (event.startsWith(prefix))
-            lines << event.mid(prefix.size());
-    }
-    return lines;
+    return QStringList(events.filter(QRegularExpression("^log: ")))
+            .replaceInStrings(QRegularExpression("^log: "), "");
 }
 
 QMap<QString, QByteArray> contentsBelow(const QString &folder)

@@ -30,8 +30,7 @@ struct TestConversion
     void run(const K_BuilderThread::Settings &settings);
     void requestBreak();
 
-    QStringList log() const { return filtered(QStringLiteral("log: ")); }
-    QStringList filtered(const QString &prefix) const;
+    QStringList log() const;
 };
 
 // Every file below `folder`, hidden ones included, by path relative to it, with its contents.
