@@ -48,7 +48,7 @@ void runCase(const char *name, const QStringList &destinations, const QVector<QB
             fields.height = 256;
             const QByteArray &data = blocks.at(tiles++ % blocks.size());
             K_TileBitmapWriter::writeBytes(source.filePath(key + QStringLiteral("SU.BMP")),
-                                   K_TileBitmapWriter::build(data, fields));
+                                           K_TileBitmapWriter::build(data, fields));
         }
     }
 
@@ -112,7 +112,8 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     QVector<QByteArray> blocks;
     for (int i = 0; i < UniquePictures; ++i)
-        blocks << K_TileBitmapWriter::compress(K_TileBitmapWriter::pattern(i), K_TileBitmapWriter::Dxt::Dxt1);
+        blocks << K_TileBitmapWriter::compress(K_TileBitmapWriter::pattern(i),
+                                               K_TileBitmapWriter::Dxt::Dxt1);
 
     const QString destination = QStringLiteral("0123012301");
     runCase("LOD 8, one destination", {destination}, blocks);

@@ -69,7 +69,8 @@ int main(int argc, char **argv)
             fields.width = 256;
             fields.height = 256;
             paths << dir.filePath(QStringLiteral("%1_%2.bmp").arg(QLatin1String(c.name)).arg(i));
-            K_TileBitmapWriter::writeBytes(paths.last(), K_TileBitmapWriter::build(blocks.back(), fields));
+            K_TileBitmapWriter::writeBytes(paths.last(),
+                                           K_TileBitmapWriter::build(blocks.back(), fields));
         }
 
         std::vector<squish::u8> rgba(256 * 256 * 4);

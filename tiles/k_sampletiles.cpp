@@ -53,23 +53,28 @@ bool K_SampleTiles::write(const QString &folder)
             = [&dir](const QString &key) { return dir.filePath(key + QStringLiteral("SU.BMP")); };
 
     const K_TileBitmapWriter::Dxt kinds[]
-            = {K_TileBitmapWriter::Dxt::Dxt1, K_TileBitmapWriter::Dxt::Dxt3, K_TileBitmapWriter::Dxt::Dxt5};
+            = {K_TileBitmapWriter::Dxt::Dxt1, K_TileBitmapWriter::Dxt::Dxt3,
+               K_TileBitmapWriter::Dxt::Dxt5};
     bool ok = true;
     const QStringList opaque = opaqueKeys();
     for (int i = 0; i < opaque.size() && ok; ++i) {
         K_TileBitmapWriter::Fields fields;
         fields.dxt = kinds[i % 3];
-        ok = K_TileBitmapWriter::write(fileOf(opaque.at(i)), K_TileBitmapWriter::pattern(i + 1), fields);
+        ok = K_TileBitmapWriter::write(fileOf(opaque.at(i)), K_TileBitmapWriter::pattern(i + 1),
+                                       fields);
     }
 
     K_TileBitmapWriter::Fields transparent;
     transparent.dxt = K_TileBitmapWriter::Dxt::Dxt5;
     ok = ok
-         && K_TileBitmapWriter::write(fileOf(transparentKey()), K_TileBitmapWriter::pattern(100, 0), transparent);
+         && K_TileBitmapWriter::write(fileOf(transparentKey()), K_TileBitmapWriter::pattern(100, 0),
+                                      transparent);
 
     // Cut in the middle of the DXT blocks, so the reader finds the file too short.
     K_TileBitmapWriter::Fields broken;
     broken.cutAt = K_TileBitmapWriter::HeadersSize + 1000;
-    ok = ok && K_TileBitmapWriter::write(fileOf(brokenKey()), K_TileBitmapWriter::pattern(200), broken);
+    ok = ok
+         && K_TileBitmapWriter::write(fileOf(brokenKey()), K_TileBitmapWriter::pattern(200),
+                                      broken);
     return ok;
 }
