@@ -1,4 +1,4 @@
-#include "sampletiles.h"
+#include "tiles/k_sampletiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,7 +17,7 @@ int main(int argc, char *argv[])
         return 2;
     }
     const QString folder = QDir(arguments.at(1)).absolutePath();
-    if (!SampleTiles::write(folder)) {
+    if (!K_SampleTiles::write(folder)) {
         std::fputs(qPrintable(QCoreApplication::translate(
                                       "orvik-make-sample",
                                       "orvik-make-sample: Cannot write the tiles into \"%1\".\n")
@@ -27,8 +27,8 @@ int main(int argc, char *argv[])
     }
     std::fputs(qPrintable(QCoreApplication::translate("orvik-make-sample",
                                                       "%1 FS9 tile bitmaps written into \"%2\".\n")
-                                  .arg(SampleTiles::keys().size()
-                                       + SampleTiles::seasonFileNames().size())
+                                  .arg(K_SampleTiles::keys().size()
+                                       + K_SampleTiles::seasonFileNames().size())
                                   .arg(folder)),
                stdout);
     return 0;

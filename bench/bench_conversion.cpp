@@ -8,7 +8,7 @@
 #include "tiles/k_flightsimulatortile.h"
 
 #include "benchmemory.h"
-#include "tilebitmapwriter.h"
+#include "tiles/k_tilebitmapwriter.h"
 
 #include <QCoreApplication>
 #include <QDirIterator>
@@ -53,13 +53,13 @@ void runCase(const char *name, const QStringList &destinations, const QVector<QB
     QTemporaryDir destination(scratchTemplate());
     int tiles = 0;
     for (const QString &prefix : destinations) {
-        for (const QString &key : TileBitmap::keysUnder(prefix)) {
-            TileBitmap::Fields fields;
+        for (const QString &key : K_TileBitmapWriter::keysUnder(prefix)) {
+            K_TileBitmapWriter::Fields fields;
             fields.width = 256;
             fields.height = 256;
             const QByteArray &data = blocks.at(tiles++ % blocks.size());
-            TileBitmap::writeBytes(source.filePath(key + QStringLiteral("SU.BMP")),
-                                   TileBitmap::build(data, fields));
+            K_TileBitmapWriter::writeBytes(source.filePath(key + QStringLiteral("SU.BMP")),
+                                           K_TileBitmapWriter::build(data, fields));
         }
     }
 
@@ -129,7 +129,8 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     QVector<QByteArray> blocks;
     for (int i = 0; i < UniquePictures; ++i)
-        blocks << TileBitmap::compress(TileBitmap::pattern(i), TileBitmap::Dxt::Dxt1);
+        blocks << K_TileBitmapWriter::compress(K_TileBitmapWriter::pattern(i),
+                                               K_TileBitmapWriter::Dxt::Dxt1);
 
     const QString destination = QStringLiteral("0123012301");
     runCase("LOD 8, one destination", {destination}, blocks);

@@ -10,7 +10,7 @@
 #include "tiles/k_flightsimulatortile.h"
 
 #include "benchmemory.h"
-#include "tilebitmapwriter.h"
+#include "tiles/k_tilebitmapwriter.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -26,17 +26,18 @@ QStringList writeTiles(const QString &folder, const QStringList &destinations)
 {
     QVector<QByteArray> blocks;
     for (int i = 0; i < 16; ++i)
-        blocks << TileBitmap::compress(TileBitmap::pattern(i), TileBitmap::Dxt::Dxt1);
-    TileBitmap::Fields fields;
+        blocks << K_TileBitmapWriter::compress(K_TileBitmapWriter::pattern(i),
+                                               K_TileBitmapWriter::Dxt::Dxt1);
+    K_TileBitmapWriter::Fields fields;
     fields.width = 256;
     fields.height = 256;
     QStringList files;
     for (const QString &prefix : destinations) {
-        for (const QString &key : TileBitmap::keysUnder(prefix)) {
+        for (const QString &key : K_TileBitmapWriter::keysUnder(prefix)) {
             files << folder + QLatin1Char('/') + key + QStringLiteral("SU.BMP");
-            TileBitmap::writeBytes(
+            K_TileBitmapWriter::writeBytes(
                     files.last(),
-                    TileBitmap::build(blocks.at(files.size() % blocks.size()), fields));
+                    K_TileBitmapWriter::build(blocks.at(files.size() % blocks.size()), fields));
         }
     }
     return files;

@@ -4,7 +4,7 @@
 
 #include "tiles/k_flightsimulatorbmpreader.h"
 
-#include "tilebitmapwriter.h"
+#include "tiles/k_tilebitmapwriter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -22,7 +22,7 @@ constexpr int TileCount = 64;
 struct Case
 {
     const char *name;
-    TileBitmap::Dxt dxt;
+    K_TileBitmapWriter::Dxt dxt;
     int flag;
     int alpha;
 };
@@ -53,23 +53,24 @@ int main(int argc, char **argv)
     const int rounds = argc > 1 ? QByteArray(argv[1]).toInt() : 20;
 
     const Case cases[] = {
-            {"DXT1", TileBitmap::Dxt::Dxt1, squish::kDxt1, 255},
-            {"DXT3", TileBitmap::Dxt::Dxt3, squish::kDxt3, -1},
-            {"DXT5", TileBitmap::Dxt::Dxt5, squish::kDxt5, -1},
+            {"DXT1", K_TileBitmapWriter::Dxt::Dxt1, squish::kDxt1, 255},
+            {"DXT3", K_TileBitmapWriter::Dxt::Dxt3, squish::kDxt3, -1},
+            {"DXT5", K_TileBitmapWriter::Dxt::Dxt5, squish::kDxt5, -1},
     };
     std::printf("%-5s %16s %16s %8s\n", "type", "reader tiles/s", "decoder tiles/s", "ratio");
     for (const Case &c : cases) {
         QStringList paths;
         std::vector<QByteArray> blocks;
         for (int i = 0; i < TileCount; ++i) {
-            const QImage picture = TileBitmap::pattern(i, c.alpha);
-            TileBitmap::Fields fields;
+            const QImage picture = K_TileBitmapWriter::pattern(i, c.alpha);
+            K_TileBitmapWriter::Fields fields;
             fields.dxt = c.dxt;
-            blocks.push_back(TileBitmap::compress(picture, c.dxt));
+            blocks.push_back(K_TileBitmapWriter::compress(picture, c.dxt));
             fields.width = 256;
             fields.height = 256;
             paths << dir.filePath(QStringLiteral("%1_%2.bmp").arg(QLatin1String(c.name)).arg(i));
-            TileBitmap::writeBytes(paths.last(), TileBitmap::build(blocks.back(), fields));
+            K_TileBitmapWriter::writeBytes(paths.last(),
+                                           K_TileBitmapWriter::build(blocks.back(), fields));
         }
 
         std::vector<squish::u8> rgba(256 * 256 * 4);

@@ -1,6 +1,6 @@
 #!/bin/sh
 # Installs what is missing, builds ORVIK and runs every test. Extra arguments go to ctest,
-# for example: ./scripts/test.sh -R tst_flightsimulatortile
+# for example: ./scripts/test.sh -R tst_tiles
 set -eu
 cd "$(dirname "$0")/.."
 

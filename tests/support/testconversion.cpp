@@ -7,22 +7,16 @@
 #include <QFile>
 #include <QLocale>
 #include <QMutexLocker>
+#include <QRegularExpression>
 
 #include <atomic>
 
 TestConversion::~TestConversion()
 {
-    clear();
-}
-
-void TestConversion::clear()
-{
     // At BGL LOD 13 the destination tiles are the source tiles; otherwise they own them.
     qDeleteAll(destinationTiles);
     if (destinationTiles.isEmpty())
         qDeleteAll(sourceTiles);
-    destinationTiles.clear();
-    sourceTiles.clear();
 }
 
 void TestConversion::run(const K_BuilderThread::Settings &settings)
@@ -33,24 +27,22 @@ void TestConversion::run(const K_BuilderThread::Settings &settings)
         if (onEvent)
             onEvent(event);
     };
+    const auto direct = Qt::DirectConnection;
     QObject::connect(
             &thread, &K_BuilderThread::appendLogText, &thread,
-            [&](const QString &text) { record(QStringLiteral("log: ") + text); },
-            Qt::DirectConnection);
+            [&](const QString &text) { record(QStringLiteral("log: ") + text); }, direct);
     QObject::connect(
             &thread, &K_BuilderThread::progressBarValueChanged, &thread,
-            [&](int value) { record(QStringLiteral("value: %1").arg(value)); },
-            Qt::DirectConnection);
+            [&](int value) { record(QStringLiteral("value: %1").arg(value)); }, direct);
     QObject::connect(
             &thread, &K_BuilderThread::progressTextChanged, &thread,
-            [&](const QString &text) { record(QStringLiteral("text: ") + text); },
-            Qt::DirectConnection);
+            [&](const QString &text) { record(QStringLiteral("text: ") + text); }, direct);
     // The toolkit's own wait is invisible to ThreadSanitizer; this release and acquire tell it
     // that everything the worker did happens before what follows.
     std::atomic<bool> ended(false);
     QObject::connect(
             &thread, &QThread::finished, &thread,
-            [&ended] { ended.store(true, std::memory_order_release); }, Qt::DirectConnection);
+            [&ended] { ended.store(true, std::memory_order_release); }, direct);
     thread.start();
     thread.wait();
     if (!ended.load(std::memory_order_acquire))
@@ -65,29 +57,19 @@ void TestConversion::requestBreak()
     breakFlag = true;
 }
 
-QStringList TestConversion::filtered(const QString &prefix) const
+QStringList TestConversion::log() const
 {
-    QStringList lines;
-    for (const QString &event : events) {
-        if (event.startsWith(prefix))
-            lines << event.mid(prefix.size());
-    }
-    return lines;
-}
-
-QStringList filesBelow(const QString &folder)
-{
-    return contentsBelow(folder).keys();
+    return QStringList(events.filter(QRegularExpression("^log: ")))
+            .replaceInStrings(QRegularExpression("^log: "), "");
 }
 
 QMap<QString, QByteArray> contentsBelow(const QString &folder)
 {
     QMap<QString, QByteArray> files;
-    const QDir root(folder);
     QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         QFile file(it.next());
-        files.insert(root.relativeFilePath(file.fileName()),
+        files.insert(QDir(folder).relativeFilePath(file.fileName()),
                      file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
     }
     return files;

@@ -25,24 +25,20 @@ struct TestConversion
     int tilesCount = 0;
     int problems = 0;
 
-    TestConversion() = default;
-    TestConversion(const TestConversion &) = delete;
-    TestConversion &operator=(const TestConversion &) = delete;
     ~TestConversion();
 
     void run(const K_BuilderThread::Settings &settings);
     void requestBreak();
-    void clear();
 
-    QStringList log() const { return filtered(QStringLiteral("log: ")); }
-    QStringList filtered(const QString &prefix) const;
+    QStringList log() const;
 };
 
-// Every file below `folder`, hidden ones included, by path relative to it, sorted.
-QStringList filesBelow(const QString &folder);
-
-// The same files with their contents.
+// Every file below `folder`, hidden ones included, by path relative to it, with its contents.
 QMap<QString, QByteArray> contentsBelow(const QString &folder);
+inline QStringList filesBelow(const QString &folder)
+{
+    return contentsBelow(folder).keys();
+}
 
 // A run's summary up to its time, in English, for `problems` logged problems and what lies in
 // `destination`: one written destination tile per .inf file, the TIFF pictures measured on disk.

@@ -11,11 +11,8 @@ QImage readTiffSamples(const QString &path)
     TIFF *tiff = TIFFOpen(QFile::encodeName(path).constData(), "r");
     if (!tiff)
         return QImage();
-    uint32_t width = 0;
-    uint32_t height = 0;
-    uint16_t samples = 0;
-    uint16_t bits = 0;
-    uint16_t planar = PLANARCONFIG_CONTIG;
+    uint32_t width = 0, height = 0;
+    uint16_t samples = 0, bits = 0, planar = PLANARCONFIG_CONTIG;
     TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
     TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height);
     TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);

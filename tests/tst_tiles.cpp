@@ -1,0 +1,217 @@
+#include "tiles/k_flightsimulatorbmpreader.h"
+#include "tiles/k_flightsimulatortile.h"
+#include "tiles/k_tilebitmapwriter.h"
+
+#include "badfiles.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+
+#include <sys/stat.h>
+
+using Writer = K_TileBitmapWriter;
+using Dxt = Writer::Dxt;
+
+namespace {
+
+QString results(const K_FlightSimulatorBMPReader &reader)
+{
+    return QStringLiteral("%1 %2 %3")
+            .arg(reader.compressionType())
+            .arg(reader.isOpaque())
+            .arg(reader.isCompletelyTransparent());
+}
+
+} // namespace
+
+class tst_Tiles : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void refusesBadFile_data();
+    void refusesBadFile();
+    void decodesTile_data();
+    void decodesTile();
+    void decodesKey_data();
+    void decodesKey();
+    void deletesWholeSubtree();
+
+private:
+    QString writeTile(const QByteArray &bytes, const QString &name = "tile.bmp");
+
+    QTemporaryDir m_dir;
+};
+
+QString tst_Tiles::writeTile(const QByteArray &bytes, const QString &name)
+{
+    const QString path = m_dir.filePath(name);
+    if (!Writer::writeBytes(path, bytes))
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+void tst_Tiles::refusesBadFile_data()
+{
+    QTest::addColumn<QByteArray>("bytes"); // "missing", "folder" and "pipe" name other paths
+    QTest::addColumn<QString>("error");
+
+    for (const BadFile &file : badFiles())
+        QTest::newRow(file.name) << file.bytes() << file.error;
+    QTest::newRow("missing file") << QByteArray("missing") << "File not exists";
+    QTest::newRow("folder") << QByteArray("folder") << "File opening error";
+    // A named pipe must not make the reader wait for a writer.
+    QTest::newRow("named pipe") << QByteArray("pipe") << "File opening error";
+}
+
+void tst_Tiles::refusesBadFile()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, error);
+    QString path = m_dir.filePath(QString::fromLatin1(bytes));
+    if (bytes == "folder")
+        path = m_dir.path();
+    else if (bytes == "pipe")
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else if (bytes != "missing")
+        path = writeTile(bytes, "bad.bmp");
+
+    // Each read describes itself alone: nothing is left from the good one before.
+    const QString good = writeTile(Writer::build(Writer::pattern(2), {Dxt::Dxt3}), "good.bmp");
+    K_FlightSimulatorBMPReader reader(good);
+    QVERIFY(reader.read());
+    QVERIFY(!reader.read(path));
+    QCOMPARE(reader.errorString(), error);
+    QVERIFY(reader.image().isNull());
+    QCOMPARE(reader.compressionType(), 0);
+
+    QVERIFY(reader.read(good));
+    QCOMPARE(reader.errorString(), QString());
+    QCOMPARE(reader.compressionType(), 3);
+}
+
+void tst_Tiles::decodesTile_data()
+{
+    QTest::addColumn<Dxt>("dxt");
+    QTest::addColumn<int>("alpha"); // -1: from 0 to 255 over the picture
+    QTest::addColumn<int>("gap");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QString>("results"); // compression type, opaque, completely transparent
+
+    const QSize tile(256, 256);
+    QTest::newRow("DXT1 opaque") << Dxt::Dxt1 << 255 << 0 << tile << "2 1 0";
+    QTest::newRow("DXT1 transparent") << Dxt::Dxt1 << 0 << 0 << tile << "2 0 1";
+    QTest::newRow("DXT1 cut-out alpha") << Dxt::Dxt1 << -1 << 0 << tile << "2 0 0";
+    QTest::newRow("DXT3 opaque, data offset 80") << Dxt::Dxt3 << 255 << 7 << tile << "3 1 0";
+    QTest::newRow("DXT5 alpha 254, data offset 1000") << Dxt::Dxt5 << 254 << 927 << tile << "4 0 0";
+    QTest::newRow("DXT5 5x3, partial blocks") << Dxt::Dxt5 << -1 << 0 << QSize(5, 3) << "4 0 0";
+    QTest::newRow("DXT1 128x128 is read, not placed")
+            << Dxt::Dxt3 << 255 << 0 << QSize(128, 128) << "3 1 0";
+}
+
+void tst_Tiles::decodesTile()
+{
+    QFETCH(Dxt, dxt);
+    QFETCH(int, alpha);
+    QFETCH(int, gap);
+    QFETCH(QSize, size);
+
+    const QImage source = Writer::pattern(7, alpha).copy(QRect(QPoint(), size));
+    const QByteArray blocks = Writer::compress(source, dxt);
+    Writer::Fields fields{dxt};
+    fields.gap = gap;
+    fields.width = size.width();
+    fields.height = size.height();
+    // Bytes after the blocks are never read.
+    K_FlightSimulatorBMPReader reader(
+            writeTile(Writer::build(blocks + QByteArray(100, 'x'), fields)));
+    QVERIFY2(reader.read(), qPrintable(reader.errorString()));
+    QVERIFY(!reader.errorString().isNull() && reader.errorString().isEmpty());
+    QTEST(results(reader), "results");
+    const QImage image = reader.image();
+    QCOMPARE(image.format(), QImage::Format_ARGB32);
+    QCOMPARE(image, decompressed(blocks, size, dxt));
+    // Up to DXT loss the picture is the source, the right way up (DXT1 drops the colour of
+    // transparent texels, so only visible ones compare).
+    for (const QPoint &at : {QPoint(1, 1), QPoint(size.width() - 2, size.height() - 2)}) {
+        const QRgb a = source.pixel(at), b = image.pixel(at);
+        QVERIFY(qAlpha(b) == 0
+                || (qAbs(qRed(a) - qRed(b)) < 24 && qAbs(qGreen(a) - qGreen(b)) < 24));
+    }
+
+    // Straight into a 256x256 square of a larger picture, upright or mirrored; a picture of
+    // another size is only measured.
+    const bool placed = size == QSize(256, 256);
+    for (const bool mirror : {false, true}) {
+        QImage untouched(512, 512, QImage::Format_ARGB32);
+        untouched.fill(0x01020304);
+        QImage canvas = untouched.copy();
+        QVERIFY(reader.readInto(canvas.scanLine(256) + 256 * 4, canvas.bytesPerLine(),
+                                QSize(256, 256), mirror));
+        QCOMPARE(reader.imageSize(), size);
+        QVERIFY(reader.image().isNull());
+        QCOMPARE(canvas.copy(256, 256, 256, 256),
+                 placed ? image.mirrored(false, mirror) : untouched.copy(0, 0, 256, 256));
+        for (const QRect &rect : {QRect(0, 0, 512, 256), QRect(0, 256, 256, 256)})
+            QCOMPARE(canvas.copy(rect), untouched.copy(rect));
+        if (placed)
+            QTEST(results(reader), "results");
+    }
+}
+
+void tst_Tiles::decodesKey_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<int>("level");
+    QTest::addColumn<QVector<double>>("bounds"); // west, east, south, north
+
+    QTest::newRow("region 00") << "00" << 0 << QVector<double>{-180, -60, 0, 90};
+    QTest::newRow("region 01") << "01" << 0 << QVector<double>{-60, 60, 0, 90};
+    QTest::newRow("region 10") << "10" << 0 << QVector<double>{60, 180, 0, 90};
+    QTest::newRow("region 02") << "02" << 0 << QVector<double>{-180, -60, -90, 0};
+    QTest::newRow("region 03") << "03" << 0 << QVector<double>{-60, 60, -90, 0};
+    QTest::newRow("region 12") << "12" << 0 << QVector<double>{60, 180, -90, 0};
+    QTest::newRow("region 11 falls into the last") << "11" << 0 << QVector<double>{60, 180, -90, 0};
+    QTest::newRow("region of letters") << "ab" << 0 << QVector<double>{60, 180, -90, 0};
+    QTest::newRow("0123") << "0123" << 2 << QVector<double>{-30, 0, 0, 22.5};
+    QTest::newRow("digit 4 acts as 1") << "004" << 1 << QVector<double>{-120, -60, 45, 90};
+    QTest::newRow("level 13") << "030123012301230" << 13
+                              << QVector<double>{-20.009765625, -19.9951171875, -18.006591796875,
+                                                 -17.99560546875};
+    QTest::newRow("one character") << "1" << -1 << QVector<double>{0, 0, 0, 0};
+    QTest::newRow("empty") << "" << -2 << QVector<double>{0, 0, 0, 0};
+}
+
+void tst_Tiles::decodesKey()
+{
+    QFETCH(QString, key);
+    QFETCH(QVector<double>, bounds);
+    const K_FlightSimulatorTile tile(key);
+    QCOMPARE(tile.key(), key);
+    QTEST(tile.level(), "level");
+    // Bounds are sums of powers of two, so they must be exact.
+    QCOMPARE(QVector<double>({tile.west(), tile.east(), tile.south(), tile.north()}), bounds);
+}
+
+void tst_Tiles::deletesWholeSubtree()
+{
+    auto *root = new K_FlightSimulatorTile(QStringLiteral("01"));
+    int destroyed = 0;
+    std::function<void(K_FlightSimulatorTile *, int)> grow
+            = [&](K_FlightSimulatorTile *tile, int depth) {
+                  QObject::connect(tile, &QObject::destroyed, [&destroyed] { ++destroyed; });
+                  for (int digit = 0; digit < 4 && depth > 0; digit += 3) {
+                      auto *child = new K_FlightSimulatorTile(tile->key() + QString::number(digit));
+                      tile->children.insert(child->key(), child);
+                      grow(child, depth - 1);
+                  }
+              };
+    grow(root, 2);
+    delete root;
+    QCOMPARE(destroyed, 1 + 2 + 4);
+}
+
+QTEST_GUILESS_MAIN(tst_Tiles)
+#include "tst_tiles.moc"
