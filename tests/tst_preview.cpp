@@ -1,5 +1,3 @@
-// The preview map, orvik-preview, the preview dialog, and skipping what a former run converted.
-
 #include "app/k_previewcommandline.h"
 #include "ui/k_formpreview.h"
 
@@ -16,42 +14,52 @@ class tst_Preview : public QObject
 {
     Q_OBJECT
 
+    QTemporaryDir sample;
+
 private slots:
+    void initTestCase() { QVERIFY(SampleTiles::write(sample.filePath("tiles"))); }
+
     void layout_data()
     {
-        QTest::addColumn<QList<QPoint>>("tiles");
+        QTest::addColumn<QList<QPoint>>("tiles"); // blue, then yellow with its left half clear
         QTest::addColumn<int>("factor");
         QTest::addColumn<QSize>("size");
-        QTest::newRow("4,096 wide") << QList<QPoint>{{5, 1}, {4100, 2}} << 1 << QSize(4096, 2);
-        QTest::newRow("4,097 wide") << QList<QPoint>{{5, 2}, {4101, 3}} << 2 << QSize(2049, 1);
+        QTest::addColumn<QRgb>("corner"); // the top-left cell, alpha-weighted
+        QTest::newRow("4,096 wide")
+                << QList<QPoint>{{5, 1}, {4100, 2}} << 1 << QSize(4096, 2) << qRgb(0, 0, 255);
+        QTest::newRow("4,097 wide") << QList<QPoint>{{4, 2}, {5, 2}, {4101, 3}} << 2
+                                    << QSize(2049, 1) << qRgba(85, 85, 170, 191);
         QTest::newRow("across regions")
-                << QList<QPoint>{{8191, 8191}, {8192, 8192}} << 1 << QSize(2, 2);
+                << QList<QPoint>{{8191, 8191}, {8192, 8192}} << 1 << QSize(2, 2) << qRgb(0, 0, 255);
     }
 
     void layout()
     {
         QFETCH(QList<QPoint>, tiles);
         QTemporaryDir source;
-        for (const QPoint &tile : tiles) {
-            const QString key = Preview::keyAt(tile, 13);
-            QCOMPARE(Preview::tileOf(key), tile);
-            QVERIFY(TileBitmap::write(source.filePath(key + "SU.BMP"), TileBitmap::pattern(1)));
+        for (int i = 0; i < tiles.size(); ++i) {
+            const QString key = Preview::keyAt(tiles[i], 13);
+            QCOMPARE(Preview::tileOf(key), tiles[i]);
+            QImage picture(256, 256, QImage::Format_ARGB32);
+            picture.fill(i % 2 ? qRgb(255, 255, 0) : qRgb(0, 0, 255));
+            for (int y = 0; y < 256; ++y)
+                std::fill_n(reinterpret_cast<QRgb *>(picture.scanLine(y)), i % 2 * 128, 0u);
+            QVERIFY(TileBitmap::write(source.filePath(key + "SU.BMP"), picture));
         }
         Preview preview({source.path(), 8, QString()});
         QVERIFY(preview.build());
         QTEST(preview.layout().factor, "factor");
         QTEST(preview.picture(1).size(), "size");
+        QTEST(preview.picture(1).pixel(0, 0), "corner");
     }
 
     void sampleSet()
     {
-        QTemporaryDir source;
-        QVERIFY(SampleTiles::write(source.path()));
-        Preview cancelled({source.path(), 8, QString()});
+        Preview cancelled({sample.filePath("tiles"), 8, QString()});
         cancelled.cancel();
         QVERIFY(!cancelled.build());
 
-        K_FormPreview dialog(source.path(), 8);
+        K_FormPreview dialog(sample.filePath("tiles"), 8);
         const Preview *preview = dialog.previewThread();
         QTRY_VERIFY(preview->isFinished());
         QStringList lines;
@@ -68,7 +76,6 @@ private slots:
         const QPoint clear = cell(SampleTiles::transparentKey());
         QCOMPARE(map.pixel(broken), Preview::BrokenColour);
         QCOMPARE(map.pixel(clear), Preview::checkerColour(clear.x(), clear.y()));
-        QCOMPARE(qAlpha(map.pixel(cell(SampleTiles::keys().first()))), 255);
         QCOMPARE(map.pixel(broken + QPoint(0, 1)), 0u);
         // Outlines along the top and left edges of the destination tiles, one pixel wide.
         const QPoint edge
@@ -83,56 +90,61 @@ private slots:
     void commandLine_data()
     {
         QTest::addColumn<QStringList>("options");
-        QTest::addColumn<bool>("withBroken");
         QTest::addColumn<int>("exitCode");
-        QTest::newRow("broken tile found") << QStringList() << true << 1;
-        QTest::newRow("all tiles good") << QStringList{"--bgl-lod", "8"} << false << 0;
-        QTest::newRow("variant absent") << QStringList{"--variant", "hw"} << true << 1;
-        QTest::newRow("unknown variant") << QStringList{"--variant", "xx"} << true << 2;
+        QTest::addColumn<QSize>("size"); // 32 pixels a tile
+        QTest::newRow("broken tile found") << QStringList() << 1 << QSize(1536, 512);
+        QTest::newRow("all tiles good")
+                << QStringList{"--bgl-lod", "8", "--variant", "wi"} << 0 << QSize(128, 128);
+        QTest::newRow("variant absent") << QStringList{"--variant", "hw"} << 1 << QSize(0, 0);
+        QTest::newRow("unknown variant") << QStringList{"--variant", "xx"} << 2 << QSize(0, 0);
     }
 
     void commandLine()
     {
         QFETCH(QStringList, options);
-        QFETCH(bool, withBroken);
-        QTemporaryDir dir;
-        QVERIFY(SampleTiles::write(dir.path()));
-        if (!withBroken)
-            QVERIFY(QFile::remove(dir.filePath(SampleTiles::brokenKey() + "SU.BMP")));
-        const QString output = dir.filePath("map.png");
-        QTEST(K_PreviewCommandLine().exec(QStringList{"orvik-preview", dir.path(), output}
-                                          + options),
+        const QString output = sample.filePath("map.png");
+        QFile::remove(output);
+        QTEST(K_PreviewCommandLine().exec(
+                      QStringList{"orvik-preview", sample.filePath("tiles"), output} + options),
               "exitCode");
-        // The sample spans 48 x 16 tiles, each drawn 32 pixels wide.
-        QCOMPARE(QImage(output).size(), QFile::exists(output) ? QSize(1536, 512) : QSize(0, 0));
+        QTEST(QImage(output).size(), "size");
     }
 
-    // A run broken off after its first destination tile, then run again with the option.
+    void skipConverted_data()
+    {
+        QTest::addColumn<int>("change"); // 1: a tile of the first destination made newer than
+                                         // its .inf; 2: a picture it lists removed
+        QTest::addColumn<QString>("first"); // what the resumed run does with it
+        QTest::newRow("converted") << 0 << "already converted.";
+        QTest::newRow("a tile newer than the .inf") << 1 << "saved.";
+        QTest::newRow("a listed picture missing") << 2 << "saved.";
+    }
+
+    // The second destination lost its .inf, as if a run had been broken off before it.
     void skipConverted()
     {
         QTemporaryDir dir;
-        K_BuilderThread::Settings settings;
-        settings.sourceFolder = dir.filePath("source");
-        settings.destinationFolder = dir.filePath("destination");
+        K_BuilderThread::Settings settings{dir.filePath("source"), dir.filePath("destination")};
         QVERIFY(SampleTiles::write(settings.sourceFolder));
         TestConversion().run(settings);
         const QMap<QString, QByteArray> expected = contentsBelow(settings.destinationFolder);
-        QVERIFY(QDir(settings.destinationFolder).removeRecursively());
-
         const QStringList keys = SampleTiles::destinationKeys();
-        TestConversion broken;
-        broken.onEvent = [&](const QString &event) {
-            if (event == "log: Tile \"" + keys[0] + "\" saved.")
-                broken.requestBreak();
-        };
-        broken.run(settings);
-
+        QVERIFY(QFile::remove(settings.destinationFolder + "/" + keys[1] + ".inf"));
+        QFETCH(int, change);
+        QFile tile(settings.sourceFolder + "/" + SampleTiles::keys().first() + "SU.BMP");
+        if (change == 1)
+            QVERIFY(tile.open(QIODevice::ReadWrite)
+                    && tile.setFileTime(QDateTime::currentDateTime().addSecs(10),
+                                        QFileDevice::FileModificationTime));
+        if (change == 2)
+            QVERIFY(QFile::remove(settings.destinationFolder + "/"
+                                  + filesBelow(settings.destinationFolder).filter(".tif").first()));
         settings.skipConverted = true;
         TestConversion resumed;
         resumed.run(settings);
-        QCOMPARE(resumed.log().filter("Tile \""),
-                 QStringList({"Tile \"" + keys[0] + "\" already converted.",
-                              "Tile \"" + keys[1] + "\" saved."}));
+        QFETCH(QString, first);
+        QCOMPARE(resumed.log().filter("Tile \""), QStringList({"Tile \"" + keys[0] + "\" " + first,
+                                                               "Tile \"" + keys[1] + "\" saved."}));
         const QStringList &events = resumed.events;
         QVERIFY(events.mid(events.indexOf("text: Step 2 of 2. Build images..."))
                         .contains("value: 100"));

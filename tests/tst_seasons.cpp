@@ -11,19 +11,19 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-// Writes prefix + digits + letters + ".bmp" for each two digits of `tiles`, a picture of `seed`
-// and the digits: digits followed by "!" are written broken, by "~" completely transparent.
-static void writeTiles(const QString &folder, const QString &prefix, const QString &letters,
-                       int seed, const QString &tiles)
+// Writes key + tail + letters + ".bmp" for each two-digit tail, a picture of `seed` + the tail:
+// a tail followed by "!" is written broken, by "~" completely transparent.
+static void writeTiles(const QString &folder, const QString &key, const QString &letters, int seed,
+                       const QString &tails)
 {
     QVERIFY(QDir().mkpath(folder));
-    for (const QString &tile : tiles.split(' ')) {
+    for (const QString &tail : tails.split(' ')) {
         TileBitmap::Fields fields;
-        fields.cutAt = tile.endsWith('!') ? 1000 : -1;
-        const QImage picture
-                = TileBitmap::pattern(seed + tile.left(2).toInt(), tile.endsWith('~') ? 0 : 255);
-        QVERIFY(TileBitmap::write(folder + "/" + prefix + tile.left(2) + letters + ".bmp", picture,
-                                  fields));
+        fields.cutAt = tail.endsWith('!') ? 1000 : -1;
+        QVERIFY(TileBitmap::write(
+                folder + "/" + key + tail.left(2) + letters + ".bmp",
+                TileBitmap::pattern(seed + tail.left(2).toInt(), tail.endsWith('~') ? 0 : 255),
+                fields));
     }
 }
 
@@ -32,141 +32,129 @@ class tst_Seasons : public QObject
     Q_OBJECT
 
 private slots:
-    void eachVariantConvertsAsAlone_data();
-    void eachVariantConvertsAsAlone();
-    void infListsTheVariants_data();
-    void infListsTheVariants();
-    void optionIsStoredAndParsed();
-};
 
-void tst_Seasons::eachVariantConvertsAsAlone_data()
-{
-    QTest::addColumn<bool>("keep"); // broken and transparent tiles painted, one picture
-    QTest::newRow("defaults") << false;
-    QTest::newRow("broken and transparent tiles kept, single image") << true;
-}
-
-// Summer covers the destination at BGL LOD 11; the others parts of it (spring a lone tile, winter
-// with a gap, hard winter with a broken tile, night with a transparent one), in letters of any
-// case.
-void tst_Seasons::eachVariantConvertsAsAlone()
-{
-    const QString B = "0123012301230";
-    const QStringList variants = {"SU:00 01 02 03 10 11 12 13 20 21 22 23 30 31 32 33", "Sp:00",
-                                  "wI:00 01 02 03 10 11 12", "HW:20 21 22 23!", "lm:30 31 32 33~"};
-    QTemporaryDir dir;
-    K_BuilderThread::Settings settings;
-    settings.bglLod = 11;
-    QFETCH(bool, keep);
-    settings.passBrokenTiles = settings.passCompletelyTransparentTiles = !keep;
-    settings.singleDestinationImage = keep;
-    auto convert = [&](TestConversion &conversion, const QString &from, const QString &to,
-                       bool seasons) {
-        settings.sourceFolder = dir.filePath(from);
-        settings.destinationFolder = dir.filePath(to);
-        settings.convertSeasons = seasons;
-        conversion.run(settings);
-        return contentsBelow(settings.destinationFolder + "/Source");
-    };
-    for (int v = 0; v < variants.size(); ++v) {
-        writeTiles(dir.filePath("all"), B, variants[v].section(':', 0, 0), v * 100,
-                   variants[v].section(':', 1));
-        writeTiles(dir.filePath(variants[v].section(':', 0, 0)), B, "SU", v * 100,
-                   variants[v].section(':', 1));
-    }
-    TestConversion seasons;
-    const QMap<QString, QByteArray> pictures = convert(seasons, "all", "seasons", true);
-    QCOMPARE(seasons.log().filter("saved.").size(), 1);
-
-    QMap<QString, QByteArray> expected;
-    int tilesCount = 0;
-    for (int v = 0; v < variants.size(); ++v) {
-        const QString letters = v ? variants[v].section(':', 0, 0).toUpper() : QString();
-        TestConversion alone;
-        const auto own = convert(alone, variants[v].section(':', 0, 0),
-                                 variants[v].section(':', 0, 0) + "-out", false);
-        for (auto it = own.cbegin(); it != own.cend(); ++it)
-            expected.insert(
-                    QString(it.key()).replace(".tif", (v ? "_" + letters.toLower() : "") + ".tif"),
-                    it.value());
-        for (QString line : alone.log().filter("BMP tile"))
-            QVERIFY(seasons.log().contains(
-                    line.replace(QRegularExpression("(\\d{15})"), "\\1" + letters)));
-        tilesCount += alone.tilesCount;
-    }
-    QVERIFY(pictures == expected);
-    QCOMPARE(seasons.tilesCount, tilesCount);
-
-    // Without the option the other variants are not even read.
-    TestConversion off;
-    QCOMPARE(convert(off, "all", "off", false), contentsBelow(dir.filePath("SU-out/Source")));
-}
-
-void tst_Seasons::infListsTheVariants_data()
-{
-    QTest::addColumn<QString>("key"); // a destination at BGL LOD 12: its tile 0 in each variant
-    QTest::addColumn<QString>("letters");
-    QTest::addColumn<QString>("expected"); // the SourceFile and Variation values, %1 the key
-    const char *const rows[][4]
-            = {{"summer only", "01230123012301", "SU", "%10.tif All"},
-               {"summer, winter, hard winter, north", "01230123012301", "SU WI HW",
-                "%10.tif March,April,May,June,July,August,September,October %10_wi.tif November "
-                "%10_hw.tif January,February,December"},
-               {"summer, winter, hard winter, south", "02230123012301", "SU WI HW",
-                "%10.tif January,February,March,April,September,October,November,December "
-                "%10_wi.tif May %10_hw.tif June,July,August"},
-               {"night only", "01230123012301", "LM", "%10_lm.tif LightMap"},
-               {"day variants without summer", "01230123012301", "FA SP",
-                "%10_sp.tif March,April,May %10_fa.tif September,October"}};
-    for (const auto &row : rows)
-        QTest::newRow(row[0]) << QString(row[1]) << QString(row[2]) << QString(row[3]);
-}
-
-void tst_Seasons::infListsTheVariants()
-{
-    QFETCH(QString, key);
-    QFETCH(QString, letters);
-    QTemporaryDir dir;
-    for (const QString &variant : letters.split(' '))
-        writeTiles(dir.path(), key, variant, 0, "0");
-    K_BuilderThread::Settings settings{dir.path(), dir.filePath("out"), 12};
-    auto inf = [&](bool seasons) {
-        settings.convertSeasons = seasons;
-        QFile file(settings.destinationFolder + "/" + key + ".inf");
-        file.remove();
-        TestConversion().run(settings);
-        return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
-    };
-    const QString withoutSeasons = inf(false);
-    const QString text = inf(true);
-    if (letters == "SU")
-        QCOMPARE(text, withoutSeasons);
-    QString values
-            = text.split('\n').filter(QRegularExpression("^(SourceFile|Variation) ")).join(' ');
-    QFETCH(QString, expected);
-    QCOMPARE(values.remove("SourceFile = ").remove("Variation = ").remove('"'),
-             expected.replace("%1", key));
-}
-
-void tst_Seasons::optionIsStoredAndParsed()
-{
-    QTemporaryDir config;
-    QStandardPaths::setTestModeEnabled(true);
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config.path());
+    void eachVariantConvertsAsAlone_data()
     {
-        K_FormMain window;
-        K_FormOptions options(&window);
-        auto *box = options.findChild<QCheckBox *>("convertSeasonsCheckBox");
-        QVERIFY(box && !box->isChecked());
-        box->setChecked(true);
-        options.accept();
+        QTest::addColumn<bool>("keep"); // broken and transparent tiles painted, one picture
+        QTest::newRow("defaults") << false;
+        QTest::newRow("broken and transparent tiles kept, single image") << true;
     }
-    K_FormMain restored;
-    K_TileMap maps[2];
-    QVERIFY(K_BuilderThread(&restored, &maps[0], &maps[1]).settings().convertSeasons);
-    QVERIFY(K_CommandLine::parse({"orvik-convert", "--seasons", "a", "b"}).settings.convertSeasons);
-    QVERIFY(!K_CommandLine::parse({"orvik-convert", "a", "b"}).settings.convertSeasons);
-}
+
+    // Summer covers the destination at BGL LOD 11; the others parts of it (spring a lone tile,
+    // winter with a gap, hard winter with a broken tile, night with a transparent one), letters in
+    // any case.
+    void eachVariantConvertsAsAlone()
+    {
+        const QStringList variants
+                = {"SU:00 01 02 03 10 11 12 13 20 21 22 23 30 31 32 33", "Sp:00",
+                   "wI:00 01 02 03 10 11 12", "HW:20 21 22 23!", "lm:30 31 32 33~"};
+        QTemporaryDir dir;
+        K_BuilderThread::Settings settings;
+        settings.bglLod = 11;
+        QFETCH(bool, keep);
+        settings.passBrokenTiles = settings.passCompletelyTransparentTiles = !keep;
+        settings.singleDestinationImage = keep;
+        const auto convert = [&](TestConversion &conversion, const QString &from, bool seasons) {
+            settings.sourceFolder = dir.filePath(from);
+            settings.destinationFolder = dir.filePath(from + (seasons ? "-seasons" : "-out"));
+            settings.convertSeasons = seasons;
+            conversion.run(settings);
+            return contentsBelow(settings.destinationFolder + "/Source");
+        };
+        QMap<QString, QByteArray> expected;
+        QStringList lines; // each variant's own tile lines, its letters after the key
+        int tilesCount = 0;
+        for (int v = 0; v < variants.size(); ++v) {
+            const QString letters = variants[v].section(':', 0, 0);
+            const QString suffix = v ? letters.toUpper() : QString();
+            writeTiles(dir.filePath("all"), "0123012301230", letters, v * 100, variants[v].mid(3));
+            writeTiles(dir.filePath(letters), "0123012301230", "SU", v * 100, variants[v].mid(3));
+            TestConversion alone;
+            const auto own = convert(alone, letters, false);
+            for (auto it = own.cbegin(); it != own.cend(); ++it)
+                expected.insert(QString(it.key()).replace(".tif", (v ? "_" + suffix.toLower() : "")
+                                                                          + ".tif"),
+                                it.value());
+            for (const QString &line : alone.log().filter("BMP tile"))
+                lines << QString(line).replace(QRegularExpression("(\\d{15})"), "\\1" + suffix);
+            tilesCount += alone.tilesCount;
+        }
+        TestConversion seasons, off;
+        QVERIFY(convert(seasons, "all", true) == expected);
+        QCOMPARE(seasons.log().filter("BMP tile"), lines);
+        QCOMPARE(seasons.log().filter("saved.").size(), 1);
+        QCOMPARE(seasons.tilesCount, tilesCount);
+        // Without the option the other variants are not even read.
+        QCOMPARE(convert(off, "all", false), contentsBelow(dir.filePath("SU-out/Source")));
+    }
+
+    void infListsTheVariants_data()
+    {
+        QTest::addColumn<QString>("key"); // a destination at BGL LOD 12: its tile 0 in each variant
+        QTest::addColumn<QString>("letters");
+        QTest::addColumn<QString>("expected"); // the SourceFile and Variation values, %1 the key
+        const char *const rows[][4] = {
+                {"summer only", "01230123012301", "SU", "%10.tif All"},
+                {"summer, winter, hard winter, north", "01230123012301", "SU WI HW",
+                 "%10.tif March,April,May,June,July,August,September,October %10_wi.tif November "
+                 "%10_hw.tif January,February,December"},
+                {"summer, winter, hard winter, south", "02230123012301", "SU WI HW",
+                 "%10.tif January,February,March,April,September,October,November,December "
+                 "%10_wi.tif May %10_hw.tif June,July,August"},
+                {"night only", "01230123012301", "LM", "%10_lm.tif LightMap"},
+                {"day variants without summer", "01230123012301", "FA SP",
+                 "%10_sp.tif March,April,May %10_fa.tif September,October"}};
+        for (const auto &row : rows)
+            QTest::newRow(row[0]) << QString(row[1]) << QString(row[2]) << QString(row[3]);
+    }
+
+    void infListsTheVariants()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, letters);
+        QTemporaryDir dir;
+        for (const QString &variant : letters.split(' '))
+            writeTiles(dir.path(), key, variant, 0, "0");
+        K_BuilderThread::Settings settings{dir.path(), dir.filePath("out"), 12};
+        const auto inf = [&](bool seasons) {
+            settings.convertSeasons = seasons;
+            QFile file(settings.destinationFolder + "/" + key + ".inf");
+            file.remove();
+            TestConversion().run(settings);
+            return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
+        };
+        const QString withoutSeasons = inf(false);
+        const QString text = inf(true);
+        if (letters == "SU")
+            QCOMPARE(text, withoutSeasons);
+        QString values
+                = text.split('\n').filter(QRegularExpression("^(SourceFile|Variation) ")).join(' ');
+        QFETCH(QString, expected);
+        QCOMPARE(values.remove("SourceFile = ").remove("Variation = ").remove('"'),
+                 expected.replace("%1", key));
+    }
+
+    void optionIsStoredAndParsed()
+    {
+        QTemporaryDir config;
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config.path());
+        {
+            K_FormMain window;
+            K_FormOptions options(&window);
+            auto *box = options.findChild<QCheckBox *>("convertSeasonsCheckBox");
+            QVERIFY(box && !box->isChecked());
+            box->setChecked(true);
+            options.accept();
+        }
+        K_FormMain restored;
+        K_TileMap maps[2];
+        QVERIFY(K_BuilderThread(&restored, &maps[0], &maps[1]).settings().convertSeasons);
+        QVERIFY(K_CommandLine::parse({"orvik-convert", "--seasons", "a", "b"})
+                        .settings.convertSeasons);
+        QVERIFY(!K_CommandLine::parse({"orvik-convert", "a", "b"}).settings.convertSeasons);
+    }
+};
 
 QTEST_MAIN(tst_Seasons)
 #include "tst_seasons.moc"
