@@ -21,7 +21,7 @@ private slots:
 
     void layout_data()
     {
-        QTest::addColumn<QList<QPoint>>("tiles"); // blue, then yellow with its left half clear
+        QTest::addColumn<QList<QPoint>>("tiles"); // blue, then yellow with a clear blue half
         QTest::addColumn<int>("factor");
         QTest::addColumn<QSize>("size");
         QTest::addColumn<QRgb>("corner"); // the top-left cell, alpha-weighted
@@ -43,8 +43,10 @@ private slots:
             QImage picture(256, 256, QImage::Format_ARGB32);
             picture.fill(i % 2 ? qRgb(255, 255, 0) : qRgb(0, 0, 255));
             for (int y = 0; y < 256; ++y)
-                std::fill_n(reinterpret_cast<QRgb *>(picture.scanLine(y)), i % 2 * 128, 0u);
-            QVERIFY(TileBitmap::write(source.filePath(key + "SU.BMP"), picture));
+                std::fill_n(reinterpret_cast<QRgb *>(picture.scanLine(y)), i % 2 * 128,
+                            0x000000ffu);
+            QVERIFY(TileBitmap::write(source.filePath(key + "SU.BMP"), picture,
+                                      {TileBitmap::Dxt::Dxt5}));
         }
         Preview preview({source.path(), 8, QString()});
         QVERIFY(preview.build());
