@@ -114,8 +114,7 @@ private slots:
 
     void skipConverted_data()
     {
-        QTest::addColumn<int>("change"); // 1: a tile of the first destination made newer than
-                                         // its .inf; 2: a picture it lists removed
+        QTest::addColumn<int>("change"); // 1: a newer tile, 2: a lost picture
         QTest::addColumn<QString>("first"); // what the resumed run does with it
         QTest::newRow("converted") << 0 << "already converted.";
         QTest::newRow("a tile newer than the .inf") << 1 << "saved.";
