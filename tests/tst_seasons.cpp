@@ -1,13 +1,8 @@
 #include "app/k_commandline.h"
 #include "testconversion.h"
 #include "tiles/k_tilebitmapwriter.h"
-#include "ui/k_formmain.h"
-#include "ui/k_formoptions.h"
 
-#include <QCheckBox>
 #include <QRegularExpression>
-#include <QSettings>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -134,25 +129,7 @@ private slots:
         QCOMPARE(values.remove("SourceFile = ").remove("Variation = ").remove('"'),
                  expected.replace("%1", key));
     }
-
-    void optionIsStored()
-    {
-        QTemporaryDir config;
-        QStandardPaths::setTestModeEnabled(true);
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config.path());
-        {
-            K_FormMain window;
-            K_FormOptions options(&window);
-            auto *box = options.findChild<QCheckBox *>("convertSeasonsCheckBox");
-            QVERIFY(box && !box->isChecked());
-            box->setChecked(true);
-            options.accept();
-        }
-        K_FormMain restored;
-        K_TileMap maps[2];
-        QVERIFY(K_BuilderThread(&restored, &maps[0], &maps[1]).settings().convertSeasons);
-    }
 };
 
-QTEST_MAIN(tst_Seasons)
+QTEST_GUILESS_MAIN(tst_Seasons)
 #include "tst_seasons.moc"
