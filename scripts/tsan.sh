@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 ./scripts/setup.sh
 BUILD_DIR=${BUILD_DIR:-build-tsan}
-tests="tst_builderthread tst_formmain"
+tests="tst_builderthread tst_formmain tst_preview"
 
 cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVIK_WERROR=ON -DORVIK_TSAN=ON \
     -DORVIK_BUILD_BENCH=OFF
