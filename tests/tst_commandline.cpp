@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -49,20 +50,9 @@ void tst_CommandLine::parses()
     QFETCH(QString, row);
     const auto parsed = K_CommandLine::parse(
             ("orvik-convert " + row.section(" | ", 0, 0)).split(' ', Qt::SkipEmptyParts));
-    const K_BuilderThread::Settings &s = parsed.settings;
-    QCOMPARE(parsed.action == K_CommandLine::Action::ShowHelp ? parsed.text.section(' ', 0, 0)
-             : parsed.action == K_CommandLine::Action::UsageError
-                     ? parsed.text
-                     : QString("%1|%2|%3|%4|%5%6%7%8%9%10")
-                               .arg(s.sourceFolder, s.destinationFolder)
-                               .arg(s.bglLod)
-                               .arg(s.compressionQuality)
-                               .arg(s.singleDestinationImage)
-                               .arg(s.passCompletelyTransparentTiles)
-                               .arg(s.passBrokenTiles)
-                               .arg(s.verticalMirrorSourceTiles)
-                               .arg(s.convertSeasons)
-                               .arg(s.skipConverted),
+    QCOMPARE(parsed.action == K_CommandLine::Action::ShowHelp     ? parsed.text.section(' ', 0, 0)
+             : parsed.action == K_CommandLine::Action::UsageError ? parsed.text
+                                                                  : settingsText(parsed.settings),
              row.section(" | ", 1));
 }
 
@@ -101,12 +91,11 @@ void tst_CommandLine::runs()
     QVERIFY(QFile::remove(dir.filePath("SOUND/" + K_SampleTiles::brokenKey() + "SU.BMP")));
     QVERIFY(QDir().mkpath(dir.filePath("EMPTY")));
     const bool interrupt = arguments.contains("MANY");
-    for (int i = 0; i < 48 && interrupt; ++i) {
-        const QString digits = QString::number(i, 4).rightJustified(3, QLatin1Char('0'));
-        QVERIFY(QDir().mkpath(dir.filePath("MANY")));
-        QVERIFY(K_TileBitmapWriter::write(dir.filePath("MANY/0123012301" + digits + "00SU.BMP"),
-                                          K_TileBitmapWriter::pattern(i)));
-    }
+    QVERIFY(!interrupt
+            || writeTiles(dir.filePath("MANY"),
+                          K_TileBitmapWriter::keysUnder("0123012301", 13)
+                                  .mid(0, 48)
+                                  .replaceInStrings(QRegularExpression("$"), "00")));
     QStringList argumentList = arguments.split(' ');
     for (QString &argument : argumentList) {
         if (!argument.startsWith("--"))

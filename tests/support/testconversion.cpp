@@ -1,6 +1,7 @@
 #include "testconversion.h"
 
 #include "tiles/k_flightsimulatortile.h"
+#include "tiles/k_tilebitmapwriter.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -73,6 +74,29 @@ QMap<QString, QByteArray> contentsBelow(const QString &folder)
                      file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
     }
     return files;
+}
+
+bool writeTiles(const QString &folder, const QStringList &keys)
+{
+    bool written = QDir().mkpath(folder);
+    for (int i = 0; i < keys.size() && written; ++i)
+        written = K_TileBitmapWriter::write(folder + '/' + keys[i] + "SU.BMP",
+                                            K_TileBitmapWriter::pattern(i));
+    return written;
+}
+
+QString settingsText(const K_BuilderThread::Settings &s)
+{
+    return QStringLiteral("%1|%2|%3|%4|%5%6%7%8%9%10")
+            .arg(s.sourceFolder, s.destinationFolder)
+            .arg(s.bglLod)
+            .arg(s.compressionQuality)
+            .arg(s.singleDestinationImage)
+            .arg(s.passCompletelyTransparentTiles)
+            .arg(s.passBrokenTiles)
+            .arg(s.verticalMirrorSourceTiles)
+            .arg(s.convertSeasons)
+            .arg(s.skipConverted);
 }
 
 QString summaryBeforeTime(const QString &destination, int problems)
