@@ -96,11 +96,8 @@ void tst_CommandLine::runs()
                           K_TileBitmapWriter::keysUnder("0123012301", 13)
                                   .mid(0, 48)
                                   .replaceInStrings(QRegularExpression("$"), "00")));
-    QStringList argumentList = arguments.split(' ');
-    for (QString &argument : argumentList) {
-        if (!argument.startsWith("--"))
-            argument = dir.filePath(argument);
-    }
+    const QStringList argumentList = arguments.split(' ').replaceInStrings(
+            QRegularExpression("^(?!--)"), dir.path() + '/');
 
     // The engine on its own, on the settings the parser gives, as the window would run it.
     const auto parsed = K_CommandLine::parse(QStringList{"orvik-convert"} + argumentList);
@@ -114,10 +111,7 @@ void tst_CommandLine::runs()
     QVERIFY(QDir(dir.filePath("out")).removeRecursively());
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("LC_ALL", locale);
-    environment.insert("LANG", locale);
-    environment.remove("LC_MESSAGES");
-    environment.remove("LANGUAGE");
+    environment.insert("LC_ALL", locale); // over LC_MESSAGES and LANG
     QProcess process;
     process.setProcessEnvironment(environment);
     process.start(ORVIK_CONVERT_PATH, argumentList);
