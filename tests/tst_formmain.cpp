@@ -88,14 +88,12 @@ void tst_FormMain::initTestCase()
 void tst_FormMain::drivesTheWindow()
 {
     const QString settingsFile = m_config.filePath("Tovrel/ORVIK.ini");
-    QFile::remove(settingsFile);
     QCOMPARE(stateOf(K_FormMain()), QString("||8|95|011000"));
     // Values out of range are clamped; keys of anyone else go when the window stores its own.
-    QFile ini(settingsFile);
-    QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ini.write("BGLLOD=20\nCompressionQuality=0\nStray=1\n[Options]\nSingleDestinationImage=true\n"
-              "PassBrokenTiles=false\nUnknown=true\n");
-    ini.close();
+    QVERIFY(K_TileBitmapWriter::writeBytes(
+            settingsFile,
+            "BGLLOD=20\nCompressionQuality=0\nStray=1\n[Options]\nSingleDestinationImage="
+            "true\nPassBrokenTiles=false\nUnknown=true\n"));
     QString stored;
     {
         K_FormMain window;

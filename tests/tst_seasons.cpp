@@ -1,4 +1,3 @@
-#include "app/k_commandline.h"
 #include "testconversion.h"
 #include "tiles/k_tilebitmapwriter.h"
 
@@ -109,18 +108,15 @@ private slots:
         QTemporaryDir dir;
         for (const QString &variant : letters.split(' '))
             writeTiles(dir.path(), key, variant, 0, "0");
-        // Through orvik-convert's own parsing, with and without --seasons.
-        const auto inf = [&](const QStringList &seasons) {
+        const auto inf = [&](bool seasons) {
             QFile file(dir.filePath("out/" + key + ".inf"));
             file.remove();
             TestConversion().run(
-                    K_CommandLine::parse(QStringList{"orvik-convert", "--bgl-lod", "12"} + seasons
-                                         + QStringList{dir.path(), dir.filePath("out")})
-                            .settings);
+                    {dir.path(), dir.filePath("out"), 12, 95, false, true, true, false, seasons});
             return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
         };
-        const QString withoutSeasons = inf({});
-        const QString text = inf({"--seasons"});
+        const QString withoutSeasons = inf(false);
+        const QString text = inf(true);
         if (letters == "SU")
             QCOMPARE(text, withoutSeasons);
         QString values
