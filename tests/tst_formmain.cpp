@@ -25,19 +25,11 @@
 
 namespace {
 
-// Hands the next modal window to `answer` as soon as it runs, so that a test can read and close a
-// box that exec() would otherwise wait on.
+// Hands the modal window that the next call opens to `answer` once its exec() runs, so that a test
+// can read and close a box that exec() would otherwise wait on.
 void answerNextModal(const std::function<void(QWidget *)> &answer)
 {
-    auto *timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, answer] {
-        if (QWidget *modal = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            answer(modal);
-        }
-    });
-    timer->start(10);
+    QTimer::singleShot(0, [answer] { answer(QApplication::activeModalWidget()); });
 }
 
 // Everything the window restores and stores.
