@@ -42,11 +42,8 @@ private slots:
                 = {"SU:00 01 02 03 10 11 12 13 20 21 22 23 30 31 32 33", "Sp:00",
                    "wI:00 01 02 03 10 11 12", "HW:20 21 22 23!", "lm:30 31 32 33~"};
         QTemporaryDir dir;
-        K_BuilderThread::Settings settings;
-        settings.bglLod = 11;
         QFETCH(bool, keep);
-        settings.passBrokenTiles = settings.passCompletelyTransparentTiles = !keep;
-        settings.singleDestinationImage = keep;
+        K_BuilderThread::Settings settings{QString(), QString(), 11, 95, keep, !keep, !keep};
         const auto convert = [&](TestConversion &conversion, const QString &from, bool seasons) {
             settings.sourceFolder = dir.filePath(from);
             settings.destinationFolder = dir.filePath(from + (seasons ? "-seasons" : "-out"));
