@@ -176,8 +176,7 @@ void tst_BuilderThread::converts_data()
 {
     // "tiles | options | fault | files | log". Options: "lod=N" (12 if not given), "quality=N",
     // "single", "keep" (neither transparent nor broken tiles passed), "white" (broken tiles not
-    // passed), "mirror", "limit=KiB" (of a
-    // picture), "source=PATH", "dest=" (blank), "cyrillic" (a destination outside the code page).
+    // passed), "mirror", "limit=KiB" (of a picture), "source=PATH", "dest=" (blank), "cyrillic".
     // A fault strikes before the run or at an event of step 1 or 2. Files: those written, and
     // with "old:" those there before, which must stay as they were.
     QTest::addColumn<QString>("row");

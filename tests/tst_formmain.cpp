@@ -112,8 +112,7 @@ void tst_FormMain::drivesTheWindow()
         window.setDestinationFolder(m_work.filePath("window"));
         window.setBglLod(8);
         window.show();
-        // A Break while idle is undone by Convert; a second Convert while converting starts
-        // nothing.
+        // A Break while idle is undone by Convert; a second Convert while converting does nothing.
         click(window, "breakPushButton");
         click(window, "convertPushButton");
         click(window, "convertPushButton");
