@@ -184,16 +184,14 @@ void tst_FormMain::breaksAtRandomMoments()
         int handled = 0;
         connect(window->findChild<K_BuilderThread *>(), &K_BuilderThread::progressBarValueChanged,
                 window.get(), [&] { ++handled; });
-        QVERIFY2(QTest::qWaitFor([&] { return handled >= moment || !window->isConverting(); },
-                                 120000),
-                 where);
+        QTRY_VERIFY2_WITH_TIMEOUT(handled >= moment || !window->isConverting(), where, 120000);
         if (run % 2) {
             // The destructor stops the worker and waits for it before the tiles go.
             window.reset();
             continue;
         }
         click(*window, "breakPushButton");
-        QVERIFY2(QTest::qWaitFor([&] { return !window->isConverting(); }, 120000), where);
+        QTRY_VERIFY2_WITH_TIMEOUT(!window->isConverting(), where, 120000);
         const QString log = logOf(*window);
         QVERIFY2(log.endsWith("\nBreak.") || log.endsWith("\nConverting complete.")
                          || log == "Break.",

@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QMutexLocker>
 #include <QRegularExpression>
+#include <QVariant>
 
 #include <atomic>
 
@@ -28,22 +29,21 @@ void TestConversion::run(const K_BuilderThread::Settings &settings)
         if (onEvent)
             onEvent(event);
     };
-    const auto direct = Qt::DirectConnection;
-    QObject::connect(
-            &thread, &K_BuilderThread::appendLogText, &thread,
-            [&](const QString &text) { record(QStringLiteral("log: ") + text); }, direct);
-    QObject::connect(
-            &thread, &K_BuilderThread::progressBarValueChanged, &thread,
-            [&](int value) { record(QStringLiteral("value: %1").arg(value)); }, direct);
-    QObject::connect(
-            &thread, &K_BuilderThread::progressTextChanged, &thread,
-            [&](const QString &text) { record(QStringLiteral("text: ") + text); }, direct);
+    const auto watch = [&](auto signal, const QString &kind) {
+        QObject::connect(
+                &thread, signal, &thread,
+                [&record, kind](const auto &value) { record(kind + QVariant(value).toString()); },
+                Qt::DirectConnection);
+    };
+    watch(&K_BuilderThread::appendLogText, "log: ");
+    watch(&K_BuilderThread::progressBarValueChanged, "value: ");
+    watch(&K_BuilderThread::progressTextChanged, "text: ");
     // The toolkit's own wait is invisible to ThreadSanitizer; this release and acquire tell it
     // that everything the worker did happens before what follows.
     std::atomic<bool> ended(false);
     QObject::connect(
             &thread, &QThread::finished, &thread,
-            [&ended] { ended.store(true, std::memory_order_release); }, direct);
+            [&ended] { ended.store(true, std::memory_order_release); }, Qt::DirectConnection);
     thread.start();
     thread.wait();
     if (!ended.load(std::memory_order_acquire))
