@@ -12,18 +12,6 @@
 using Writer = K_TileBitmapWriter;
 using Dxt = Writer::Dxt;
 
-namespace {
-
-QString results(const K_FlightSimulatorBMPReader &reader)
-{
-    return QStringLiteral("%1 %2 %3")
-            .arg(reader.compressionType())
-            .arg(reader.isOpaque())
-            .arg(reader.isCompletelyTransparent());
-}
-
-} // namespace
-
 class tst_Tiles : public QObject
 {
     Q_OBJECT
@@ -118,7 +106,11 @@ void tst_Tiles::decodesTile()
     QVERIFY(Writer::writeBytes(m_dir.filePath("tile.bmp"),
                                Writer::build(blocks + QByteArray(100, 'x'), fields)));
     QVERIFY2(reader.read(), qPrintable(reader.errorString()));
-    QTEST(results(reader), "results");
+    const auto results = [&reader] {
+        return QString::asprintf("%d %d %d", reader.compressionType(), reader.isOpaque(),
+                                 reader.isCompletelyTransparent());
+    };
+    QTEST(results(), "results");
     const QImage image = reader.image();
     QCOMPARE(image.format(), QImage::Format_ARGB32);
     QCOMPARE(image, decompressed(blocks, size, dxt));
@@ -146,7 +138,7 @@ void tst_Tiles::decodesTile()
         QVERIFY(reader.image().isNull());
         QCOMPARE(canvas, expected);
         if (placed)
-            QTEST(results(reader), "results");
+            QTEST(results(), "results");
     }
 }
 
