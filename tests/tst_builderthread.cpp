@@ -168,7 +168,6 @@ class tst_BuilderThread : public QObject
     Q_OBJECT
 
 private slots:
-    void init() { K_FlightSimulatorTile::setPictureSizeLimit(qint64(1) << 31); }
     void converts_data();
     void converts();
 };
@@ -177,8 +176,7 @@ void tst_BuilderThread::converts_data()
 {
     // "tiles | options | fault | files | log". Options: "lod=N" (12 if not given), "quality=N",
     // "single", "keep" (neither transparent nor broken tiles passed), "white" (broken tiles not
-    // passed), "mirror", "limit=KiB" (of a
-    // picture), "source=PATH", "dest=" (blank), "cyrillic" (a destination outside the code page).
+    // passed), "mirror", "limit=KiB" (of a picture), "source=PATH", "dest=" (blank), "cyrillic".
     // A fault strikes before the run or at an event of step 1 or 2. Files: those written, and
     // with "old:" those there before, which must stay as they were.
     QTest::addColumn<QString>("row");
@@ -212,8 +210,9 @@ void tst_BuilderThread::converts_data()
     row("level 0, intermediate tiles at every length",
         "010000000000000 013333333333333:alpha | lod=0 | | 01.inf 010000000000000.tif "
         "013333333333333.tif | 01 saved");
-    row("too large for one picture: its quadrants instead",
-        "B* | lod=11 limit=1024 | | B.inf B0.tif B1.tif B2.tif B3.tif | B $m, B saved");
+    row("too large for one picture: its quadrants instead, each saved before the next is built",
+        "B* | lod=11 limit=1024 | three saved at 2 value: 80 | B.inf B0.tif B1.tif B2.tif B3.tif | "
+        "B $m, B saved");
     row("too large, single: only quadrants holding tiles",
         "B00 B33:alpha | lod=11 limit=1024 single | | B.inf B0.tif B3.tif | B $m, B saved");
     row("only 21-character names ending in SU.BMP, in any case, one key once",
@@ -263,20 +262,19 @@ void tst_BuilderThread::converts()
 
     QTemporaryDir source, work;
     writeTiles(source.path(), column[0]);
-    const int entries
-            = int(QDir(source.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size())
-              + 2;
+    const int entries = int(QDir(source.path()).count()); // dot entries included
     Settings s;
-    s.bglLod
-            = options.contains("lod=") ? options.section("lod=", 1).section(' ', 0, 0).toInt() : 12;
+    const auto number = [&](const QString &name, int otherwise) {
+        return options.contains(name) ? options.section(name, 1).section(' ', 0, 0).toInt()
+                                      : otherwise;
+    };
+    s.bglLod = number("lod=", 12);
     s.compressionQuality = options.contains("quality=100") ? 100 : 95;
     s.singleDestinationImage = options.contains("single");
     s.passCompletelyTransparentTiles = !options.contains("keep");
     s.passBrokenTiles = !options.contains("keep") && !options.contains("white");
     s.verticalMirrorSourceTiles = options.contains("mirror");
-    if (options.contains("limit="))
-        K_FlightSimulatorTile::setPictureSizeLimit(
-                options.section("limit=", 1).section(' ', 0, 0).toLongLong() << 10);
+    K_FlightSimulatorTile::setPictureSizeLimit(qint64(number("limit=", 1 << 21)) << 10);
     s.sourceFolder = "  "
                      + (options.contains("source=") ? options.section("source=", 1) : source.path())
                      + "  ";
@@ -330,7 +328,10 @@ void tst_BuilderThread::converts()
                || (fault == "replaced" && QDir(destination).removeRecursively()
                    && Writer::writeBytes(destination, "not a folder"))
                || (fault == "tile gone" && tile.remove())
-               || (fault == "tile cut" && tile.resize(1000));
+               || (fault == "tile cut" && tile.resize(1000))
+               // As the last quadrant's node, 17th of 21, begins: three pictures and dot entries.
+               || (fault == "three saved"
+                   && QDir(destination + "/Source/" + keyOf("B")).count() == 5);
     };
     const QString trigger = when.section(' ', 1);
     const QString event = trigger.startsWith("value:") ? trigger : "log: " + logLines(trigger)[0];
@@ -349,17 +350,17 @@ void tst_BuilderThread::converts()
     const QRegularExpression noProblem(" saved\\.$|^Converting complete\\.$|^Break\\.$");
     QCOMPARE(conversion.problems, int(log.size() - log.filter(noProblem).size()));
     if (log.last() == "Converting complete.") {
-        // Step 1 reports each listing entry, dot entries included; step 2 each tile node.
-        QStringList expected{"value: 0", "text: Step 1 of 2. Source folder scanning..."};
-        for (int i = 1; i <= entries; ++i)
-            expected << QStringLiteral("value: %1").arg(100 * i / entries);
-        expected << "value: 0"
-                 << "text: Step 2 of 2. Build images...";
-        for (int i = 1; i <= conversion.tilesCount; ++i)
-            expected << QStringLiteral("value: %1").arg(100 * i / conversion.tilesCount);
-        QCOMPARE(conversion.events.filter(QRegularExpression("^(value|text): ")),
-                 expected << "value: 0"
-                          << "text: ");
+        // Step 1 reports each listing entry, step 2 each tile node.
+        QStringList expected;
+        for (const auto &[text, count] :
+             {std::pair("Step 1 of 2. Source folder scanning...", entries),
+              {"Step 2 of 2. Build images...", conversion.tilesCount},
+              {"", 0}}) {
+            expected << "value: 0" << QStringLiteral("text: ") + text;
+            for (int i = 1; i <= count; ++i)
+                expected << QStringLiteral("value: %1").arg(100 * i / count);
+        }
+        QCOMPARE(conversion.events.filter(QRegularExpression("^(value|text): ")), expected);
     } else if (log.last() == "Break.") {
         QCOMPARE(conversion.events.mid(conversion.events.size() - 3),
                  QStringList({"log: Break.", "value: 0", "text: "}));
@@ -381,11 +382,17 @@ void tst_BuilderThread::converts()
             QCOMPARE(written[file], "older " + file.toUtf8());
         else if (file.endsWith(".inf"))
             QCOMPARE(written[file], infText(folderBytes, key, pictures, s.compressionQuality));
-        else
-            QVERIFY2(!readTiffSamples(destination + '/' + file).isNull()
-                             && readTiffSamples(destination + '/' + file)
-                                        == literalPicture(key, source.path(), s),
+        else {
+            const QString path = destination + '/' + file;
+            QVERIFY2(!readTiffSamples(path).isNull()
+                             && readTiffSamples(path) == literalPicture(key, source.path(), s),
                      qPrintable(file));
+            // Geographic, pixel is area, WGS 84, degrees; the far corner on the tile's bounds.
+            const K_FlightSimulatorTile tile(key);
+            QCOMPARE(readGeoReference(path),
+                     QVector<double>({3, 6, 0, 0, tile.west(), tile.north(), tile.east(),
+                                      tile.south(), 2, 1, 4326, 9102}));
+        }
     }
 }
 

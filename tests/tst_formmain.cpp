@@ -25,39 +25,20 @@
 
 namespace {
 
-// Hands the next modal window to `answer` as soon as it runs, so that a test can read and close a
-// box that exec() would otherwise wait on.
+// Hands the modal window that the next call opens to `answer` once its exec() runs, so that a test
+// can read and close a box that exec() would otherwise wait on.
 void answerNextModal(const std::function<void(QWidget *)> &answer)
 {
-    auto *timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, answer] {
-        if (QWidget *modal = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            answer(modal);
-        }
-    });
-    timer->start(10);
+    QTimer::singleShot(0, [answer] { answer(QApplication::activeModalWidget()); });
 }
 
-// Values as the settings hold them, joined by "|"; flags as 1 or 0.
-QString joined(const QVariantList &values)
-{
-    QStringList texts;
-    for (const QVariant &value : values)
-        texts << (value.typeId() == QMetaType::Bool ? QString::number(value.toInt())
-                                                    : value.toString());
-    return texts.join('|');
-}
-
-// Everything the window restores and stores; the options in the dialog's order: transparent
-// tiles passed, broken tiles passed, single destination image, vertical mirror, seasons, skip.
+// Everything the window restores and stores.
 QString stateOf(const K_FormMain &w)
 {
-    return joined({w.sourceFolder(), w.destinationFolder(), w.bglLod(), w.compressionQuality(),
-                   w.passCompletelyTransparentTiles(), w.passBrokenTiles(),
-                   w.singleDestinationImage(), w.verticalMirrorSourceTiles(), w.convertSeasons(),
-                   w.skipConverted()});
+    return settingsText({w.sourceFolder(), w.destinationFolder(), w.bglLod(),
+                         w.compressionQuality(), w.singleDestinationImage(),
+                         w.passCompletelyTransparentTiles(), w.passBrokenTiles(),
+                         w.verticalMirrorSourceTiles(), w.convertSeasons(), w.skipConverted()});
 }
 
 QString logOf(const K_FormMain &window)
@@ -99,18 +80,16 @@ void tst_FormMain::initTestCase()
 void tst_FormMain::drivesTheWindow()
 {
     const QString settingsFile = m_config.filePath("Tovrel/ORVIK.ini");
-    QFile::remove(settingsFile);
-    QCOMPARE(stateOf(K_FormMain()), QString("||8|95|1|1|0|0|0|0"));
+    QCOMPARE(stateOf(K_FormMain()), QString("||8|95|011000"));
     // Values out of range are clamped; keys of anyone else go when the window stores its own.
-    QFile ini(settingsFile);
-    QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ini.write("BGLLOD=20\nCompressionQuality=0\nStray=1\n[Options]\nSingleDestinationImage=true\n"
-              "PassBrokenTiles=false\nUnknown=true\n");
-    ini.close();
+    QVERIFY(K_TileBitmapWriter::writeBytes(
+            settingsFile,
+            "BGLLOD=20\nCompressionQuality=0\nStray=1\n[Options]\nSingleDestinationImage="
+            "true\nPassBrokenTiles=false\nUnknown=true\n"));
     QString stored;
     {
         K_FormMain window;
-        QCOMPARE(stateOf(window), QString("||13|1|1|0|1|0|0|0"));
+        QCOMPARE(stateOf(window), QString("||13|1|110000"));
 
         // The dialog shows the window's flags; OK takes the toggled boxes, Cancel nothing.
         for (const bool ok : {true, false}) {
@@ -126,25 +105,21 @@ void tst_FormMain::drivesTheWindow()
             });
             window.findChild<QAction *>("actionOptions")->trigger();
             QCOMPARE(shown, QString(ok ? "101000" : "010111"));
-            QCOMPARE(stateOf(window), QString("||13|1|0|1|0|1|1|1"));
+            QCOMPARE(stateOf(window), QString("||13|1|001111"));
         }
 
         window.setSourceFolder("  " + m_work.filePath("tiles") + "  ");
         window.setDestinationFolder(m_work.filePath("window"));
         window.setBglLod(8);
         window.show();
-        // A Break while idle is undone by Convert; a second Convert while converting starts
-        // nothing.
+        // A Break while idle is undone by Convert; a second Convert while converting does nothing.
         click(window, "breakPushButton");
         click(window, "convertPushButton");
         click(window, "convertPushButton");
         QCOMPARE(window.findChildren<K_BuilderThread *>().size(), 1);
         K_BuilderThread::Settings s = window.findChild<K_BuilderThread *>()->settings();
-        QCOMPARE(joined({s.sourceFolder, s.destinationFolder, s.bglLod, s.compressionQuality,
-                         s.passCompletelyTransparentTiles, s.passBrokenTiles,
-                         s.singleDestinationImage, s.verticalMirrorSourceTiles, s.convertSeasons,
-                         s.skipConverted}),
-                 m_work.filePath("tiles/|") + m_work.filePath("window/|8|1|0|1|0|1|1|1"));
+        QCOMPARE(settingsText(s),
+                 m_work.filePath("tiles/|") + m_work.filePath("window/|8|1|001111"));
 
         QString warning;
         answerNextModal([&](QWidget *modal) {
@@ -193,13 +168,8 @@ void tst_FormMain::drivesTheWindow()
 void tst_FormMain::breaksAtRandomMoments()
 {
     const QString source = m_work.filePath("many");
-    QVERIFY(QDir().mkpath(source));
-    const QStringList keys = K_TileBitmapWriter::keysUnder("0123012301230")
-                             + K_TileBitmapWriter::keysUnder("0123012301231");
-    for (int i = 0; i < keys.size(); ++i) {
-        QVERIFY(K_TileBitmapWriter::write(source + "/" + keys[i] + "SU.BMP",
-                                          K_TileBitmapWriter::pattern(i)));
-    }
+    QVERIFY(writeTiles(source, K_TileBitmapWriter::keysUnder("0123012301230")
+                                       + K_TileBitmapWriter::keysUnder("0123012301231")));
     QRandomGenerator random(20240601u); // the same moments in every test run
     for (int run = 0; run < 12; ++run) {
         // After this many of the worker's progress signals have been handled; about eighty come.
@@ -214,16 +184,14 @@ void tst_FormMain::breaksAtRandomMoments()
         int handled = 0;
         connect(window->findChild<K_BuilderThread *>(), &K_BuilderThread::progressBarValueChanged,
                 window.get(), [&] { ++handled; });
-        QVERIFY2(QTest::qWaitFor([&] { return handled >= moment || !window->isConverting(); },
-                                 120000),
-                 where);
+        QTRY_VERIFY2_WITH_TIMEOUT(handled >= moment || !window->isConverting(), where, 120000);
         if (run % 2) {
             // The destructor stops the worker and waits for it before the tiles go.
             window.reset();
             continue;
         }
         click(*window, "breakPushButton");
-        QVERIFY2(QTest::qWaitFor([&] { return !window->isConverting(); }, 120000), where);
+        QTRY_VERIFY2_WITH_TIMEOUT(!window->isConverting(), where, 120000);
         const QString log = logOf(*window);
         QVERIFY2(log.endsWith("\nBreak.") || log.endsWith("\nConverting complete.")
                          || log == "Break.",
@@ -238,13 +206,13 @@ void tst_FormMain::reportsWhatItDid_data()
     // source, %2 the number of sample tiles.
     QTest::addColumn<QString>("tiles");
     QTest::addColumn<QString>("lastLine");
-    QTest::newRow("empty source field") << "-"
-                                        << "Source folder is not set.";
-    QTest::newRow("tiles in a subfolder")
-            << "texture"
-            << "No FS9 tile bitmaps in \"%1\"; its subfolder \"texture\" holds %2.";
-    QTest::newRow("the sample, with its broken tile") << "."
-                                                      << "Converting complete.";
+    const auto row = [](const char *name, const char *tiles, const char *line) {
+        QTest::newRow(name) << QString(tiles) << QString(line);
+    };
+    row("empty source field", "-", "Source folder is not set.");
+    row("tiles in a subfolder", "texture",
+        "No FS9 tile bitmaps in \"%1\"; its subfolder \"texture\" holds %2.");
+    row("the sample, with its broken tile", ".", "Converting complete.");
 }
 
 void tst_FormMain::reportsWhatItDid()

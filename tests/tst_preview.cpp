@@ -139,7 +139,7 @@ private slots:
                                         QFileDevice::FileModificationTime));
         if (change == 2)
             QVERIFY(QFile::remove(settings.destinationFolder + "/"
-                                  + filesBelow(settings.destinationFolder).filter(".tif").first()));
+                                  + expected.keys().filter(".tif").first()));
         settings.skipConverted = true;
         TestConversion resumed;
         resumed.run(settings);

@@ -1,4 +1,3 @@
-#include "app/k_commandline.h"
 #include "testconversion.h"
 #include "tiles/k_tilebitmapwriter.h"
 
@@ -43,11 +42,8 @@ private slots:
                 = {"SU:00 01 02 03 10 11 12 13 20 21 22 23 30 31 32 33", "Sp:00",
                    "wI:00 01 02 03 10 11 12", "HW:20 21 22 23!", "lm:30 31 32 33~"};
         QTemporaryDir dir;
-        K_BuilderThread::Settings settings;
-        settings.bglLod = 11;
         QFETCH(bool, keep);
-        settings.passBrokenTiles = settings.passCompletelyTransparentTiles = !keep;
-        settings.singleDestinationImage = keep;
+        K_BuilderThread::Settings settings{QString(), QString(), 11, 95, keep, !keep, !keep};
         const auto convert = [&](TestConversion &conversion, const QString &from, bool seasons) {
             settings.sourceFolder = dir.filePath(from);
             settings.destinationFolder = dir.filePath(from + (seasons ? "-seasons" : "-out"));
@@ -109,20 +105,16 @@ private slots:
         QTemporaryDir dir;
         for (const QString &variant : letters.split(' '))
             writeTiles(dir.path(), key, variant, 0, "0");
-        // Through orvik-convert's own parsing, with and without --seasons.
-        const auto inf = [&](const QStringList &seasons) {
+        const auto inf = [&](bool seasons) {
             QFile file(dir.filePath("out/" + key + ".inf"));
             file.remove();
             TestConversion().run(
-                    K_CommandLine::parse(QStringList{"orvik-convert", "--bgl-lod", "12"} + seasons
-                                         + QStringList{dir.path(), dir.filePath("out")})
-                            .settings);
+                    {dir.path(), dir.filePath("out"), 12, 95, false, true, true, false, seasons});
             return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
         };
-        const QString withoutSeasons = inf({});
-        const QString text = inf({"--seasons"});
+        const QString text = inf(true);
         if (letters == "SU")
-            QCOMPARE(text, withoutSeasons);
+            QCOMPARE(text, inf(false));
         QString values
                 = text.split('\n').filter(QRegularExpression("^(SourceFile|Variation) ")).join(' ');
         QFETCH(QString, expected);

@@ -18,38 +18,33 @@ private slots:
 
 void tst_Translators::findsCatalogues_data()
 {
-    QTest::addColumn<QString>("localeName");
-    QTest::addColumn<QStringList>("files");
-    QTest::addColumn<QStringList>("loaded"); // the toolkit's, then the program's
-
-    const QStringList both{"toolkit/qt_ru.qm", "program/ORVIK_ru.qm"};
-    QTest::newRow("both in their folders") << "ru_RU" << both << both;
-    QTest::newRow("toolkit catalogue beside the program")
-            << "ru_RU" << QStringList{"program/qt_ru.qm"} << QStringList{"program/qt_ru.qm"};
-    QTest::newRow("toolkit folder wins")
-            << "ru_RU" << QStringList{"toolkit/qt_ru.qm", "program/qt_ru.qm"}
-            << QStringList{"toolkit/qt_ru.qm"};
-    QTest::newRow("program catalogue not from the toolkit folder")
-            << "ru_RU" << QStringList{"toolkit/ORVIK_ru.qm"} << QStringList();
-    QTest::newRow("de_AT finds de")
-            << "de_AT" << QStringList{"program/ORVIK_de.qm"} << QStringList{"program/ORVIK_de.qm"};
-    QTest::newRow("unknown locale") << "xx_YY" << both << QStringList();
+    // "locale | files | the catalogues loaded, the toolkit's first"; "$": the Russian pair
+    QTest::addColumn<QString>("row");
+    const auto row
+            = [](const char *name, const char *text) { QTest::newRow(name) << QString(text); };
+    row("both in their folders", "ru_RU | $ | $");
+    row("toolkit catalogue beside the program", "ru_RU | program/qt_ru.qm | program/qt_ru.qm");
+    row("toolkit folder wins", "ru_RU | toolkit/qt_ru.qm program/qt_ru.qm | toolkit/qt_ru.qm");
+    row("program catalogue not from the toolkit folder", "ru_RU | toolkit/ORVIK_ru.qm | ");
+    row("de_AT finds de", "de_AT | program/ORVIK_de.qm | program/ORVIK_de.qm");
+    row("unknown locale", "xx_YY | $ | ");
 }
 
 void tst_Translators::findsCatalogues()
 {
-    QFETCH(QString, localeName);
-    QFETCH(QStringList, files);
+    QFETCH(QString, row);
+    const QStringList column
+            = row.replace("$", "toolkit/qt_ru.qm program/ORVIK_ru.qm").split(" | ");
     const QTemporaryDir work;
     const QDir root(work.path());
     QVERIFY(root.mkdir("toolkit") && root.mkdir("program"));
     // Any valid catalogue serves as a stand-in: the test is about which file is found.
-    for (const QString &file : files)
+    for (const QString &file : column[1].split(' ', Qt::SkipEmptyParts))
         QVERIFY(QFile::copy(ORVIK_TRANSLATIONS_DIR "/ORVIK_ru.qm", work.filePath(file)));
 
     QTranslator toolkit;
     QTranslator program;
-    installTranslators(*QCoreApplication::instance(), toolkit, program, localeName,
+    installTranslators(*QCoreApplication::instance(), toolkit, program, column[0],
                        work.filePath("toolkit"), work.filePath("program"));
     QStringList loaded;
     for (QTranslator *translator : {&toolkit, &program}) {
@@ -58,7 +53,7 @@ void tst_Translators::findsCatalogues()
         if (!translator->isEmpty())
             loaded << root.relativeFilePath(translator->filePath());
     }
-    QTEST(loaded, "loaded");
+    QCOMPARE(loaded.join(' '), column[2]);
 }
 
 void tst_Translators::shippedCataloguesSpeakRussian()

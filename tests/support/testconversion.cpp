@@ -1,6 +1,7 @@
 #include "testconversion.h"
 
 #include "tiles/k_flightsimulatortile.h"
+#include "tiles/k_tilebitmapwriter.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -8,6 +9,7 @@
 #include <QLocale>
 #include <QMutexLocker>
 #include <QRegularExpression>
+#include <QVariant>
 
 #include <atomic>
 
@@ -27,22 +29,21 @@ void TestConversion::run(const K_BuilderThread::Settings &settings)
         if (onEvent)
             onEvent(event);
     };
-    const auto direct = Qt::DirectConnection;
-    QObject::connect(
-            &thread, &K_BuilderThread::appendLogText, &thread,
-            [&](const QString &text) { record(QStringLiteral("log: ") + text); }, direct);
-    QObject::connect(
-            &thread, &K_BuilderThread::progressBarValueChanged, &thread,
-            [&](int value) { record(QStringLiteral("value: %1").arg(value)); }, direct);
-    QObject::connect(
-            &thread, &K_BuilderThread::progressTextChanged, &thread,
-            [&](const QString &text) { record(QStringLiteral("text: ") + text); }, direct);
+    const auto watch = [&](auto signal, const QString &kind) {
+        QObject::connect(
+                &thread, signal, &thread,
+                [&record, kind](const auto &value) { record(kind + QVariant(value).toString()); },
+                Qt::DirectConnection);
+    };
+    watch(&K_BuilderThread::appendLogText, "log: ");
+    watch(&K_BuilderThread::progressBarValueChanged, "value: ");
+    watch(&K_BuilderThread::progressTextChanged, "text: ");
     // The toolkit's own wait is invisible to ThreadSanitizer; this release and acquire tell it
     // that everything the worker did happens before what follows.
     std::atomic<bool> ended(false);
     QObject::connect(
             &thread, &QThread::finished, &thread,
-            [&ended] { ended.store(true, std::memory_order_release); }, direct);
+            [&ended] { ended.store(true, std::memory_order_release); }, Qt::DirectConnection);
     thread.start();
     thread.wait();
     if (!ended.load(std::memory_order_acquire))
@@ -73,6 +74,29 @@ QMap<QString, QByteArray> contentsBelow(const QString &folder)
                      file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
     }
     return files;
+}
+
+bool writeTiles(const QString &folder, const QStringList &keys)
+{
+    bool written = QDir().mkpath(folder);
+    for (int i = 0; i < keys.size() && written; ++i)
+        written = K_TileBitmapWriter::write(folder + '/' + keys[i] + "SU.BMP",
+                                            K_TileBitmapWriter::pattern(i));
+    return written;
+}
+
+QString settingsText(const K_BuilderThread::Settings &s)
+{
+    return QStringLiteral("%1|%2|%3|%4|%5%6%7%8%9%10")
+            .arg(s.sourceFolder, s.destinationFolder)
+            .arg(s.bglLod)
+            .arg(s.compressionQuality)
+            .arg(s.singleDestinationImage)
+            .arg(s.passCompletelyTransparentTiles)
+            .arg(s.passBrokenTiles)
+            .arg(s.verticalMirrorSourceTiles)
+            .arg(s.convertSeasons)
+            .arg(s.skipConverted);
 }
 
 QString summaryBeforeTime(const QString &destination, int problems)

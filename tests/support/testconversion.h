@@ -35,10 +35,12 @@ struct TestConversion
 
 // Every file below `folder`, hidden ones included, by path relative to it, with its contents.
 QMap<QString, QByteArray> contentsBelow(const QString &folder);
-inline QStringList filesBelow(const QString &folder)
-{
-    return contentsBelow(folder).keys();
-}
+
+// Writes key + "SU.BMP" into `folder` for each key, a picture of its own for each.
+bool writeTiles(const QString &folder, const QStringList &keys);
+
+// "source|destination|BGL LOD|quality|" and the flags in their order as 1 or 0.
+QString settingsText(const K_BuilderThread::Settings &s);
 
 // A run's summary up to its time, in English, for `problems` logged problems and what lies in
 // `destination`: one written destination tile per .inf file, the TIFF pictures measured on disk.

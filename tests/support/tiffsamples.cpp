@@ -2,7 +2,9 @@
 
 #include <QFile>
 
+#include <geotiffio.h>
 #include <tiffio.h>
+#include <xtiffio.h>
 
 #include <vector>
 
@@ -34,4 +36,37 @@ QImage readTiffSamples(const QString &path)
     }
     TIFFClose(tiff);
     return picture;
+}
+
+QVector<double> readGeoReference(const QString &path)
+{
+    TIFF *tiff = XTIFFOpen(QFile::encodeName(path).constData(), "r");
+    uint16_t scaleCount = 0, count = 0;
+    uint32_t width = 0, height = 0;
+    double *scale = nullptr, *tie = nullptr;
+    QVector<double> values;
+    if (tiff && TIFFGetField(tiff, TIFFTAG_GEOPIXELSCALE, &scaleCount, &scale)
+        && TIFFGetField(tiff, TIFFTAG_GEOTIEPOINTS, &count, &tie)
+        && TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width)
+        && TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height)) {
+        values = {double(scaleCount),
+                  double(count),
+                  tie[0],
+                  tie[1],
+                  tie[3],
+                  tie[4],
+                  tie[3] + width * scale[0],
+                  tie[4] - height * scale[1]};
+        GTIF *geoTiff = GTIFNew(tiff);
+        for (const geokey_t key : {GTModelTypeGeoKey, GTRasterTypeGeoKey, GeographicTypeGeoKey,
+                                   GeogAngularUnitsGeoKey}) {
+            unsigned short value = 0;
+            GTIFKeyGetSHORT(geoTiff, key, &value, 0, 1);
+            values << value;
+        }
+        GTIFFree(geoTiff);
+    }
+    if (tiff)
+        XTIFFClose(tiff);
+    return values;
 }

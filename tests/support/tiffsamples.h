@@ -3,11 +3,14 @@
 
 #include <QImage>
 #include <QString>
+#include <QVector>
 
-// Reads a TIFF file's samples as they are stored, through libtiff: Qt's own reader hands back
-// premultiplied pixels for pictures with alpha, which would hide the colour under low alpha.
-// Returns a Format_ARGB32 picture of the stored (unassociated) samples, or a null picture when
-// the file is not 8-bit RGBA.
+// An 8-bit RGBA TIFF file's samples as stored, else a null picture. Qt's own reader premultiplies
+// pictures with alpha, which would hide the colour under low alpha.
 QImage readTiffSamples(const QString &path);
+
+// A TIFF file's pixel scale and tie-point counts, tie point (raster corner, west, north), the east
+// and south its far corner reaches, then model, raster and geographic type and angular unit.
+QVector<double> readGeoReference(const QString &path);
 
 #endif // TIFFSAMPLES_H
