@@ -13,4 +13,4 @@ count() {
 tests=$(count '^tests/' '^$')
 code=$(count '.' '^(tests|bench)/')
 echo "tests: $tests lines, code: $code lines, ratio: $(awk -v t="$tests" -v c="$code" \
-    'BEGIN { printf "%.2f", c ? t / c : 0 }')"
+    'BEGIN { printf "%.3f", c ? t / c : 0 }')"
