@@ -121,7 +121,6 @@ private slots:
         QTest::newRow("a listed picture missing") << 2 << "saved.";
     }
 
-    // The second destination lost its .inf, as if a run had been broken off before it.
     void skipConverted()
     {
         QTemporaryDir dir;
@@ -130,7 +129,15 @@ private slots:
         TestConversion().run(settings);
         const QMap<QString, QByteArray> expected = contentsBelow(settings.destinationFolder);
         const QStringList keys = K_SampleTiles::destinationKeys();
-        QVERIFY(QFile::remove(settings.destinationFolder + "/" + keys[1] + ".inf"));
+        // Again from nothing, broken off right after the first destination tile.
+        QVERIFY(QDir(settings.destinationFolder).removeRecursively());
+        TestConversion broken;
+        broken.onEvent = [&](const QString &event) {
+            if (event.startsWith("log: Tile"))
+                broken.requestBreak();
+        };
+        broken.run(settings);
+        QCOMPARE(broken.log().filter("Tile \"").size(), 1);
         QFETCH(int, change);
         QFile tile(settings.sourceFolder + "/" + K_SampleTiles::keys().first() + "SU.BMP");
         if (change == 1)
