@@ -326,7 +326,7 @@ void K_FormMain::on_actionAboutSquish_triggered()
 
 void K_FormMain::on_actionPreviewTileSet_triggered()
 {
-    K_FormPreview dialog(sourceFolder(), bglLod(), this);
+    K_FormPreview dialog(sourceFolder().trimmed(), bglLod(), this);
     dialog.setModal(true);
     dialog.exec();
 }
