@@ -62,8 +62,21 @@ K_FormPreview::K_FormPreview(const QString &sourceFolder, int bglLod, QWidget *p
 
 K_FormPreview::~K_FormPreview()
 {
-    delete thread;
+    stopThread();
     delete ui;
+}
+
+void K_FormPreview::stopThread()
+{
+    if (!thread)
+        return;
+    thread->cancel();
+    thread->wait();
+    // The toolkit's wait is invisible to ThreadSanitizer; this acquire of the worker's last
+    // release tells it that everything the worker did happens before the thread goes.
+    workerEnded.loadAcquire();
+    delete thread;
+    thread = nullptr;
 }
 
 void K_FormPreview::done(int result)
@@ -75,7 +88,7 @@ void K_FormPreview::done(int result)
 
 void K_FormPreview::start(const QString &variant)
 {
-    delete thread;
+    stopThread();
     ++generation;
     map = QImage();
     pixmapPending = false;
@@ -109,6 +122,11 @@ void K_FormPreview::start(const QString &variant)
         if (current == generation)
             finished();
     });
+    // Marks the worker's last step, after every other receiver of finished().
+    workerEnded.storeRelaxed(0);
+    connect(
+            thread, &QThread::finished, this, [this] { workerEnded.storeRelease(1); },
+            Qt::DirectConnection);
     thread->start();
 }
 

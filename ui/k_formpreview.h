@@ -3,6 +3,7 @@
 
 #include "engine/k_previewthread.h"
 
+#include <QAtomicInt>
 #include <QDialog>
 #include <QImage>
 
@@ -44,6 +45,7 @@ private slots:
     void on_fitPushButton_clicked();
 
 private:
+    void stopThread();
     void start(const QString &variant);
     void scanned();
     void finished();
@@ -55,6 +57,8 @@ private:
     const QString sourceFolder;
     const int bglLod;
     K_PreviewThread *thread = nullptr;
+    // Set by the worker as the last thing it does for the dialog.
+    QAtomicInt workerEnded;
     int generation = 0;
     QGraphicsScene *scene;
     QGraphicsPixmapItem *mapItem;
