@@ -302,8 +302,7 @@ bool K_BuilderThread::scan()
         ++tilesCounter;
         tile->setFilePath(entry.absoluteFilePath());
         // Names that differ only in the case of their last six characters give one key: the later
-        // file wins, and
-        // the tile it replaces is neither referenced nor counted any more.
+        // file wins, and the tile it replaces is neither referenced nor counted any more.
         const QString key = tile->variantKey();
         auto existing = sourceTiles->find(key);
         if (existing != sourceTiles->end()) {

@@ -108,10 +108,14 @@ bool K_PreviewThread::scan()
     QVector<Found> tiles;
     QString variant = settings.variant;
     const QStringList names = dir.entryList(QDir::Files, QDir::Name);
+    // Every tile bitmap with its variant, named once.
+    QVector<std::pair<QString, K_FlightSimulatorTile::Variant>> bitmaps;
     int present = 0;
     for (const QString &name : names) {
-        if (const auto fileVariant = K_FlightSimulatorTile::variantOfFileName(name))
+        if (const auto fileVariant = K_FlightSimulatorTile::variantOfFileName(name)) {
             present |= 1 << *fileVariant;
+            bitmaps.append({name, *fileVariant});
+        }
     }
     QStringList variants;
     for (int v = 0; v < K_FlightSimulatorTile::VariantCount; ++v) {
@@ -120,9 +124,8 @@ bool K_PreviewThread::scan()
     }
     if (variant.isEmpty())
         variant = variants.isEmpty() ? QStringLiteral("SU") : variants.first();
-    for (const QString &name : names) {
-        const auto fileVariant = K_FlightSimulatorTile::variantOfFileName(name);
-        if (fileVariant && K_FlightSimulatorTile::variantLetters(*fileVariant) == variant)
+    for (const auto &[name, fileVariant] : qAsConst(bitmaps)) {
+        if (K_FlightSimulatorTile::variantLetters(fileVariant) == variant)
             tiles.append({tileOf(name.left(15)), name.left(15), name});
     }
 

@@ -361,12 +361,13 @@ void K_FlightSimulatorTile::saveImage(K_BuilderThread *thread, const QString &fo
         return;
     QDir().mkpath(folder);
 
-    // Written beside the final name and renamed only when complete, so a full disk never leaves
-    // a truncated picture and never destroys an older one.
     const QString baseName
             = m_variant == Summer ? m_key
                                   : m_key + QLatin1Char('_') + variantLetters(m_variant).toLower();
-    K_CheckedSaveFile file(folder + baseName + QLatin1String(".tif"));
+    const QString path = folder + baseName + QLatin1String(".tif");
+    // Written beside the final name and renamed only when complete, so a full disk never leaves
+    // a truncated picture and never destroys an older one.
+    K_CheckedSaveFile file(path);
     // Unbuffered: libtiff hands over whole strips, which a buffer would only copy once more.
     const bool saved = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
                        && writeGeoTiff(&file, image, m_west, m_north);
@@ -375,7 +376,7 @@ void K_FlightSimulatorTile::saveImage(K_BuilderThread *thread, const QString &fo
         thread->appendLog(tr("Tile \"%1\" save error.").arg(variantKey()));
         return;
     }
-    thread->recordPicture(folder + baseName + QLatin1String(".tif"));
+    thread->recordPicture(path);
 
     auto *source = new ResampleSource;
     source->baseName = baseName;
