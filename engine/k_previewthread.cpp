@@ -2,6 +2,7 @@
 
 #include "tiles/k_flightsimulatorbmpreader.h"
 #include "tiles/k_flightsimulatortile.h"
+#include "tiles/k_tilereadahead.h"
 
 #include <QDir>
 #include <QMutexLocker>
@@ -205,18 +206,31 @@ bool K_PreviewThread::build()
         return false;
     }
     map.fill(0);
-    pixels.resize(SourceSide * SourceSide);
     reportTimer.start();
     reportedRow = 0;
 
+    // Tiles are decoded on every core, each thread into a buffer of its own.
     const int count = int(entries.size());
+    QStringList paths;
+    paths.reserve(count);
+    for (const Entry &entry : qAsConst(entries))
+        paths << sourceDir + entry.fileName;
+    std::vector<QVector<QRgb>> buffers(static_cast<size_t>(K_TileReadAhead::slotCount(count)));
+    for (QVector<QRgb> &buffer : buffers)
+        buffer.resize(SourceSide * SourceSide);
+    std::vector<TileSums> sums(static_cast<size_t>(count));
+    K_TileReadAhead readAhead(count, [&paths, &buffers, &sums](int index, int slot) {
+        sums[size_t(index)] = readTile(paths.at(index), buffers[size_t(slot)].data());
+    });
     for (int first = 0; first < count;) {
         if (cancelled.load())
             return false;
         int end = first + 1;
         while (end < count && entries.at(end).cell == entries.at(first).cell)
             ++end;
-        readCell(first, end);
+        for (int i = first; i < end; ++i)
+            readAhead.waitFor(i);
+        readCell(first, end, sums);
         first = end;
         const int row = int(entries.at(first - 1).cell / layout.size.width());
         if (first == count || reportTimer.elapsed() >= 40)
@@ -225,7 +239,31 @@ bool K_PreviewThread::build()
     return true;
 }
 
-void K_PreviewThread::readCell(int first, int end)
+K_PreviewThread::TileSums K_PreviewThread::readTile(const QString &path, QRgb *pixels)
+{
+    K_FlightSimulatorBMPReader reader(path);
+    TileSums sums;
+    // Rows stay in the file's order: the average does not care.
+    if (!reader.readInto(reinterpret_cast<uchar *>(pixels), SourceSide * sizeof(QRgb),
+                         QSize(SourceSide, SourceSide), true)
+        || reader.imageSize() != QSize(SourceSide, SourceSide))
+        return sums;
+    if (reader.isCompletelyTransparent()) {
+        sums.state = Transparent;
+        return sums;
+    }
+    sums.state = Imagery;
+    for (const QRgb *pixel = pixels; pixel != pixels + SourceSide * SourceSide; ++pixel) {
+        const uint a = qAlpha(*pixel);
+        sums.alpha += a;
+        sums.red += qRed(*pixel) * a;
+        sums.green += qGreen(*pixel) * a;
+        sums.blue += qBlue(*pixel) * a;
+    }
+    return sums;
+}
+
+void K_PreviewThread::readCell(int first, int end, const std::vector<TileSums> &sums)
 {
     quint64 alpha = 0;
     quint64 red = 0;
@@ -235,26 +273,16 @@ void K_PreviewThread::readCell(int first, int end)
     int transparent = 0;
     bool broken = false;
     for (int i = first; i < end; ++i) {
-        K_FlightSimulatorBMPReader reader(sourceDir + entries.at(i).fileName);
-        // Rows stay in the file's order: the average does not care.
-        State state = Broken;
-        if (reader.readInto(reinterpret_cast<uchar *>(pixels.data()), SourceSide * sizeof(QRgb),
-                            QSize(SourceSide, SourceSide), true)
-            && reader.imageSize() == QSize(SourceSide, SourceSide)) {
-            state = reader.isCompletelyTransparent() ? Transparent : Imagery;
+        const TileSums &tile = sums[size_t(i)];
+        const State state = tile.state;
+        if (state != Broken)
             ++usable;
-            if (state == Transparent) {
-                ++transparent;
-            } else {
-                for (const QRgb pixel : qAsConst(pixels)) {
-                    const uint a = qAlpha(pixel);
-                    alpha += a;
-                    red += qRed(pixel) * a;
-                    green += qGreen(pixel) * a;
-                    blue += qBlue(pixel) * a;
-                }
-            }
-        }
+        if (state == Transparent)
+            ++transparent;
+        alpha += tile.alpha;
+        red += tile.red;
+        green += tile.green;
+        blue += tile.blue;
         broken = broken || state == Broken;
 
         const QMutexLocker locker(&mutex);

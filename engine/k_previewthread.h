@@ -11,6 +11,7 @@
 #include <QVector>
 
 #include <atomic>
+#include <vector>
 
 // Builds the preview map of a source folder: one pixel ("cell") per source tile of one variant
 // over the rectangle that holds them all, or one per 2x2, 4x4, ... tiles when that rectangle is
@@ -123,8 +124,19 @@ private:
         State state;
     };
 
+    // What one tile adds to its cell: its state and, for imagery, its alpha-weighted sums.
+    struct TileSums
+    {
+        State state = Broken;
+        quint64 alpha = 0;
+        quint64 red = 0;
+        quint64 green = 0;
+        quint64 blue = 0;
+    };
+
     bool scan();
-    void readCell(int first, int end);
+    static TileSums readTile(const QString &path, QRgb *pixels);
+    void readCell(int first, int end, const std::vector<TileSums> &sums);
     void report(int row, bool last);
 
     const Settings settings;
@@ -139,7 +151,6 @@ private:
     QList<Destination> destinationList;
 
     QImage map;
-    QVector<QRgb> pixels; // one tile, reused
     QElapsedTimer reportTimer;
     int reportedRow = 0;
 };

@@ -1,6 +1,6 @@
 #!/bin/sh
 # Installs what is missing, builds ORVIK and runs the benchmarks. Run it on a quiet machine:
-# the DXT decoder spreads each tile over all cores, so other load distorts every figure.
+# conversions and the floor they are compared with use every core, so other load distorts them.
 set -eu
 cd "$(dirname "$0")/.."
 

@@ -244,23 +244,34 @@ bool K_FlightSimulatorBMPReader::parse(QFile &file, const Target &target)
         bytesPerLine = m_image.bytesPerLine();
     }
 
-    // The decoder writes the file's rows, bottom row first, into a small picture of their own that
-    // stays in the cache; one pass then converts the byte order into the target and, unless the
-    // caller wants the file's order, turns the rows upright. So a large target is written once,
-    // row by row, instead of block by block and then once more.
-    const qsizetype decodedLine = qsizetype(width) * 4;
-    std::unique_ptr<uchar[]> decoded(new (std::nothrow) uchar[size_t(decodedLine) * height]);
-    if (!decoded)
+    // On this thread alone: callers that read many tiles run one reader per core. Each row of
+    // blocks is decoded into a strip of four rows that stays in the cache, and each strip row then
+    // goes straight to its row of the target, turned upright unless the caller wants the file's
+    // order (bottom row first). So a large target is written once, row by row, in place.
+    const int blocksAcross = (width + 3) / 4;
+    const int blocksDown = (height + 3) / 4;
+    const qsizetype stripLine = qsizetype(blocksAcross) * 4 * 4;
+    std::unique_ptr<uchar[]> strip(new (std::nothrow) uchar[size_t(stripLine) * 4]);
+    if (!strip)
         return fail(tr("Not enough memory to read the image"));
-    squish::DecompressImage(decoded.get(), width, height, int(decodedLine), blocks.get(),
-                            squishFlag);
-    blocks.reset();
+    const uchar *block = blocks.get();
+    uchar decoded[4 * 4 * 4];
     uint alphaAnd = 0xff;
     uint alphaOr = 0;
-    for (int y = 0; y < height; ++y) {
-        const int from = mirror ? y : height - 1 - y;
-        convertRow(decoded.get() + from * decodedLine,
-                   reinterpret_cast<QRgb *>(pixels + y * bytesPerLine), width, alphaAnd, alphaOr);
+    for (int blockY = 0; blockY < blocksDown; ++blockY) {
+        for (int blockX = 0; blockX < blocksAcross; ++blockX, block += blockSize) {
+            squish::Decompress(decoded, block, squishFlag);
+            for (int row = 0; row < 4; ++row)
+                std::memcpy(strip.get() + row * stripLine + blockX * 16, decoded + row * 16, 16);
+        }
+        const int rows = qMin(4, height - blockY * 4);
+        for (int row = 0; row < rows; ++row) {
+            const int fileRow = blockY * 4 + row;
+            const int y = mirror ? fileRow : height - 1 - fileRow;
+            convertRow(strip.get() + row * stripLine,
+                       reinterpret_cast<QRgb *>(pixels + y * bytesPerLine), width, alphaAnd,
+                       alphaOr);
+        }
     }
     m_opaque = alphaAnd == 0xff;
     m_completelyTransparent = alphaOr == 0;

@@ -11,16 +11,20 @@
 
 #include "engine/k_builderthread.h"
 #include "k_flightsimulatorbmpreader.h"
+#include "k_tilereadahead.h"
 
 #include <QPainter>
+#include <QScopeGuard>
 #include <QVector>
 
 #include <algorithm>
 #include <atomic>
+#include <memory>
 
 #if defined(Q_OS_WIN)
 #include <windows.h>
 #elif defined(Q_OS_UNIX)
+#include <sys/mman.h>
 #include <unistd.h>
 #endif
 
@@ -54,6 +58,21 @@ std::atomic<qint64> &sizeLimit()
     // larger than the physical memory is not even tried.
     static std::atomic<qint64> limit(physicalMemory());
     return limit;
+}
+
+// A canvas is written whole, so large pages cost no memory and save most of the page faults.
+void adviseHugePages(uchar *canvas, qsizetype bytes)
+{
+#if defined(Q_OS_LINUX) && defined(MADV_HUGEPAGE)
+    constexpr quintptr HugePage = quintptr(2) << 20;
+    const quintptr first = (quintptr(canvas) + HugePage - 1) & ~(HugePage - 1);
+    const quintptr last = (quintptr(canvas) + quintptr(bytes)) & ~(HugePage - 1);
+    if (last > first)
+        madvise(reinterpret_cast<void *>(first), last - first, MADV_HUGEPAGE);
+#else
+    Q_UNUSED(canvas);
+    Q_UNUSED(bytes);
+#endif
 }
 
 qint64 pictureBytes(int level)
@@ -162,6 +181,64 @@ struct K_FlightSimulatorTile::Assembly
         qsizetype bytesPerLine;
     };
     QVector<Unpainted> unpainted;
+
+    // The source tiles below the node that owns the canvas, in the order the walk reaches them,
+    // each decoded into its place by whichever thread gets to it first.
+    struct SourceRead
+    {
+        const K_FlightSimulatorTile *tile = nullptr;
+        uchar *place = nullptr;
+        bool read = false;
+        QSize size;
+        bool opaque = false;
+        bool transparent = false;
+        QString errorString;
+    };
+    std::vector<SourceRead> reads;
+    int nextRead = 0;
+    K_TileReadAhead *readAhead = nullptr;
+
+    void collectReads(const K_FlightSimulatorTile *tile, uchar *place, qsizetype bytesPerLine)
+    {
+        if (tile->level() >= SourceLevel) {
+            SourceRead source;
+            source.tile = tile;
+            source.place = place;
+            reads.push_back(source);
+            return;
+        }
+        const int half = (SourceSide << (SourceLevel - tile->level())) / 2;
+        for (int digit = 0; digit < 4; ++digit) {
+            if (const K_FlightSimulatorTile *child
+                = tile->children.value(tile->key() + QChar(u'0' + digit))) {
+                collectReads(child,
+                             place + (digit / 2) * half * bytesPerLine
+                                     + (digit % 2) * half * sizeof(QRgb),
+                             bytesPerLine);
+            }
+        }
+    }
+
+    // Runs on any thread: touches only its own record and its own square of the canvas.
+    void read(SourceRead &source, qsizetype bytesPerLine) const
+    {
+        K_FlightSimulatorBMPReader reader(source.tile->filePath());
+        source.read = reader.readInto(source.place, bytesPerLine, QSize(SourceSide, SourceSide),
+                                      verticalMirrorSourceTiles);
+        source.size = reader.imageSize();
+        source.errorString = reader.errorString();
+        if (!source.read)
+            return;
+        if (source.size == QSize(SourceSide, SourceSide)) {
+            source.opaque = reader.isOpaque();
+            source.transparent = reader.isCompletelyTransparent();
+        } else {
+            // A picture of another size was not decoded, yet its transparency still decides
+            // whether it is dropped or painted white.
+            source.transparent = passCompletelyTransparentTiles && !passBrokenTiles && reader.read()
+                                 && reader.isCompletelyTransparent();
+        }
+    }
 };
 
 qint64 K_FlightSimulatorTile::pictureSizeLimit()
@@ -226,12 +303,31 @@ QImage K_FlightSimulatorTile::assemble(Assembly &assembly, uchar *canvas, qsizet
             setResolution(own);
             canvas = own.bits();
             bytesPerLine = own.bytesPerLine();
+            adviseHugePages(canvas, own.sizeInBytes());
         } else if (m_level < SourceLevel) {
             thread->appendLog(tr("Tile \"%1\" does not fit into memory, its quarters are saved "
                                  "separately.")
                                       .arg(variantKey()));
         }
     }
+    // The node that owns the canvas has every source tile below it decoded on all cores, ahead
+    // of the walk, which still takes them one by one in its own order.
+    std::unique_ptr<K_TileReadAhead> readAhead;
+    if (!own.isNull()) {
+        assembly.reads.clear();
+        assembly.nextRead = 0;
+        assembly.collectReads(this, canvas, bytesPerLine);
+        readAhead = std::make_unique<K_TileReadAhead>(
+                int(assembly.reads.size()), [&assembly, bytesPerLine](int index, int) {
+                    assembly.read(assembly.reads[size_t(index)], bytesPerLine);
+                });
+        assembly.readAhead = readAhead.get();
+    }
+    const auto readAheadEnds = qScopeGuard([&assembly, &readAhead] {
+        if (readAhead)
+            assembly.readAhead = nullptr;
+    });
+
     if (m_level >= SourceLevel) {
         const QImage picture = readSourceTile(assembly, canvas, bytesPerLine);
         return picture.isNull() || own.isNull() ? picture : own;
@@ -311,27 +407,17 @@ QImage K_FlightSimulatorTile::readSourceTile(Assembly &assembly, uchar *canvas,
         return QImage();
     }
 
-    K_FlightSimulatorBMPReader reader(m_filePath);
-    bool present = false;
-    bool transparent = false;
-    bool opaque = false;
-    if (reader.readInto(canvas, bytesPerLine, QSize(SourceSide, SourceSide),
-                        assembly.verticalMirrorSourceTiles)) {
-        if (reader.imageSize() == QSize(SourceSide, SourceSide)) {
-            present = true;
-            transparent = reader.isCompletelyTransparent();
-            opaque = reader.isOpaque();
-        } else {
-            thread->appendLog(
-                    tr("BMP tile \"%1\" image dimensions not 256x256.").arg(variantKey()));
-            // A picture of another size was not decoded, yet its transparency still decides
-            // whether it is dropped or painted white.
-            if (assembly.passCompletelyTransparentTiles && !assembly.passBrokenTiles)
-                transparent = reader.read() && reader.isCompletelyTransparent();
-        }
-    } else {
-        thread->appendLog(tr("BMP tile \"%1\" read error: ").arg(variantKey())
-                          + reader.errorString() + QLatin1String("."));
+    assembly.readAhead->waitFor(assembly.nextRead);
+    const Assembly::SourceRead &source = assembly.reads.at(size_t(assembly.nextRead++));
+    Q_ASSERT(source.tile == this && source.place == canvas);
+    bool present = source.read && source.size == QSize(SourceSide, SourceSide);
+    bool opaque = present && source.opaque;
+    const bool transparent = source.transparent;
+    if (!source.read) {
+        thread->appendLog(tr("BMP tile \"%1\" read error: ").arg(variantKey()) + source.errorString
+                          + QLatin1String("."));
+    } else if (!present) {
+        thread->appendLog(tr("BMP tile \"%1\" image dimensions not 256x256.").arg(variantKey()));
     }
 
     if (!present && !assembly.passBrokenTiles) {
