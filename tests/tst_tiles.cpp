@@ -1,11 +1,16 @@
 #include "tiles/k_flightsimulatorbmpreader.h"
 #include "tiles/k_flightsimulatortile.h"
 #include "tiles/k_tilebitmapwriter.h"
+#include "tiles/k_tilereadahead.h"
 
 #include "badfiles.h"
 
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+
+#include <atomic>
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -24,6 +29,8 @@ private slots:
     void decodesKey_data();
     void decodesKey();
     void deletesWholeSubtree();
+    void readsAheadInOrder_data();
+    void readsAheadInOrder();
 
 private:
     QTemporaryDir m_dir;
@@ -185,6 +192,50 @@ void tst_Tiles::deletesWholeSubtree()
     }
     delete tiles["01"];
     QCOMPARE(destroyed, 4);
+}
+
+void tst_Tiles::readsAheadInOrder_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("taken"); // the consumer stops after this many, as after a Break
+    QTest::newRow("none") << 0 << 0;
+    QTest::newRow("one") << 1 << 1;
+    QTest::newRow("many") << 500 << 500;
+    QTest::newRow("broken off") << 500 << 3;
+}
+
+void tst_Tiles::readsAheadInOrder()
+{
+    QFETCH(int, count);
+    QFETCH(int, taken);
+    std::vector<std::atomic<int>> runs(static_cast<size_t>(count));
+    std::vector<int> results(static_cast<size_t>(count), 0);
+    const int slotTotal = K_TileReadAhead::slotCount(count);
+    std::atomic<bool> slotsInRange{true};
+    {
+        K_TileReadAhead readAhead(count, [&](int index, int slot) {
+            if (slot < 0 || slot >= slotTotal)
+                slotsInRange = false;
+            // The other threads are slow, so the consumer has to wait for their tiles.
+            QThread::usleep(slot == 0 ? 0 : 1000);
+            results[size_t(index)] = index + 1;
+            ++runs[size_t(index)];
+        });
+        for (int i = 0; i < taken; ++i) {
+            readAhead.waitFor(i);
+            QCOMPARE(results[size_t(i)], i + 1);
+        }
+    }
+    // The destructor waited for whatever was running; nothing ran twice.
+    int total = 0;
+    for (const std::atomic<int> &run : runs) {
+        QVERIFY(run <= 1);
+        total += run;
+    }
+    QVERIFY(total >= taken);
+    if (taken == count)
+        QCOMPARE(total, count);
+    QVERIFY(slotsInRange);
 }
 
 QTEST_GUILESS_MAIN(tst_Tiles)
