@@ -45,6 +45,14 @@ inline void convertRow(const uchar *src, QRgb *dst, int width, uint &alphaAnd, u
     alphaOr |= rowOr;
 }
 
+inline void foldAlpha(const uchar *src, int width, uint &alphaAnd, uint &alphaOr)
+{
+    for (int x = 0; x < width; ++x) {
+        alphaAnd &= src[x * 4 + 3];
+        alphaOr |= src[x * 4 + 3];
+    }
+}
+
 } // namespace
 
 K_FlightSimulatorBMPReader::K_FlightSimulatorBMPReader(QObject *parent)
@@ -76,6 +84,8 @@ void K_FlightSimulatorBMPReader::reset()
     m_errorString = QStringLiteral("");
     m_image = QImage();
     m_imageSize = QSize();
+    m_opaque = false;
+    m_completelyTransparent = false;
     m_compressionType = 0;
 }
 
@@ -230,10 +240,10 @@ bool K_FlightSimulatorBMPReader::parse(QFile &file, const Target &target)
     qsizetype bytesPerLine = 0;
     bool mirror = false;
     if (target.pixels) {
-        // A picture of another size is reported through imageSize() and not decoded.
-        if (m_imageSize != target.size)
-            return true;
-        pixels = target.pixels;
+        // A picture of another size is reported through imageSize() and decoded only for its
+        // alpha, without writing anything.
+        if (m_imageSize == target.size)
+            pixels = target.pixels;
         bytesPerLine = target.bytesPerLine;
         mirror = target.mirror;
     } else {
@@ -268,9 +278,13 @@ bool K_FlightSimulatorBMPReader::parse(QFile &file, const Target &target)
         for (int row = 0; row < rows; ++row) {
             const int fileRow = blockY * 4 + row;
             const int y = mirror ? fileRow : height - 1 - fileRow;
-            convertRow(strip.get() + row * stripLine,
-                       reinterpret_cast<QRgb *>(pixels + y * bytesPerLine), width, alphaAnd,
-                       alphaOr);
+            const uchar *decodedRow = strip.get() + row * stripLine;
+            if (pixels) {
+                convertRow(decodedRow, reinterpret_cast<QRgb *>(pixels + y * bytesPerLine), width,
+                           alphaAnd, alphaOr);
+            } else {
+                foldAlpha(decodedRow, width, alphaAnd, alphaOr);
+            }
         }
     }
     m_opaque = alphaAnd == 0xff;

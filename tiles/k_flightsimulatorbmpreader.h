@@ -35,7 +35,8 @@ public:
     // decodes it straight into `pixels` (Format_ARGB32 rows `bytesPerLine` apart, top row first)
     // instead of into image(), which then stays null. With `mirror` the rows keep the file's
     // order instead of being turned upright. imageSize() tells the size found in the file either
-    // way; when it differs from `size` nothing is decoded.
+    // way; when it differs from `size` nothing is written, but isOpaque() and
+    // isCompletelyTransparent() still describe the picture.
     bool readInto(uchar *pixels, qsizetype bytesPerLine, const QSize &size, bool mirror);
 
     QImage image() const { return m_image; }

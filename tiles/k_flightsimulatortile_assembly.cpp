@@ -227,17 +227,10 @@ struct K_FlightSimulatorTile::Assembly
                                       verticalMirrorSourceTiles);
         source.size = reader.imageSize();
         source.errorString = reader.errorString();
-        if (!source.read)
-            return;
-        if (source.size == QSize(SourceSide, SourceSide)) {
-            source.opaque = reader.isOpaque();
-            source.transparent = reader.isCompletelyTransparent();
-        } else {
-            // A picture of another size was not decoded, yet its transparency still decides
-            // whether it is dropped or painted white.
-            source.transparent = passCompletelyTransparentTiles && !passBrokenTiles && reader.read()
-                                 && reader.isCompletelyTransparent();
-        }
+        source.opaque = reader.isOpaque();
+        // A picture of another size is not decoded, yet its transparency still decides whether
+        // it is dropped or painted white.
+        source.transparent = source.read && reader.isCompletelyTransparent();
     }
 };
 
