@@ -54,6 +54,7 @@ bool K_TileReadAhead::runNext(int slot)
 
 void K_TileReadAhead::waitFor(int index)
 {
+    Q_ASSERT(index >= 0 && index < m_count);
     for (;;) {
         {
             const std::lock_guard<std::mutex> lock(m_mutex);
