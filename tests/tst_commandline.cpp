@@ -12,6 +12,12 @@
 
 #include <csignal>
 
+// One table row: the name and the row's text, which may hold UTF-8.
+static void row(const char *name, const char *text)
+{
+    QTest::newRow(name) << QString(text);
+}
+
 class tst_CommandLine : public QObject
 {
     Q_OBJECT
@@ -27,8 +33,6 @@ void tst_CommandLine::parses_data()
 {
     // "arguments | the settings, the help's first word or the error"
     QTest::addColumn<QString>("row");
-    const auto row
-            = [](const char *name, const char *text) { QTest::newRow(name) << QString(text); };
     row("defaults equal the window's first start", "in out | in|out|8|95|011000");
     row("every option", "--bgl-lod 13 --compression-quality 1 --single-destination-image "
                         "--no-pass-transparent-tiles --no-pass-broken-tiles "
@@ -64,9 +68,6 @@ void tst_CommandLine::runs_data()
     // SAMPLE: the sample; SOUND: the same less its broken tile; MANY: 48 tiles, each a 1024x1024
     // picture at BGL LOD 11, so that the run lasts until SIGINT comes after the first.
     QTest::addColumn<QString>("row");
-    const auto row = [](const char *name, const char *text) {
-        QTest::newRow(name) << QString::fromUtf8(text);
-    };
     row("usage error, Russian",
         "ru_RU.UTF-8 | SOUND | 2 | orvik-convert: Не указана папка DESTINATION.");
     row("usage error, Russian from the toolkit",

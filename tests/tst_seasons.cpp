@@ -7,8 +7,8 @@
 
 // Writes key + tail + letters + ".bmp" for each two-digit tail, a picture of `seed` + the tail:
 // a tail followed by "!" is written broken, by "~" completely transparent.
-static void writeTiles(const QString &folder, const QString &key, const QString &letters, int seed,
-                       const QString &tails)
+static void writeVariant(const QString &folder, const QString &key, const QString &letters,
+                         int seed, const QString &tails)
 {
     QVERIFY(QDir().mkpath(folder));
     for (const QString &tail : tails.split(' ')) {
@@ -57,8 +57,9 @@ private slots:
         for (int v = 0; v < variants.size(); ++v) {
             const QString letters = variants[v].section(':', 0, 0);
             const QString suffix = v ? letters.toUpper() : QString();
-            writeTiles(dir.filePath("all"), "0123012301230", letters, v * 100, variants[v].mid(3));
-            writeTiles(dir.filePath(letters), "0123012301230", "SU", v * 100, variants[v].mid(3));
+            writeVariant(dir.filePath("all"), "0123012301230", letters, v * 100,
+                         variants[v].mid(3));
+            writeVariant(dir.filePath(letters), "0123012301230", "SU", v * 100, variants[v].mid(3));
             TestConversion alone;
             const auto own = convert(alone, letters, false);
             for (auto it = own.cbegin(); it != own.cend(); ++it)
@@ -76,6 +77,7 @@ private slots:
         QCOMPARE(seasons.tilesCount, tilesCount);
         // Without the option the other variants are not even read.
         QCOMPARE(convert(off, "all", false), contentsBelow(dir.filePath("SU-out/Source")));
+        QVERIFY(off.log().filter("BMP tile").isEmpty());
     }
 
     void infListsTheVariants_data()
@@ -104,7 +106,7 @@ private slots:
         QFETCH(QString, letters);
         QTemporaryDir dir;
         for (const QString &variant : letters.split(' '))
-            writeTiles(dir.path(), key, variant, 0, "0");
+            writeVariant(dir.path(), key, variant, 0, "0");
         const auto inf = [&](bool seasons) {
             QFile file(dir.filePath("out/" + key + ".inf"));
             file.remove();

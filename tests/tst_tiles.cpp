@@ -91,7 +91,7 @@ void tst_Tiles::decodesTile_data()
     QTest::newRow("DXT3 opaque, data offset 80") << Dxt::Dxt3 << 255 << 7 << tile << "3 1 0";
     QTest::newRow("DXT5 alpha 254, data offset 1000") << Dxt::Dxt5 << 254 << 927 << tile << "4 0 0";
     QTest::newRow("DXT5 5x3, partial blocks") << Dxt::Dxt5 << -1 << 0 << QSize(5, 3) << "4 0 0";
-    QTest::newRow("DXT1 128x128 is read, not placed")
+    QTest::newRow("DXT3 128x128 is read, not placed")
             << Dxt::Dxt3 << 255 << 0 << QSize(128, 128) << "3 1 0";
 }
 
