@@ -114,11 +114,13 @@ private slots:
 
     void skipConverted_data()
     {
-        QTest::addColumn<int>("change"); // 1: a newer tile, 2: a lost picture
+        // 1: a newer tile, 2: a lost picture, 3: seasons asked for only when resuming
+        QTest::addColumn<int>("change");
         QTest::addColumn<QString>("first"); // what the resumed run does with it
         QTest::newRow("converted") << 0 << "already converted.";
         QTest::newRow("a tile newer than the .inf") << 1 << "saved.";
         QTest::newRow("a listed picture missing") << 2 << "saved.";
+        QTest::newRow("seasons now, not before") << 3 << "saved.";
     }
 
     void skipConverted()
@@ -126,11 +128,14 @@ private slots:
         QTemporaryDir dir;
         K_BuilderThread::Settings settings{dir.filePath("source"), dir.filePath("destination")};
         QVERIFY(K_SampleTiles::write(settings.sourceFolder));
+        QFETCH(int, change);
+        settings.convertSeasons = change == 3;
         TestConversion().run(settings);
         const QMap<QString, QByteArray> expected = contentsBelow(settings.destinationFolder);
         const QStringList keys = K_SampleTiles::destinationKeys();
         // Again from nothing, broken off right after the first destination tile.
         QVERIFY(QDir(settings.destinationFolder).removeRecursively());
+        settings.convertSeasons = false;
         TestConversion broken;
         broken.onEvent = [&](const QString &event) {
             if (event.startsWith("log: Tile"))
@@ -138,7 +143,6 @@ private slots:
         };
         broken.run(settings);
         QCOMPARE(broken.log().filter("Tile \"").size(), 1);
-        QFETCH(int, change);
         QFile tile(settings.sourceFolder + "/" + K_SampleTiles::keys().first() + "SU.BMP");
         if (change == 1)
             QVERIFY(tile.open(QIODevice::ReadWrite)
@@ -148,6 +152,7 @@ private slots:
             QVERIFY(QFile::remove(settings.destinationFolder + "/"
                                   + expected.keys().filter(".tif").first()));
         settings.skipConverted = true;
+        settings.convertSeasons = change == 3;
         TestConversion resumed;
         resumed.run(settings);
         QFETCH(QString, first);

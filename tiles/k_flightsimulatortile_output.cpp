@@ -407,15 +407,20 @@ bool K_FlightSimulatorTile::isConverted(const QString &destinationFolder,
         return false;
     // Far more than the records of any destination tile; a larger file is not ours.
     constexpr qint64 MaximumSize = qint64(64) << 20;
-    if (file.size() > MaximumSize)
+    if (info.size() > MaximumSize)
         return false;
     QStringDecoder decoder("Windows-1251");
     if (!decoder.isValid())
         return false;
     const QString text = decoder.decode(file.readAll());
 
+    // The .inf must list pictures of exactly the variants asked for now: one written with the
+    // seasons option off lacks the other variants, one written with it on has too many.
+    int wanted = 1 << m_variant;
+    for (const K_FlightSimulatorTile *variant : otherVariants)
+        wanted |= 1 << variant->variant();
+    int listed = 0;
     QString folder;
-    int pictures = 0;
     for (const QString &line : text.split(QLatin1Char('\n'))) {
         const QString dir = quotedValue(line, QLatin1String("SourceDir = "));
         if (!dir.isNull())
@@ -425,9 +430,15 @@ bool K_FlightSimulatorTile::isConverted(const QString &destinationFolder,
             continue;
         if (folder.isEmpty() || !QFileInfo(folder + name).isFile())
             return false;
-        ++pictures;
+        // Keys are digits, so only a variant's suffix ("_wi.tif") holds an underscore.
+        const qsizetype cut = name.lastIndexOf(QLatin1Char('_'));
+        const QString letters = cut < 0 ? variantLetters(Summer) : name.mid(cut + 1, 2).toUpper();
+        for (int v = 0; v < VariantCount; ++v) {
+            if (letters == variantLetters(Variant(v)))
+                listed |= 1 << v;
+        }
     }
-    return pictures > 0;
+    return listed == wanted;
 }
 
 bool K_FlightSimulatorTile::writeResampleFile(const QString &imageFolder,
