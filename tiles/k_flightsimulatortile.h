@@ -67,6 +67,11 @@ public:
 
     // Child nodes keyed by their full key (this key plus one character); filled by the builder.
     QMap<QString, K_FlightSimulatorTile *> children;
+    // The child in quadrant `digit` (0 to 3), or null.
+    K_FlightSimulatorTile *child(int digit) const
+    {
+        return children.value(m_key + QChar(u'0' + digit));
+    }
 
     // Assembles this destination tile's subtree, then each tree of `otherVariants` (the same
     // destination in later variants, in variant order), each on its own; saves the pictures as

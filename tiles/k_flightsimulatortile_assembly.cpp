@@ -81,6 +81,12 @@ qint64 pictureBytes(int level)
     return side * side * 4;
 }
 
+// Where quadrant `digit` of a square `half` * 2 pixels wide starts.
+uchar *quadrantOf(uchar *place, int digit, int half, qsizetype bytesPerLine)
+{
+    return place + (digit / 2) * half * bytesPerLine + (digit % 2) * half * sizeof(QRgb);
+}
+
 void fill(uchar *place, int side, qsizetype bytesPerLine, QRgb value)
 {
     for (int y = 0; y < side; ++y) {
@@ -209,12 +215,8 @@ struct K_FlightSimulatorTile::Assembly
         }
         const int half = (SourceSide << (SourceLevel - tile->level())) / 2;
         for (int digit = 0; digit < 4; ++digit) {
-            if (const K_FlightSimulatorTile *child
-                = tile->children.value(tile->key() + QChar(u'0' + digit))) {
-                collectReads(child,
-                             place + (digit / 2) * half * bytesPerLine
-                                     + (digit % 2) * half * sizeof(QRgb),
-                             bytesPerLine);
+            if (const K_FlightSimulatorTile *child = tile->child(digit)) {
+                collectReads(child, quadrantOf(place, digit, half, bytesPerLine), bytesPerLine);
             }
         }
     }
@@ -230,7 +232,7 @@ struct K_FlightSimulatorTile::Assembly
         source.opaque = reader.isOpaque();
         // A picture of another size is not decoded, yet its transparency still decides whether
         // it is dropped or painted white.
-        source.transparent = source.read && reader.isCompletelyTransparent();
+        source.transparent = reader.isCompletelyTransparent();
     }
 };
 
@@ -266,8 +268,8 @@ bool K_FlightSimulatorTile::canBeComplete(bool singleDestinationImage) const
     if (singleDestinationImage || m_level >= SourceLevel)
         return true;
     for (int digit = 0; digit < 4; ++digit) {
-        const K_FlightSimulatorTile *child = children.value(m_key + QChar(u'0' + digit));
-        if (!child || !child->canBeComplete(false))
+        const K_FlightSimulatorTile *quadrant = child(digit);
+        if (!quadrant || !quadrant->canBeComplete(false))
             return false;
     }
     return true;
@@ -334,10 +336,8 @@ QImage K_FlightSimulatorTile::assemble(Assembly &assembly, uchar *canvas, qsizet
     for (int digit = 0; digit < 4; ++digit) {
         if (thread->isBreak())
             break;
-        uchar *place = canvas ? canvas + (digit / 2) * half * bytesPerLine
-                                        + (digit % 2) * half * sizeof(QRgb)
-                              : nullptr;
-        quadrantTiles[digit] = children.value(m_key + QChar(u'0' + digit));
+        uchar *place = canvas ? quadrantOf(canvas, digit, half, bytesPerLine) : nullptr;
+        quadrantTiles[digit] = child(digit);
         if (quadrantTiles[digit])
             quadrants[digit] = quadrantTiles[digit]->assemble(assembly, place, bytesPerLine);
         if (!canvas) {

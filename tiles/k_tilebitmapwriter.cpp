@@ -149,7 +149,7 @@ QImage K_TileBitmapWriter::pattern(int seed, int alpha, int side)
             const int g = (y + seed * 91) & 0xff;
             const int b = int((noise >> 24) & 0x3f) + ((seed * 53) & 0xbf);
             const int a = alpha >= 0 ? alpha : ((x + y) * 255) / (2 * side - 2);
-            line[x] = qRgba(r, g, b & 0xff, a);
+            line[x] = qRgba(r, g, b, a);
         }
     }
     return picture;
