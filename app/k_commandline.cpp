@@ -32,13 +32,6 @@ void onInterruptSignal(int)
     errno = savedErrno;
 }
 
-void writeTo(FILE *stream, const QString &text)
-{
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-    std::fflush(stream);
-}
-
 int terminalWidth()
 {
     winsize size{};
@@ -47,7 +40,16 @@ int terminalWidth()
     return 80;
 }
 
-bool toBoundedInt(const QString &text, int low, int high, int *value)
+} // namespace
+
+void K_CommandLine::writeTo(FILE *stream, const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+bool K_CommandLine::toBoundedInt(const QString &text, int low, int high, int *value)
 {
     bool ok = false;
     const int number = text.toInt(&ok);
@@ -56,8 +58,6 @@ bool toBoundedInt(const QString &text, int low, int high, int *value)
     *value = number;
     return true;
 }
-
-} // namespace
 
 K_CommandLine::K_CommandLine(QObject *parent)
     : QObject(parent)

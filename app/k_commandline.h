@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdio>
+
 class QSocketNotifier;
 
 // The front end of orvik-convert: turns the command line into the conversion's settings, runs
@@ -58,6 +60,12 @@ public:
 
     static Outcome outcomeOf(const QString &lastLogLine);
     static int exitCode(Outcome outcome, int problems);
+
+    // Writes `text` in UTF-8 and flushes, so that output and progress interleave as they happen.
+    static void writeTo(FILE *stream, const QString &text);
+    // Sets `value` to `text` as a whole number from `low` to `high`; false, and `value` kept,
+    // for anything else.
+    static bool toBoundedInt(const QString &text, int low, int high, int *value);
 
     // Parses `arguments`, converts, and returns the process's exit code.
     int exec(const QStringList &arguments);

@@ -1,5 +1,6 @@
 #include "k_previewcommandline.h"
 
+#include "k_commandline.h"
 #include "tiles/k_flightsimulatortile.h"
 
 #include <QCommandLineParser>
@@ -7,17 +8,6 @@
 #include <QImageWriter>
 
 #include <cstdio>
-
-namespace {
-
-void writeTo(FILE *stream, const QString &text)
-{
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-    std::fflush(stream);
-}
-
-} // namespace
 
 K_PreviewCommandLine::K_PreviewCommandLine(QObject *parent)
     : QObject(parent)
@@ -54,13 +44,13 @@ int K_PreviewCommandLine::exec(const QStringList &arguments)
     parser.addOptions({bglLodOption, variantOption, helpOption});
 
     const auto usageError = [&program](const QString &text) {
-        writeTo(stderr, QStringLiteral("%1: %2\n").arg(program, text));
+        K_CommandLine::writeTo(stderr, QStringLiteral("%1: %2\n").arg(program, text));
         return 2;
     };
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
     if (parser.isSet(helpOption)) {
-        writeTo(stdout, parser.helpText());
+        K_CommandLine::writeTo(stdout, parser.helpText());
         return 0;
     }
     const QStringList positional = parser.positionalArguments();
@@ -71,12 +61,10 @@ int K_PreviewCommandLine::exec(const QStringList &arguments)
     K_PreviewThread::Settings settings;
     settings.sourceFolder = positional.at(0);
     settings.variant = QStringLiteral("SU");
-    if (parser.isSet(bglLodOption)) {
-        bool ok = false;
-        settings.bglLod = parser.value(bglLodOption).toInt(&ok);
-        if (!ok || settings.bglLod < 0 || settings.bglLod > 13)
-            return usageError(tr("BGL LOD must be a whole number from 0 to 13, not \"%1\".")
-                                      .arg(parser.value(bglLodOption)));
+    if (parser.isSet(bglLodOption)
+        && !K_CommandLine::toBoundedInt(parser.value(bglLodOption), 0, 13, &settings.bglLod)) {
+        return usageError(tr("BGL LOD must be a whole number from 0 to 13, not \"%1\".")
+                                  .arg(parser.value(bglLodOption)));
     }
     if (parser.isSet(variantOption)) {
         settings.variant = parser.value(variantOption).toUpper();
@@ -90,24 +78,27 @@ int K_PreviewCommandLine::exec(const QStringList &arguments)
 
     K_PreviewThread preview(settings);
     if (!preview.build()) {
-        writeTo(stderr, QStringLiteral("%1: %2\n").arg(program, preview.errorString()));
+        K_CommandLine::writeTo(stderr,
+                               QStringLiteral("%1: %2\n").arg(program, preview.errorString()));
         return 1;
     }
     const K_PreviewThread::Layout layout = preview.layout();
     if (layout.size.isEmpty()) {
-        writeTo(stderr, tr("%1: No tile bitmaps of variant %2 in \"%3\".\n")
-                                .arg(program, layout.variant, settings.sourceFolder));
+        K_CommandLine::writeTo(stderr,
+                               tr("%1: No tile bitmaps of variant %2 in \"%3\".\n")
+                                       .arg(program, layout.variant, settings.sourceFolder));
         return 1;
     }
 
     QImageWriter writer(positional.at(1), "png");
     if (!writer.write(preview.picture(K_PreviewThread::scaleFor(layout.size)))) {
-        writeTo(stderr, tr("%1: Cannot write \"%2\": %3\n")
-                                .arg(program, positional.at(1), writer.errorString()));
+        K_CommandLine::writeTo(stderr,
+                               tr("%1: Cannot write \"%2\": %3\n")
+                                       .arg(program, positional.at(1), writer.errorString()));
         return 1;
     }
     const QList<K_PreviewThread::Destination> destinations = preview.destinations();
     for (const K_PreviewThread::Destination &destination : destinations)
-        writeTo(stdout, destinationLine(destination) + QLatin1Char('\n'));
+        K_CommandLine::writeTo(stdout, destinationLine(destination) + QLatin1Char('\n'));
     return preview.counts().broken == 0 ? 0 : 1;
 }

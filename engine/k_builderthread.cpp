@@ -20,6 +20,17 @@ QString normalisedFolder(const QString &typed)
     return folder;
 }
 
+// Time left in a step that is `fraction` done after `elapsedMs`: the time so far, scaled to what
+// remains. -1 while nothing is done.
+qint64 secondsLeft(double fraction, qint64 elapsedMs)
+{
+    if (fraction >= 1.0)
+        return 0;
+    if (fraction <= 0.0)
+        return -1;
+    return qint64(double(elapsedMs) * (1.0 - fraction) / fraction / 1000.0 + 0.5);
+}
+
 qint64 nodeCount(const K_FlightSimulatorTile *tile)
 {
     qint64 count = 1;
@@ -154,7 +165,8 @@ QString K_BuilderThread::summary() const
 K_BuilderThread::Progress K_BuilderThread::progress(int percent) const
 {
     Progress result;
-    result.step = step.loadRelaxed();
+    // Paired with the release when a step starts, so its start time is the step's own.
+    result.step = step.loadAcquire();
     const double elapsedMs = double(clock.elapsed() - stepStartedMs.loadRelaxed());
     if (result.step == 1) {
         result.tilesDone = tilesCounter.loadRelaxed();
@@ -162,20 +174,16 @@ K_BuilderThread::Progress K_BuilderThread::progress(int percent) const
     } else if (result.step == 2) {
         result.tilesTotal = tilesCounter.loadRelaxed();
         result.tilesDone = qMin(processedTilesCounter.loadRelaxed(), result.tilesTotal);
-        if (result.tilesTotal > 0)
-            result.secondsLeft = secondsLeft(double(result.tilesDone) / double(result.tilesTotal),
-                                             qint64(elapsedMs));
+        // Skipped tiles cost no time, so the pace comes from the tiles built.
+        const qint64 skipped = skippedTilesCounter.loadRelaxed();
+        const qint64 toBuild = result.tilesTotal - skipped;
+        if (result.tilesTotal > 0) {
+            result.secondsLeft = secondsLeft(
+                    toBuild > 0 ? double(result.tilesDone - skipped) / double(toBuild) : 1.0,
+                    qint64(elapsedMs));
+        }
     }
     return result;
-}
-
-qint64 K_BuilderThread::secondsLeft(double fraction, qint64 elapsedMs)
-{
-    if (fraction >= 1.0)
-        return 0;
-    if (fraction <= 0.0)
-        return -1;
-    return qint64(double(elapsedMs) * (1.0 - fraction) / fraction / 1000.0 + 0.5);
 }
 
 QString K_BuilderThread::durationText(qint64 seconds)
@@ -278,7 +286,7 @@ bool K_BuilderThread::scan()
 {
     tilesCounter = 0;
     stepStartedMs.storeRelaxed(clock.elapsed());
-    step.storeRelaxed(1);
+    step.storeRelease(1);
     emit progressBarValueChanged(0);
     emit progressTextChanged(tr("Step 1 of 2. Source folder scanning..."));
 
@@ -355,8 +363,9 @@ void K_BuilderThread::group()
 void K_BuilderThread::buildAll()
 {
     processedTilesCounter = 0;
+    skippedTilesCounter = 0;
     stepStartedMs.storeRelaxed(clock.elapsed());
-    step.storeRelaxed(2);
+    step.storeRelease(2);
     emit progressBarValueChanged(0);
     emit progressTextChanged(tr("Step 2 of 2. Build images..."));
 
@@ -376,10 +385,12 @@ void K_BuilderThread::buildAll()
         K_FlightSimulatorTile *destination = variants.takeFirst();
         if (skipConverted && destination->isConverted(destinationFolder, variants)) {
             // Its tiles count as done, as if they had been built.
+            qint64 skipped = nodeCount(destination);
             for (const K_FlightSimulatorTile *variant : variants)
-                processedTilesCounter += nodeCount(variant);
-            processedTilesCounter += nodeCount(destination);
-            emit progressBarValueChanged(int(processedTilesCounter * 100 / qMax(1, tilesCount())));
+                skipped += nodeCount(variant);
+            skippedTilesCounter += skipped;
+            processedTilesCounter += skipped;
+            reportProgress(int(processedTilesCounter * 100 / qMax(1, tilesCount())));
             emit appendLogText(tr("Tile \"%1\" already converted.").arg(destination->key()));
             continue;
         }

@@ -91,9 +91,6 @@ public:
     };
     Progress progress(int percent) const;
 
-    // Time left in a step that is `fraction` done after `elapsedMs`: the time so far, scaled to
-    // what remains. -1 while nothing is done.
-    static qint64 secondsLeft(double fraction, qint64 elapsedMs);
     // "4:05", or "1:02:03" from an hour on.
     static QString durationText(qint64 seconds);
 
@@ -128,6 +125,8 @@ private:
     // Atomic so that a front end can show them while the worker writes them.
     QAtomicInteger<qint64> tilesCounter = 0;
     QAtomicInteger<qint64> processedTilesCounter = 0;
+    // Of those, the tiles of destinations skipped as converted: they take no time.
+    QAtomicInteger<qint64> skippedTilesCounter = 0;
     QMutex *mutex;
     bool *breakFlag;
 

@@ -173,7 +173,8 @@ bool K_PreviewThread::scan()
                            tile.fileName, destinationIndex.value(tile.key.left(keyLength)),
                            Unread});
         }
-        std::sort(sorted.begin(), sorted.end(), [](const Entry &a, const Entry &b) {
+        // Stable, so that of names differing only in case the first by name is kept every time.
+        std::stable_sort(sorted.begin(), sorted.end(), [](const Entry &a, const Entry &b) {
             return a.cell != b.cell ? a.cell < b.cell : a.key < b.key;
         });
         // Names that differ only in the case of the variant or extension give one tile.

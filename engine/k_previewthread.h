@@ -17,8 +17,8 @@
 // over the rectangle that holds them all, or one per 2x2, 4x4, ... tiles when that rectangle is
 // wider or taller than MaximumSide tiles. A cell shows the alpha-weighted average colour of its
 // tiles, red when one of them is broken, a light checker when all are completely transparent,
-// and nothing where there is no tile. Each tile is decoded once by the tile bitmap reader into one
-// reused buffer; no picture is assembled and nothing is written.
+// and nothing where there is no tile. Each tile is decoded once by the tile bitmap reader, on every
+// core, each thread into a buffer of its own; no picture is assembled and nothing is written.
 //
 // start() runs build() on the worker; build() may also be called on any thread that owns the
 // object. The constructor copies the settings. Results leave by the signals, emitted on the
