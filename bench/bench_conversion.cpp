@@ -8,13 +8,12 @@
 #include "tiles/k_flightsimulatortile.h"
 
 #include "benchmemory.h"
-#include "tiles/k_tilebitmapwriter.h"
+#include "benchtiles.h"
 
 #include <QCoreApplication>
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QMutex>
 #include <QTemporaryDir>
 
@@ -24,8 +23,6 @@
 #include <vector>
 
 namespace {
-
-constexpr int UniquePictures = 16;
 
 qint64 bytesBelow(const QString &folder)
 {
@@ -38,30 +35,12 @@ qint64 bytesBelow(const QString &folder)
     return total;
 }
 
-// A folder on a memory file system when the machine has one, else in the usual temporary place.
-QString scratchTemplate()
-{
-    const QString memory = QStringLiteral("/dev/shm");
-    return QFileInfo(memory).isDir() && QFileInfo(memory).isWritable()
-                   ? memory + QLatin1String("/bench_conversion-XXXXXX")
-                   : QDir::tempPath() + QLatin1String("/bench_conversion-XXXXXX");
-}
-
-void runCase(const char *name, const QStringList &destinations, const QVector<QByteArray> &blocks)
+void runCase(const char *name, const QStringList &destinations)
 {
     QTemporaryDir source;
-    QTemporaryDir destination(scratchTemplate());
-    int tiles = 0;
-    for (const QString &prefix : destinations) {
-        for (const QString &key : K_TileBitmapWriter::keysUnder(prefix)) {
-            K_TileBitmapWriter::Fields fields;
-            fields.width = 256;
-            fields.height = 256;
-            const QByteArray &data = blocks.at(tiles++ % blocks.size());
-            K_TileBitmapWriter::writeBytes(source.filePath(key + QStringLiteral("SU.BMP")),
-                                           K_TileBitmapWriter::build(data, fields));
-        }
-    }
+    QTemporaryDir destination(scratchTemplate(QStringLiteral("bench_conversion")));
+    const int tiles = int(writeTileSet(source.path(), destinations).size());
+    const QVector<QByteArray> &blocks = tileBlocks();
 
     // Warm the page cache the way a second run over the same folder would find it.
     QDirIterator warm(source.path(), QDir::Files);
@@ -127,16 +106,11 @@ void runCase(const char *name, const QStringList &destinations, const QVector<QB
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    QVector<QByteArray> blocks;
-    for (int i = 0; i < UniquePictures; ++i)
-        blocks << K_TileBitmapWriter::compress(K_TileBitmapWriter::pattern(i),
-                                               K_TileBitmapWriter::Dxt::Dxt1);
-
     const QString destination = QStringLiteral("0123012301");
-    runCase("LOD 8, one destination", {destination}, blocks);
+    runCase("LOD 8, one destination", {destination});
     QStringList four;
     for (int digit = 0; digit < 4; ++digit)
         four << destination.left(9) + QString::number(digit);
-    runCase("LOD 8, four destinations", four, blocks);
+    runCase("LOD 8, four destinations", four);
     return 0;
 }

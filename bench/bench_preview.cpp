@@ -1,7 +1,8 @@
 // The preview map of the 4,096-tile LOD 8 set (four full destination tiles of DXT1 tiles) against
 // decoding those tiles once with the tile bitmap reader, with the preview's peak resident memory;
 // and the cost of a run that skips destination tiles already converted, against the conversion
-// that made them. Files live in /dev/shm, in the page cache like a second run over a folder.
+// that made them. Files live in a memory file system where there is one, in the page cache like a
+// second run over a folder.
 // With a folder argument the 4,096 tiles are written there and kept, for looking at the preview.
 
 #include "engine/k_builderthread.h"
@@ -10,7 +11,7 @@
 #include "tiles/k_flightsimulatortile.h"
 
 #include "benchmemory.h"
-#include "tiles/k_tilebitmapwriter.h"
+#include "benchtiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -21,27 +22,6 @@
 #include <cstdio>
 
 namespace {
-
-QStringList writeTiles(const QString &folder, const QStringList &destinations)
-{
-    QVector<QByteArray> blocks;
-    for (int i = 0; i < 16; ++i)
-        blocks << K_TileBitmapWriter::compress(K_TileBitmapWriter::pattern(i),
-                                               K_TileBitmapWriter::Dxt::Dxt1);
-    K_TileBitmapWriter::Fields fields;
-    fields.width = 256;
-    fields.height = 256;
-    QStringList files;
-    for (const QString &prefix : destinations) {
-        for (const QString &key : K_TileBitmapWriter::keysUnder(prefix)) {
-            files << folder + QLatin1Char('/') + key + QStringLiteral("SU.BMP");
-            K_TileBitmapWriter::writeBytes(
-                    files.last(),
-                    K_TileBitmapWriter::build(blocks.at(files.size() % blocks.size()), fields));
-        }
-    }
-    return files;
-}
 
 double seconds(const QElapsedTimer &timer)
 {
@@ -76,13 +56,13 @@ double convert(const QString &source, const QString &destination, int bglLod, bo
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    QTemporaryDir work(QStringLiteral("/dev/shm/bench_preview-XXXXXX"));
+    QTemporaryDir work(scratchTemplate(QStringLiteral("bench_preview")));
     const QString source = argc > 1 ? QString::fromLocal8Bit(argv[1]) : work.filePath("source");
     QDir().mkpath(source);
     QStringList four;
     for (int digit = 0; digit < 4; ++digit)
         four << QStringLiteral("012301230") + QString::number(digit);
-    const QStringList files = writeTiles(source, four);
+    const QStringList files = writeTileSet(source, four);
 
     // The best of three, the figure least disturbed by the rest of the machine.
     double decode = 1e9;
@@ -116,7 +96,7 @@ int main(int argc, char **argv)
     // Skipping: 1,024 tiles at BGL LOD 11 give 64 destination tiles of 16 tiles each.
     const QString small = work.filePath("small");
     QDir().mkpath(small);
-    writeTiles(small, {four.first()});
+    writeTileSet(small, {four.first()});
     const QString output = work.filePath("output");
     const double full = convert(small, output, 11, false);
     const double skipped = convert(small, output, 11, true);
