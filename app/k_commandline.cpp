@@ -2,51 +2,17 @@
 
 #include "tiles/k_flightsimulatortile.h"
 
+#include "k_console.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QSocketNotifier>
 
-#include <cerrno>
-#include <csignal>
 #include <cstdio>
-
-#include <fcntl.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
-
-namespace {
-
-// The write end is the only thing the signal handler touches: a byte in a pipe wakes the main
-// thread, which then sets the break flag under the mutex.
-int interruptPipe[2] = {-1, -1};
-struct sigaction previousInterruptAction;
-
-void onInterruptSignal(int)
-{
-    const int savedErrno = errno;
-    const char byte = 1;
-    if (::write(interruptPipe[1], &byte, 1) < 0) {
-        // A full pipe already holds a wake-up; nothing more is needed.
-    }
-    errno = savedErrno;
-}
-
-int terminalWidth()
-{
-    winsize size{};
-    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
-        return size.ws_col;
-    return 80;
-}
-
-} // namespace
 
 void K_CommandLine::writeTo(FILE *stream, const QString &text)
 {
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-    std::fflush(stream);
+    K_Console::write(stream, text);
 }
 
 bool K_CommandLine::toBoundedInt(const QString &text, int low, int high, int *value)
@@ -65,7 +31,7 @@ K_CommandLine::K_CommandLine(QObject *parent)
 
 K_CommandLine::~K_CommandLine()
 {
-    removeInterruptHandler();
+    K_Console::removeInterruptHandler();
 }
 
 K_CommandLine::Arguments K_CommandLine::parse(const QStringList &arguments)
@@ -240,8 +206,9 @@ int K_CommandLine::exec(const QStringList &arguments)
 
 int K_CommandLine::convert(const K_BuilderThread::Settings &settings)
 {
-    progressOnTerminal = ::isatty(STDERR_FILENO) == 1;
-    if (!installInterruptHandler()) {
+    progressOnTerminal = K_Console::standardErrorIsTerminal();
+    if (!K_Console::installInterruptHandler(this, [this] { interrupt(); })) {
+        K_Console::removeInterruptHandler();
         writeTo(stderr,
                 tr("%1: Cannot watch for Ctrl+C.\n").arg(QCoreApplication::applicationName()));
         return ExitProblems;
@@ -275,42 +242,12 @@ int K_CommandLine::convert(const K_BuilderThread::Settings &settings)
     qDeleteAll(destinationTiles);
     destinationTiles.clear();
     sourceTiles.clear();
-    removeInterruptHandler();
+    K_Console::removeInterruptHandler();
     return code;
-}
-
-bool K_CommandLine::installInterruptHandler()
-{
-    if (::pipe2(interruptPipe, O_CLOEXEC | O_NONBLOCK) != 0)
-        return false;
-    interruptNotifier = new QSocketNotifier(interruptPipe[0], QSocketNotifier::Read, this);
-    connect(interruptNotifier, &QSocketNotifier::activated, this, &K_CommandLine::interrupt);
-
-    struct sigaction action
-    { };
-    action.sa_handler = onInterruptSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    return ::sigaction(SIGINT, &action, &previousInterruptAction) == 0;
-}
-
-void K_CommandLine::removeInterruptHandler()
-{
-    if (!interruptNotifier)
-        return;
-    ::sigaction(SIGINT, &previousInterruptAction, nullptr);
-    delete interruptNotifier;
-    interruptNotifier = nullptr;
-    ::close(interruptPipe[0]);
-    ::close(interruptPipe[1]);
-    interruptPipe[0] = interruptPipe[1] = -1;
 }
 
 void K_CommandLine::interrupt()
 {
-    char bytes[64];
-    while (::read(interruptPipe[0], bytes, sizeof bytes) > 0) {
-    }
     const QMutexLocker locker(&mutex);
     breakFlag = true;
 }
@@ -351,9 +288,13 @@ void K_CommandLine::drawProgress(bool force)
     drawTimer.start();
 
     const K_BuilderThread::Progress progress = builderThread->progress(percent);
+    const int width = K_Console::terminalWidth();
     const QString line = progressLine(stepText, percent, progress.tilesDone, progress.tilesTotal,
-                                      progress.secondsLeft, terminalWidth());
-    writeTo(stderr, QStringLiteral("\r") + line + QStringLiteral("\x1b[K"));
+                                      progress.secondsLeft, width);
+    // Where the terminal cannot clear the rest of the line, blanks cover what was there.
+    writeTo(stderr, QStringLiteral("\r")
+                            + (K_Console::understandsEscapes() ? line + QStringLiteral("\x1b[K")
+                                                               : line.leftJustified(width - 1)));
     progressShown = true;
 }
 
@@ -361,6 +302,9 @@ void K_CommandLine::eraseProgress()
 {
     if (!progressShown)
         return;
-    writeTo(stderr, QStringLiteral("\r\x1b[K"));
+    writeTo(stderr, K_Console::understandsEscapes()
+                            ? QStringLiteral("\r\x1b[K")
+                            : QStringLiteral("\r%1\r").arg(
+                                    QString(K_Console::terminalWidth() - 1, QLatin1Char(' '))));
     progressShown = false;
 }

@@ -11,14 +11,12 @@
 
 #include <cstdio>
 
-class QSocketNotifier;
-
 // The front end of orvik-convert: turns the command line into the conversion's settings, runs
 // one K_BuilderThread on them and reports while it runs. Every log line goes to standard output
 // as it arrives, in the engine's order, flushed at once; a progress bar goes to standard error
-// only when standard error is a terminal, and the run's summary goes there at the end. SIGINT
-// (Ctrl+C) sets the break flag, under the mutex, from the main thread, so the run stops at its next
-// check; further SIGINTs change nothing.
+// only when standard error is a terminal, and the run's summary goes there at the end. Ctrl+C
+// (and Ctrl+Break on Windows) sets the break flag, under the mutex, from the main thread, so the
+// run stops at its next check; further ones change nothing.
 //
 // Lives in the main thread; one object per process, since it owns the SIGINT handler while a
 // conversion runs. exec() returns only after the worker has finished and every tile is freed.
@@ -72,8 +70,6 @@ public:
 
 private:
     int convert(const K_BuilderThread::Settings &settings);
-    bool installInterruptHandler();
-    void removeInterruptHandler();
     void interrupt();
 
     void setProgressText(const QString &text);
@@ -84,7 +80,6 @@ private:
 
     QMutex mutex;
     bool breakFlag = false;
-    QSocketNotifier *interruptNotifier = nullptr;
 
     bool progressShown = false;
     bool progressOnTerminal = false;

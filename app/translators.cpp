@@ -15,7 +15,10 @@ void installTranslators(QCoreApplication &application, QTranslator &toolkitTrans
         || toolkitTranslator.load(toolkitName, programFolder))
         application.installTranslator(&toolkitTranslator);
 
-    if (programTranslator.load(QStringLiteral("ORVIK_") + localeName, programFolder))
+    // English is the language of the texts themselves; its catalogue only holds the plural forms,
+    // which a language without a catalogue of its own then gets right at least in English.
+    if (programTranslator.load(QStringLiteral("ORVIK_") + localeName, programFolder)
+        || programTranslator.load(QStringLiteral("ORVIK_en"), programFolder))
         application.installTranslator(&programTranslator);
 }
 

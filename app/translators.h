@@ -8,7 +8,8 @@ class QTranslator;
 
 // Start-up's choice of catalogues for `localeName` (language_COUNTRY): the toolkit's "qt_"
 // catalogue from the toolkit's folder, else from the program's folder; the program's "ORVIK_"
-// catalogue from the program's folder only. Each translator that loads is installed in
+// catalogue from the program's folder only, else its English one there, which holds only the
+// English plural forms. Each translator that loads is installed in
 // `application`, the toolkit's first; one that finds nothing stays empty and uninstalled, and the
 // texts stay English. Runs in the main thread before any window exists or any text is made; the
 // translators must outlive every window and text.

@@ -1,20 +1,24 @@
 #include "k_builderthread.h"
 
+#include "engine/k_conversionrecord.h"
+#include "engine/k_destinationfolder.h"
 #include "tiles/k_flightsimulatortile.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
 #include <QMutexLocker>
+#include <QSet>
 
 #include <algorithm>
 
 namespace {
 
-// Folders are used as prefixes, so they always end in the native separator.
+// Folders are used as prefixes, so they always end in the native separator. On Windows a folder
+// typed or chosen with slashes is written as Windows writes it, with backslashes.
 QString normalisedFolder(const QString &typed)
 {
-    QString folder = typed.trimmed();
+    QString folder = QDir::toNativeSeparators(typed.trimmed());
     if (folder.right(1) != QString(QDir::separator()))
         folder += QDir::separator();
     return folder;
@@ -31,12 +35,22 @@ qint64 secondsLeft(double fraction, qint64 elapsedMs)
     return qint64(double(elapsedMs) * (1.0 - fraction) / fraction / 1000.0 + 0.5);
 }
 
-qint64 nodeCount(const K_FlightSimulatorTile *tile)
+// The tile nodes below `tile`, itself included, and of those the source tiles.
+void countNodes(const K_FlightSimulatorTile *tile, qint64 *nodes, qint64 *sources)
 {
-    qint64 count = 1;
+    ++*nodes;
+    if (tile->children.isEmpty())
+        ++*sources;
     for (const K_FlightSimulatorTile *child : tile->children)
-        count += nodeCount(child);
-    return count;
+        countNodes(child, nodes, sources);
+}
+
+// A size in bytes as the log and the summary show it, kept on one line where they wrap.
+QString sizeText(qint64 bytes)
+{
+    return QLocale()
+            .formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat)
+            .replace(QLatin1Char(' '), QChar::Nbsp);
 }
 
 // FS9 tile bitmaps are told by name alone; the seasons and night are read only when asked for.
@@ -125,6 +139,7 @@ bool K_BuilderThread::isBreak() const
 
 void K_BuilderThread::reportBreak()
 {
+    broken.storeRelaxed(1);
     emit appendLogText(tr("Break."));
     emit progressBarValueChanged(0);
     emit progressTextChanged(QStringLiteral(""));
@@ -134,6 +149,23 @@ void K_BuilderThread::appendLog(const QString &text)
 {
     problems.fetchAndAddRelaxed(1);
     emit appendLogText(text);
+}
+
+void K_BuilderThread::appendInfo(const QString &text)
+{
+    emit appendLogText(text);
+}
+
+void K_BuilderThread::reportWriteFailure(const QString &filePath, const QString &reason)
+{
+    // One explanation is enough: a full or read-only disk fails every picture after it the same.
+    if (writeFailures++ == 0)
+        appendInfo(tr("Cannot write \"%1\": %2.").arg(QDir::toNativeSeparators(filePath), reason));
+}
+
+void K_BuilderThread::countSourceTile()
+{
+    ++processedSourceTilesCounter;
 }
 
 int K_BuilderThread::problemsCount() const
@@ -149,15 +181,14 @@ void K_BuilderThread::recordPicture(const QString &filePath)
 
 QString K_BuilderThread::summary() const
 {
-    // The size stays on one line where the summary wraps.
-    const QString size
-            = QLocale()
-                      .formattedDataSize(bytesWritten(), 1, QLocale::DataSizeTraditionalFormat)
-                      .replace(QLatin1Char(' '), QChar::Nbsp);
-    return tr("Destination tiles written: %1, pictures: %2 (%3), problems: %4, time: %5.")
-            .arg(destinationTilesWritten())
+    const QString text
+            = isBroken() ? tr("Stopped. Destination tiles written: %1, pictures: %2 (%3), "
+                              "problems: %4, time: %5.")
+                         : tr("Destination tiles written: %1, pictures: %2 (%3), problems: %4, "
+                              "time: %5.");
+    return text.arg(destinationTilesWritten())
             .arg(picturesWritten())
-            .arg(size)
+            .arg(sizeText(bytesWritten()))
             .arg(problemsCount())
             .arg(durationText((runMs.loadRelaxed() + 500) / 1000));
 }
@@ -172,8 +203,8 @@ K_BuilderThread::Progress K_BuilderThread::progress(int percent) const
         result.tilesDone = tilesCounter.loadRelaxed();
         result.secondsLeft = secondsLeft(qBound(0, percent, 100) / 100.0, qint64(elapsedMs));
     } else if (result.step == 2) {
-        result.tilesTotal = tilesCounter.loadRelaxed();
-        result.tilesDone = qMin(processedTilesCounter.loadRelaxed(), result.tilesTotal);
+        result.tilesTotal = sourceTilesCounter.loadRelaxed();
+        result.tilesDone = qMin(processedSourceTilesCounter.loadRelaxed(), result.tilesTotal);
         // Skipped tiles cost no time, so the pace comes from the tiles built.
         const qint64 skipped = skippedTilesCounter.loadRelaxed();
         const qint64 toBuild = result.tilesTotal - skipped;
@@ -241,7 +272,14 @@ void K_BuilderThread::convert()
         return;
     }
 
-    buildAll();
+    const QVector<QVector<K_FlightSimulatorTile *>> groups = destinationGroups();
+    K_ConversionRecord record(destinationFolder);
+    QVector<bool> converted(groups.size(), false);
+    if (!prepareDestination(groups, record, &converted)) {
+        finish(QString());
+        return;
+    }
+    buildAll(groups, converted, record);
     if (isBreak()) {
         reportBreak();
         return;
@@ -360,45 +398,141 @@ void K_BuilderThread::group()
     }
 }
 
-void K_BuilderThread::buildAll()
+QVector<QVector<K_FlightSimulatorTile *>> K_BuilderThread::destinationGroups() const
 {
-    processedTilesCounter = 0;
-    skippedTilesCounter = 0;
-    stepStartedMs.storeRelaxed(clock.elapsed());
-    step.storeRelease(2);
-    emit progressBarValueChanged(0);
-    emit progressTextChanged(tr("Step 2 of 2. Build images..."));
-
-    const K_TileMap destinations = *destinationTiles;
-    for (auto it = destinations.cbegin(); it != destinations.cend();) {
-        if (isBreak())
-            break;
-        // The variants of one destination lie next to each other in the map; they are built
-        // together, in variant order, into one .inf file.
+    // The variants of one destination lie next to each other in the map; they are built together,
+    // in variant order, into one .inf file.
+    QVector<QVector<K_FlightSimulatorTile *>> groups;
+    for (auto it = destinationTiles->cbegin(); it != destinationTiles->cend();) {
         QVector<K_FlightSimulatorTile *> variants{it.value()};
-        for (++it; it != destinations.cend() && it.value()->key() == variants.first()->key(); ++it)
+        for (++it; it != destinationTiles->cend() && it.value()->key() == variants.first()->key();
+             ++it)
             variants.append(it.value());
         std::sort(variants.begin(), variants.end(),
                   [](const K_FlightSimulatorTile *a, const K_FlightSimulatorTile *b) {
                       return a->variant() < b->variant();
                   });
-        K_FlightSimulatorTile *destination = variants.takeFirst();
-        if (skipConverted && destination->isConverted(destinationFolder, variants)) {
-            // Its tiles count as done, as if they had been built.
-            qint64 skipped = nodeCount(destination);
-            for (const K_FlightSimulatorTile *variant : variants)
-                skipped += nodeCount(variant);
-            skippedTilesCounter += skipped;
-            processedTilesCounter += skipped;
+        groups.append(variants);
+    }
+    return groups;
+}
+
+bool K_BuilderThread::prepareDestination(const QVector<QVector<K_FlightSimulatorTile *>> &groups,
+                                         K_ConversionRecord &record, QVector<bool> *converted)
+{
+    const QString shownFolder = QDir::toNativeSeparators(typedDestinationFolder);
+    QString reason;
+    if (!K_DestinationFolder::probeWritable(destinationFolder, &reason)) {
+        appendLog(tr("Cannot write into the destination folder \"%1\": %2.")
+                          .arg(shownFolder, reason));
+        return false;
+    }
+    const int removed = K_DestinationFolder::removeStaleTemporaries(destinationFolder);
+    if (removed > 0) {
+        appendInfo(tr("Removed %n temporary file(s) that an interrupted run left in \"%1\".",
+                      nullptr, removed)
+                           .arg(shownFolder));
+    }
+
+    record.load();
+    QSet<QString> keys;
+    for (int i = 0; i < groups.size(); ++i) {
+        keys.insert(groups[i].first()->key());
+        (*converted)[i] = skipConverted && record.isConverted(groups[i]);
+    }
+    const QStringList others = K_DestinationFolder::otherResampleFiles(destinationFolder, keys);
+    if (!others.isEmpty()) {
+        appendInfo(tr("\"%1\" already holds %n .inf file(s) that this run does not write, of "
+                      "another BGL LOD or another source, such as \"%2\".",
+                      nullptr, int(others.size()))
+                           .arg(shownFolder, others.first()));
+    }
+
+    // Pictures that replace older ones of the same destination take the room of those, but each
+    // old one goes only when its successor is complete.
+    qint64 needed = 0;
+    qint64 replacing = 0;
+    for (int i = 0; i < groups.size(); ++i) {
+        if (converted->at(i))
+            continue;
+        qint64 bound = ResampleFileRoom;
+        for (const K_FlightSimulatorTile *tree : groups[i])
+            bound += tree->picturesSizeBound(singleDestinationImage);
+        const qint64 existing
+                = K_DestinationFolder::picturesSize(destinationFolder, groups[i].first()->key());
+        needed += qMax(qint64(0), bound - existing);
+        replacing = qMax(replacing, qMin(bound, existing));
+    }
+    needed += replacing;
+    const qint64 free = K_DestinationFolder::freeSpace(destinationFolder);
+    if (free >= 0 && needed > free) {
+        appendLog(tr("The pictures need up to %1, but \"%2\" has only %3 free.")
+                          .arg(sizeText(needed), shownFolder, sizeText(free)));
+        return false;
+    }
+    return true;
+}
+
+void K_BuilderThread::saveRecord(K_ConversionRecord &record, bool soon)
+{
+    QString reason;
+    // Without the record a later run converts these destination tiles again, nothing worse.
+    if (!record.save(soon, &reason) && !recordFailed) {
+        recordFailed = true;
+        appendInfo(tr("The record of finished destination tiles \"%1\" cannot be written: %2.")
+                           .arg(QDir::toNativeSeparators(record.filePath()), reason));
+    }
+}
+
+void K_BuilderThread::buildAll(const QVector<QVector<K_FlightSimulatorTile *>> &groups,
+                               const QVector<bool> &converted, K_ConversionRecord &record)
+{
+    processedTilesCounter = 0;
+    processedSourceTilesCounter = 0;
+    skippedTilesCounter = 0;
+    sourceTilesCounter = sourceTiles->size();
+    stepStartedMs.storeRelaxed(clock.elapsed());
+    step.storeRelease(2);
+    emit progressBarValueChanged(0);
+    emit progressTextChanged(tr("Step 2 of 2. Build images..."));
+
+    // A destination about to be built is no longer finished, whatever becomes of its build.
+    for (int i = 0; i < groups.size(); ++i) {
+        if (!converted[i])
+            record.forget(groups[i].first()->key());
+    }
+    saveRecord(record, false);
+
+    for (int i = 0; i < groups.size(); ++i) {
+        if (isBreak())
+            break;
+        const QVector<K_FlightSimulatorTile *> &trees = groups[i];
+        K_FlightSimulatorTile *destination = trees.first();
+        if (converted[i]) {
+            // Its tiles count as done, as if they had been built, but take no time.
+            qint64 nodes = 0;
+            qint64 sources = 0;
+            for (const K_FlightSimulatorTile *tree : trees)
+                countNodes(tree, &nodes, &sources);
+            skippedTilesCounter += sources;
+            processedSourceTilesCounter += sources;
+            processedTilesCounter += nodes;
             reportProgress(int(processedTilesCounter * 100 / qMax(1, tilesCount())));
-            emit appendLogText(tr("Tile \"%1\" already converted.").arg(destination->key()));
+            appendInfo(tr("Tile \"%1\" already converted.").arg(destination->key()));
             continue;
         }
+        const int failuresBefore = writeFailures;
+        QByteArray resampleFileContents;
         if (destination->build(this, destinationFolder, compressionQuality, singleDestinationImage,
                                passCompletelyTransparentTiles, passBrokenTiles,
-                               verticalMirrorSourceTiles, variants)) {
+                               verticalMirrorSourceTiles, trees.mid(1), &resampleFileContents)) {
             destinationTilesCounter.fetchAndAddRelaxed(1);
             emit appendLogText(tr("Tile \"%1\" saved.").arg(destination->key()));
+            if (writeFailures == failuresBefore && !resampleFileContents.isEmpty()) {
+                record.remember(trees, resampleFileContents);
+                saveRecord(record, true);
+            }
         }
     }
+    saveRecord(record, false);
 }

@@ -6,7 +6,9 @@
 #include <QMap>
 #include <QString>
 #include <QThread>
+#include <QVector>
 
+class K_ConversionRecord;
 class K_FlightSimulatorTile;
 class K_FormMain;
 class QMutex;
@@ -67,6 +69,14 @@ public:
     void reportBreak();
     // Logs a problem: every line that comes through here counts in problemsCount().
     void appendLog(const QString &text);
+    // Logs a line that informs rather than warns (a picture split for memory, a destination tile
+    // already converted): it leaves problemsCount() and the exit code alone.
+    void appendInfo(const QString &text);
+    // Follows a save or .inf create error: the first in a run gets one more line that names the
+    // file and gives the system's reason.
+    void reportWriteFailure(const QString &filePath, const QString &reason);
+    // Counts a source tile handled in step 2, for the tiles done that the front ends show.
+    void countSourceTile();
 
     // Lines logged through appendLog() so far (broken tiles, save errors, a missing folder).
     int problemsCount() const;
@@ -75,18 +85,21 @@ public:
     void recordPicture(const QString &filePath);
     // True when the run ended with "Converting complete.".
     bool isComplete() const { return complete.loadRelaxed() != 0; }
+    // True when the run ended with "Break.".
+    bool isBroken() const { return broken.loadRelaxed() != 0; }
     int destinationTilesWritten() const { return destinationTilesCounter.loadRelaxed(); }
     int picturesWritten() const { return picturesCounter.loadRelaxed(); }
     qint64 bytesWritten() const { return bytesCounter.loadRelaxed(); }
-    // One line for the end of a run: tiles and pictures written, their size, problems, time.
+    // One line for the end of a run: tiles and pictures written, their size, problems, time, and
+    // whether the run was stopped.
     QString summary() const;
 
     // Where the running conversion stands; `percent` is the step's last progress value.
     struct Progress
     {
         int step = 0; // 1 scanning, 2 building, 0 before and after
-        qint64 tilesDone = 0; // tiles found while scanning, tile nodes built while building
-        qint64 tilesTotal = -1; // every tile node while building, -1 while scanning
+        qint64 tilesDone = 0; // tiles found while scanning, source tiles done while building
+        qint64 tilesTotal = -1; // every source tile of the run while building, -1 while scanning
         qint64 secondsLeft = -1; // -1 until some of the step is done
     };
     Progress progress(int percent) const;
@@ -108,7 +121,15 @@ private:
     bool scan();
     QString noTilesText() const;
     void group();
-    void buildAll();
+    QVector<QVector<K_FlightSimulatorTile *>> destinationGroups() const;
+    bool prepareDestination(const QVector<QVector<K_FlightSimulatorTile *>> &groups,
+                            K_ConversionRecord &record, QVector<bool> *converted);
+    void saveRecord(K_ConversionRecord &record, bool soon);
+    void buildAll(const QVector<QVector<K_FlightSimulatorTile *>> &groups,
+                  const QVector<bool> &converted, K_ConversionRecord &record);
+
+    // Room for a destination tile's .inf file and its line in the record, generously.
+    static constexpr qint64 ResampleFileRoom = 64 * 1024;
 
     K_TileMap *sourceTiles;
     K_TileMap *destinationTiles;
@@ -125,7 +146,10 @@ private:
     // Atomic so that a front end can show them while the worker writes them.
     QAtomicInteger<qint64> tilesCounter = 0;
     QAtomicInteger<qint64> processedTilesCounter = 0;
-    // Of those, the tiles of destinations skipped as converted: they take no time.
+    // The source tiles of step 2, all variants, and those done; of those, the tiles of
+    // destinations skipped as converted, which take no time.
+    QAtomicInteger<qint64> sourceTilesCounter = 0;
+    QAtomicInteger<qint64> processedSourceTilesCounter = 0;
     QAtomicInteger<qint64> skippedTilesCounter = 0;
     QMutex *mutex;
     bool *breakFlag;
@@ -133,6 +157,8 @@ private:
     QString typedSourceFolder;
     QString typedDestinationFolder;
     QAtomicInt problems;
+    int writeFailures = 0;
+    bool recordFailed = false;
 
     // Started at construction and only read afterwards, so every thread may ask it.
     QElapsedTimer clock;
@@ -144,6 +170,7 @@ private:
     QAtomicInteger<qint64> bytesCounter = 0;
     QAtomicInteger<qint64> runMs = 0;
     QAtomicInt complete = 0;
+    QAtomicInt broken = 0;
 };
 
 #endif // K_BUILDERTHREAD_H

@@ -7,21 +7,11 @@
 #include <QString>
 #include <QVector>
 
+#include "k_resamplefile.h"
+
 #include <optional>
 
 class K_BuilderThread;
-
-// One saved TIFF picture as the .inf file lists it: its base name (the key of the tile whose
-// picture it is) and the position of its upper-left corner in degrees.
-struct ResampleSource
-{
-    QString baseName;
-    double ulx = 0.0;
-    double uly = 0.0;
-};
-
-// The records of one build, by key; the map owns them until clearSources().
-using ResampleSources = QMap<QString, ResampleSource *>;
 
 // One node of the FS9 quad tree: a key of a two-character region prefix and one quadrant digit per
 // level (0 north-west, 1 north-east, 2 south-west, 3 south-east), and the rectangle on the globe
@@ -77,13 +67,15 @@ public:
     // destination in later variants, in variant order), each on its own; saves the pictures as
     // TIFF files under "Source/<key>/" in `destinationFolder` and writes one "<key>.inf" beside
     // that folder that lists them all, variant by variant. Returns true when the run was not
-    // broken off and at least one picture was saved. Runs on the builder thread; reports
-    // through its progress, log and break operations. A file that fails to be written leaves no
-    // partial file behind and keeps an older file of the same name.
+    // broken off and at least one picture was saved; `resampleFileContents` then receives what
+    // the .inf holds, when it was written. Runs on the builder thread; reports through its
+    // progress, log and break operations. A file that fails to be written leaves no partial file
+    // behind and keeps an older file of the same name.
     bool build(K_BuilderThread *thread, QString destinationFolder, int compressionQuality,
                bool singleDestinationImage, bool passCompletelyTransparentTiles,
                bool passBrokenTiles, bool verticalMirrorSourceTiles,
-               const QVector<K_FlightSimulatorTile *> &otherVariants = {});
+               const QVector<K_FlightSimulatorTile *> &otherVariants = {},
+               QByteArray *resampleFileContents = nullptr);
 
     // Assembles the picture of this node from its subtree. Returns the full picture when the node
     // is complete, or a null picture after saving the node's complete parts into `folder` when
@@ -104,13 +96,9 @@ public:
 
     static void clearSources(ResampleSources &sources);
 
-    // True when a conversion into `destinationFolder` already finished this destination tile:
-    // its .inf exists, is newer than every source tile below it and below `otherVariants` (the
-    // same destination in the other variants), and every picture it lists exists. The .inf is
-    // written last and atomically, so a build that was broken off never looks finished. Reads
-    // only the .inf and the files' dates.
-    bool isConverted(const QString &destinationFolder,
-                     const QVector<K_FlightSimulatorTile *> &otherVariants = {}) const;
+    // At least the bytes on disk of the pictures that building this tree can save, known from
+    // the tree alone before any tile is read.
+    qint64 picturesSizeBound(bool singleDestinationImage) const;
 
     // The largest picture, in bytes, that this machine's memory is trusted with: a larger node
     // that a TIFF file could still hold is saved as its complete quadrants instead, and the log
@@ -125,9 +113,6 @@ private:
     QImage assemble(Assembly &assembly, uchar *canvas, qsizetype bytesPerLine);
     QImage readSourceTile(Assembly &assembly, uchar *canvas, qsizetype bytesPerLine);
     bool canBeComplete(bool singleDestinationImage) const;
-    // `sources` holds one map per variant, in variant order.
-    bool writeResampleFile(const QString &imageFolder, const QString &destinationFolder,
-                           int compressionQuality, const QVector<ResampleSources> &sources) const;
 
     QString m_key;
     int m_keyLength = 0;

@@ -11,6 +11,7 @@
 
 #include "engine/k_builderthread.h"
 #include "k_flightsimulatorbmpreader.h"
+#include "k_platform.h"
 #include "k_tilereadahead.h"
 
 #include <QPainter>
@@ -21,13 +22,6 @@
 #include <atomic>
 #include <memory>
 
-#if defined(Q_OS_WIN)
-#include <windows.h>
-#elif defined(Q_OS_UNIX)
-#include <sys/mman.h>
-#include <unistd.h>
-#endif
-
 namespace {
 
 constexpr int SourceSide = 256;
@@ -36,43 +30,12 @@ constexpr int SourceLevel = 13;
 // A classic TIFF file addresses at most 4 GiB, headers included.
 constexpr qint64 TiffSizeLimit = (qint64(1) << 32) - (qint64(1) << 20);
 
-qint64 physicalMemory()
-{
-#if defined(Q_OS_WIN)
-    MEMORYSTATUSEX status;
-    status.dwLength = sizeof(status);
-    if (GlobalMemoryStatusEx(&status))
-        return qint64(status.ullTotalPhys);
-#elif defined(Q_OS_UNIX) && defined(_SC_PHYS_PAGES)
-    const long pages = sysconf(_SC_PHYS_PAGES);
-    const long pageSize = sysconf(_SC_PAGESIZE);
-    if (pages > 0 && pageSize > 0)
-        return qint64(pages) * pageSize;
-#endif
-    return qint64(4) << 30;
-}
-
 std::atomic<qint64> &sizeLimit()
 {
     // On Linux a huge allocation may "succeed" and kill the process when touched, so a picture
     // larger than the physical memory is not even tried.
-    static std::atomic<qint64> limit(physicalMemory());
+    static std::atomic<qint64> limit(K_Platform::physicalMemory());
     return limit;
-}
-
-// A canvas is written whole, so large pages cost no memory and save most of the page faults.
-void adviseHugePages(uchar *canvas, qsizetype bytes)
-{
-#if defined(Q_OS_LINUX) && defined(MADV_HUGEPAGE)
-    constexpr quintptr HugePage = quintptr(2) << 20;
-    const quintptr first = (quintptr(canvas) + HugePage - 1) & ~(HugePage - 1);
-    const quintptr last = (quintptr(canvas) + quintptr(bytes)) & ~(HugePage - 1);
-    if (last > first)
-        madvise(reinterpret_cast<void *>(first), last - first, MADV_HUGEPAGE);
-#else
-    Q_UNUSED(canvas);
-    Q_UNUSED(bytes);
-#endif
 }
 
 qint64 pictureBytes(int level)
@@ -263,6 +226,25 @@ QImage K_FlightSimulatorTile::assembleImage(K_BuilderThread *thread, const QStri
     return assemble(assembly, nullptr, 0);
 }
 
+qint64 K_FlightSimulatorTile::picturesSizeBound(bool singleDestinationImage) const
+{
+    // A node gets one picture only when a TIFF file holds it; a larger one leaves its pictures to
+    // its quadrants. Without the single-picture option only complete nodes become pictures, and
+    // they never overlap, so each source tile adds at most its own square. TIFF adds a header of
+    // a few hundred bytes and eight bytes for each strip of 256 KiB.
+    constexpr qint64 PictureOverhead = 1024;
+    if (m_level >= SourceLevel || !singleDestinationImage
+        || pictureBytes(m_level) > TiffSizeLimit) {
+        if (m_level >= SourceLevel)
+            return pictureBytes(SourceLevel) + PictureOverhead;
+        qint64 bytes = 0;
+        for (const K_FlightSimulatorTile *child : children)
+            bytes += child->picturesSizeBound(singleDestinationImage);
+        return bytes;
+    }
+    return pictureBytes(m_level) + pictureBytes(m_level) / 1024 + PictureOverhead;
+}
+
 bool K_FlightSimulatorTile::canBeComplete(bool singleDestinationImage) const
 {
     if (singleDestinationImage || m_level >= SourceLevel)
@@ -298,11 +280,12 @@ QImage K_FlightSimulatorTile::assemble(Assembly &assembly, uchar *canvas, qsizet
             setResolution(own);
             canvas = own.bits();
             bytesPerLine = own.bytesPerLine();
-            adviseHugePages(canvas, own.sizeInBytes());
+            // A canvas is written whole, so large pages cost no memory and save most page faults.
+            K_Platform::adviseHugePages(canvas, own.sizeInBytes());
         } else if (m_level < SourceLevel) {
-            thread->appendLog(tr("Tile \"%1\" does not fit into memory, its quarters are saved "
-                                 "separately.")
-                                      .arg(variantKey()));
+            thread->appendInfo(tr("Tile \"%1\" does not fit into memory, its quarters are saved "
+                                  "separately.")
+                                       .arg(variantKey()));
         }
     }
     // The node that owns the canvas has every source tile below it decoded on all cores, ahead
@@ -324,6 +307,7 @@ QImage K_FlightSimulatorTile::assemble(Assembly &assembly, uchar *canvas, qsizet
     });
 
     if (m_level >= SourceLevel) {
+        thread->countSourceTile();
         const QImage picture = readSourceTile(assembly, canvas, bytesPerLine);
         return picture.isNull() || own.isNull() ? picture : own;
     }

@@ -4,182 +4,243 @@
 <context>
     <name>K_BuilderThread</name>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="283"/>
+        <location filename="../engine/k_builderthread.cpp" line="329"/>
         <source>Step 1 of 2. Source folder scanning...</source>
         <translation>Шаг 1 из 2. Сканирование исходной папки...</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="362"/>
+        <location filename="../engine/k_builderthread.cpp" line="426"/>
+        <source>Cannot write into the destination folder &quot;%1&quot;: %2.</source>
+        <translation>Невозможно записать в конечную папку &quot;%1&quot;: %2.</translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../engine/k_builderthread.cpp" line="432"/>
+        <source>Removed %n temporary file(s) that an interrupted run left in &quot;%1&quot;.</source>
+        <translation>
+            <numerusform>Удалён %n временный файл, оставленный прерванным запуском в &quot;%1&quot;.</numerusform>
+            <numerusform>Удалено %n временных файла, оставленных прерванным запуском в &quot;%1&quot;.</numerusform>
+            <numerusform>Удалено %n временных файлов, оставленных прерванным запуском в &quot;%1&quot;.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../engine/k_builderthread.cpp" line="445"/>
+        <source>&quot;%1&quot; already holds %n .inf file(s) that this run does not write, of another BGL LOD or another source, such as &quot;%2&quot;.</source>
+        <translation>
+            <numerusform>В &quot;%1&quot; уже есть %n файл .inf, который этот запуск не пишет (другой BGL LOD или другой источник), например &quot;%2&quot;.</numerusform>
+            <numerusform>В &quot;%1&quot; уже есть %n файла .inf, которые этот запуск не пишет (другой BGL LOD или другой источник), например &quot;%2&quot;.</numerusform>
+            <numerusform>В &quot;%1&quot; уже есть %n файлов .inf, которые этот запуск не пишет (другой BGL LOD или другой источник), например &quot;%2&quot;.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location filename="../engine/k_builderthread.cpp" line="469"/>
+        <source>The pictures need up to %1, but &quot;%2&quot; has only %3 free.</source>
+        <translation>Изображениям нужно до %1, но в &quot;%2&quot; свободно только %3.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_builderthread.cpp" line="482"/>
+        <source>The record of finished destination tiles &quot;%1&quot; cannot be written: %2.</source>
+        <translation>Невозможно записать перечень готовых конечных тайлов &quot;%1&quot;: %2.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_builderthread.cpp" line="497"/>
         <source>Step 2 of 2. Build images...</source>
         <translation>Шаг 2 из 2. Построение изображений...</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="384"/>
+        <location filename="../engine/k_builderthread.cpp" line="521"/>
         <source>Tile &quot;%1&quot; already converted.</source>
         <translation>Тайл &quot;%1&quot; уже преобразован.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="391"/>
+        <location filename="../engine/k_builderthread.cpp" line="530"/>
         <source>Tile &quot;%1&quot; saved.</source>
         <translation>Тайл &quot;%1&quot; сохранён.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="242"/>
-        <location filename="../app/k_commandline.cpp" line="203"/>
+        <location filename="../engine/k_builderthread.cpp" line="288"/>
+        <location filename="../app/k_commandline.cpp" line="169"/>
         <source>Converting complete.</source>
         <translation>Конвертация завершена.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="117"/>
-        <location filename="../app/k_commandline.cpp" line="205"/>
+        <location filename="../engine/k_builderthread.cpp" line="143"/>
+        <location filename="../app/k_commandline.cpp" line="171"/>
         <source>Break.</source>
         <translation>Прервано.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="146"/>
+        <location filename="../engine/k_builderthread.cpp" line="163"/>
+        <source>Cannot write &quot;%1&quot;: %2.</source>
+        <translation>Невозможно записать &quot;%1&quot;: %2.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_builderthread.cpp" line="185"/>
+        <source>Stopped. Destination tiles written: %1, pictures: %2 (%3), problems: %4, time: %5.</source>
+        <translation>Остановлено. Записано конечных тайлов: %1, изображений: %2 (%3), проблем: %4, время: %5.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_builderthread.cpp" line="187"/>
         <source>Destination tiles written: %1, pictures: %2 (%3), problems: %4, time: %5.</source>
         <translation>Записано итоговых тайлов: %1, изображений: %2 (%3), проблем: %4, время: %5.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="204"/>
+        <location filename="../engine/k_builderthread.cpp" line="243"/>
         <source>Source folder is not set.</source>
         <translation>Исходная папка не задана.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="208"/>
+        <location filename="../engine/k_builderthread.cpp" line="247"/>
         <source>Source folder &quot;%1&quot; does not exist.</source>
         <translation>Исходная папка &quot;%1&quot; не существует.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="213"/>
+        <location filename="../engine/k_builderthread.cpp" line="252"/>
         <source>Destination folder is not set.</source>
         <translation>Папка назначения не задана.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="271"/>
+        <location filename="../engine/k_builderthread.cpp" line="317"/>
         <source>No FS9 tile bitmaps in &quot;%1&quot;.</source>
         <translation>В папке &quot;%1&quot; нет BMP-тайлов FS9.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="272"/>
+        <location filename="../engine/k_builderthread.cpp" line="318"/>
         <source>No FS9 tile bitmaps in &quot;%1&quot;; its subfolder &quot;%2&quot; holds %3.</source>
         <translation>В папке &quot;%1&quot; нет BMP-тайлов FS9; в её подпапке &quot;%2&quot; их %3.</translation>
     </message>
 </context>
 <context>
+    <name>K_CheckedSaveFile</name>
+    <message>
+        <location filename="../tiles/k_checkedsavefile.cpp" line="49"/>
+        <source>&quot;%1&quot; is not a folder</source>
+        <translation>&quot;%1&quot; не является папкой</translation>
+    </message>
+    <message>
+        <location filename="../tiles/k_checkedsavefile.cpp" line="50"/>
+        <source>No such drive or folder</source>
+        <translation>Нет такого диска или папки</translation>
+    </message>
+    <message>
+        <location filename="../tiles/k_checkedsavefile.cpp" line="54"/>
+        <source>The folder cannot be created</source>
+        <translation>Папку невозможно создать</translation>
+    </message>
+</context>
+<context>
     <name>K_CommandLine</name>
     <message>
-        <location filename="../app/k_commandline.cpp" line="75"/>
+        <location filename="../app/k_commandline.cpp" line="41"/>
         <source>Converts the FS9 tile bitmaps in SOURCE into TIFF pictures and .inf files for the FSX resampler in DESTINATION.</source>
         <translation>Конвертирует BMP-тайлы FS9 из папки SOURCE в изображения TIFF и файлы .inf для ресемплера FSX в папке DESTINATION.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="78"/>
+        <location filename="../app/k_commandline.cpp" line="44"/>
         <source>The folder that holds the FS9 tile bitmaps.</source>
         <translation>Папка с BMP-тайлами FS9.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="80"/>
+        <location filename="../app/k_commandline.cpp" line="46"/>
         <source>The folder that receives the TIFF pictures and .inf files.</source>
         <translation>Папка для изображений TIFF и файлов .inf.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="82"/>
+        <location filename="../app/k_commandline.cpp" line="48"/>
         <source>The level of the destination tiles, 0 to 13 (default 8).</source>
         <translation>Уровень итоговых тайлов, от 0 до 13 (по умолчанию 8).</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="86"/>
+        <location filename="../app/k_commandline.cpp" line="52"/>
         <source>The compression quality written into the .inf files, 1 to 100 (default 95).</source>
         <translation>Качество сжатия, записываемое в файлы .inf, от 1 до 100 (по умолчанию 95).</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="90"/>
+        <location filename="../app/k_commandline.cpp" line="56"/>
         <source>Fill missing quarters with transparency, so that each destination tile gives one picture.</source>
         <translation>Заполнять недостающие четверти прозрачностью, чтобы каждый итоговый тайл давал одно изображение.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="93"/>
+        <location filename="../app/k_commandline.cpp" line="59"/>
         <source>Use completely transparent tiles as they are.</source>
         <translation>Использовать полностью прозрачные тайлы как есть.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="95"/>
+        <location filename="../app/k_commandline.cpp" line="61"/>
         <source>Paint broken tiles opaque white.</source>
         <translation>Закрашивать повреждённые тайлы непрозрачным белым.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="97"/>
+        <location filename="../app/k_commandline.cpp" line="63"/>
         <source>Mirror the source tiles vertically.</source>
         <translation>Отражать исходные тайлы по вертикали.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="100"/>
+        <location filename="../app/k_commandline.cpp" line="66"/>
         <source>Also convert the spring, fall, winter, hard winter and night tiles, as extra sources of the same .inf files.</source>
         <translation>Также конвертировать тайлы весны, осени, зимы, суровой зимы и ночные тайлы как дополнительные источники тех же файлов .inf.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="103"/>
+        <location filename="../app/k_commandline.cpp" line="69"/>
         <source>Leave alone the destination tiles that a former run into DESTINATION finished.</source>
         <translation>Не трогать тайлы назначения, которые уже завершил прежний запуск в DESTINATION.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="105"/>
+        <location filename="../app/k_commandline.cpp" line="71"/>
         <source>Shows this help.</source>
         <translation>Показывает эту справку.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="106"/>
+        <location filename="../app/k_commandline.cpp" line="72"/>
         <source>Shows the version.</source>
         <translation>Показывает версию.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="129"/>
+        <location filename="../app/k_commandline.cpp" line="95"/>
         <source>SOURCE and DESTINATION are missing.</source>
         <translation>Не указаны папки SOURCE и DESTINATION.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="130"/>
+        <location filename="../app/k_commandline.cpp" line="96"/>
         <source>DESTINATION is missing.</source>
         <translation>Не указана папка DESTINATION.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="134"/>
+        <location filename="../app/k_commandline.cpp" line="100"/>
         <source>Unexpected argument &quot;%1&quot;.</source>
         <translation>Лишний аргумент &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="139"/>
+        <location filename="../app/k_commandline.cpp" line="105"/>
         <source>SOURCE and DESTINATION must not be empty.</source>
         <translation>Пути SOURCE и DESTINATION не должны быть пустыми.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="146"/>
+        <location filename="../app/k_commandline.cpp" line="112"/>
         <source>BGL LOD must be a whole number from 0 to 13, not &quot;%1&quot;.</source>
         <translation>BGL LOD должен быть целым числом от 0 до 13, а не &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="152"/>
+        <location filename="../app/k_commandline.cpp" line="118"/>
         <source>Compression quality must be a whole number from 1 to 100, not &quot;%1&quot;.</source>
         <translation>Качество сжатия должно быть целым числом от 1 до 100, а не &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="177"/>
+        <location filename="../app/k_commandline.cpp" line="143"/>
         <source>tiles: %1/%2</source>
         <translation>тайлы: %1/%2</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="178"/>
+        <location filename="../app/k_commandline.cpp" line="144"/>
         <source>tiles: %1</source>
         <translation>тайлы: %1</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="180"/>
+        <location filename="../app/k_commandline.cpp" line="146"/>
         <source>%1 left</source>
         <translation>осталось %1</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="246"/>
+        <location filename="../app/k_commandline.cpp" line="213"/>
         <source>%1: Cannot watch for Ctrl+C.
 </source>
         <translation>%1: не удаётся отслеживать Ctrl+C.
@@ -189,76 +250,77 @@
 <context>
     <name>K_FlightSimulatorBMPReader</name>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="118"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="128"/>
         <source>File not exists</source>
         <translation>Файл не существует</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="120"/>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="125"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="130"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="135"/>
         <source>File opening error</source>
         <translation>Ошибка открытия файла</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="150"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="160"/>
         <source>BMP file header reading error</source>
         <translation>Ошибка чтения заголовка файла BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="152"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="162"/>
         <source>File is not BMP file</source>
         <translation>Файл не является файлом BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="165"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="175"/>
         <source>BMP info header reading error</source>
         <translation>Ошибка чтения информационного заголовка BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="167"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="177"/>
         <source>Unsupported BMP info header size</source>
         <translation>Неподдерживаемый размер информационного заголовка BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="188"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="198"/>
         <source>Unsupported image compression type</source>
         <translation>Неподдерживаемый тип сжатия изображения</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="193"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="203"/>
         <source>Unsupported image dimensions</source>
         <translation>Неподдерживаемые размеры изображения</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="207"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="217"/>
         <source>BMP FSX header reading error</source>
         <translation>Ошибка чтения заголовка FSX в файле BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="209"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="219"/>
         <source>Unsupported BMP format</source>
         <translation>Неподдерживаемый формат BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="211"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="221"/>
         <source>Unsupported BMP version</source>
         <translation>Неподдерживаемая версия BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="214"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="224"/>
         <source>BMP offset to the bitmap bits is incorrect</source>
         <translation>Неверное смещение до данных изображения BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="218"/>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="220"/>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="226"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="228"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="230"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="236"/>
         <source>Compressed image reading error</source>
         <translation>Ошибка чтения сжатого изображения</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="224"/>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="242"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="234"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="252"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="266"/>
         <source>Not enough memory to read the image</source>
         <translation>Недостаточно памяти для чтения изображения</translation>
     </message>
@@ -266,32 +328,32 @@
 <context>
     <name>K_FlightSimulatorTile</name>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="230"/>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="285"/>
         <source>Tile &quot;%1&quot; does not fit into memory, its quarters are saved separately.</source>
         <translation>Тайл &quot;%1&quot; не помещается в память, его четверти сохраняются по отдельности.</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="333"/>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="393"/>
         <source>BMP tile &quot;%1&quot; read error: </source>
         <translation>Ошибка чтения BMP-тайла &quot;%1&quot;: </translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="308"/>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="396"/>
         <source>BMP tile &quot;%1&quot; image dimensions not 256x256.</source>
         <translation>Размеры изображения BMP-тайла &quot;%1&quot; не равны 256x256.</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="292"/>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="382"/>
         <source>Tile &quot;%1&quot; begin painting error.</source>
         <translation>Ошибка начала рисования тайла &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_output.cpp" line="198"/>
+        <location filename="../tiles/k_flightsimulatortile_output.cpp" line="87"/>
         <source>Tile &quot;%1&quot; save error.</source>
         <translation>Ошибка сохранения тайла &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_output.cpp" line="169"/>
+        <location filename="../tiles/k_flightsimulatortile_output.cpp" line="49"/>
         <source>Tile &quot;%1&quot; .inf create error.</source>
         <translation>Ошибка создания файла .inf тайла &quot;%1&quot;.</translation>
     </message>
@@ -621,25 +683,25 @@
     </message>
     <message>
         <location filename="../ui/k_formpreview.cpp" line="50"/>
-        <location filename="../ui/k_formpreview.cpp" line="216"/>
+        <location filename="../ui/k_formpreview.cpp" line="234"/>
         <source>imagery</source>
         <translation>снимок</translation>
     </message>
     <message>
         <location filename="../ui/k_formpreview.cpp" line="53"/>
-        <location filename="../ui/k_formpreview.cpp" line="219"/>
+        <location filename="../ui/k_formpreview.cpp" line="237"/>
         <source>completely transparent</source>
         <translation>полностью прозрачный</translation>
     </message>
     <message>
         <location filename="../ui/k_formpreview.cpp" line="54"/>
-        <location filename="../ui/k_formpreview.cpp" line="222"/>
+        <location filename="../ui/k_formpreview.cpp" line="240"/>
         <source>broken</source>
         <translation>повреждён</translation>
     </message>
     <message>
         <location filename="../ui/k_formpreview.cpp" line="55"/>
-        <location filename="../ui/k_formpreview.cpp" line="213"/>
+        <location filename="../ui/k_formpreview.cpp" line="231"/>
         <source>no tile</source>
         <translation>нет тайла</translation>
     </message>
@@ -654,62 +716,62 @@
         <translation>Предпросмотр набора тайлов: %1</translation>
     </message>
     <message>
-        <location filename="../ui/k_formpreview.cpp" line="85"/>
+        <location filename="../ui/k_formpreview.cpp" line="98"/>
         <source>Reading the source folder...</source>
         <translation>Чтение исходной папки...</translation>
     </message>
     <message>
-        <location filename="../ui/k_formpreview.cpp" line="121"/>
+        <location filename="../ui/k_formpreview.cpp" line="139"/>
         <source>summer</source>
         <translation>лето</translation>
     </message>
     <message>
-        <location filename="../ui/k_formpreview.cpp" line="121"/>
+        <location filename="../ui/k_formpreview.cpp" line="139"/>
         <source>spring</source>
         <translation>весна</translation>
     </message>
     <message>
-        <location filename="../ui/k_formpreview.cpp" line="122"/>
+        <location filename="../ui/k_formpreview.cpp" line="140"/>
         <source>autumn</source>
         <translation>осень</translation>
     </message>
     <message>
-        <location filename="../ui/k_formpreview.cpp" line="122"/>
+        <location filename="../ui/k_formpreview.cpp" line="140"/>
         <source>winter</source>
         <translation>зима</translation>
     </message>
     <message>
-        <location filename="../ui/k_formpreview.cpp" line="123"/>
+        <location filename="../ui/k_formpreview.cpp" line="141"/>
         <source>hard winter</source>
         <translation>суровая зима</translation>
     </message>
     <message>
-        <location filename="../ui/k_formpreview.cpp" line="123"/>
+        <location filename="../ui/k_formpreview.cpp" line="141"/>
         <source>light map</source>
         <translation>ночное освещение</translation>
     </message>
     <message>
-        <location filename="../ui/k_formpreview.cpp" line="130"/>
+        <location filename="../ui/k_formpreview.cpp" line="148"/>
         <source>No tile bitmaps in this folder.</source>
         <translation>В этой папке нет тайлов.</translation>
     </message>
     <message>
-        <location filename="../ui/k_formpreview.cpp" line="192"/>
+        <location filename="../ui/k_formpreview.cpp" line="210"/>
         <source>%1 of %2 tiles read: %3 broken, %4 completely transparent; %5 destination tiles at BGL LOD %6.</source>
         <translation>Прочитано тайлов: %1 из %2; повреждённых: %3, полностью прозрачных: %4; тайлов назначения на BGL LOD %6: %5.</translation>
     </message>
     <message>
-        <location filename="../ui/k_formpreview.cpp" line="201"/>
+        <location filename="../ui/k_formpreview.cpp" line="219"/>
         <source>One point covers %1 x %1 tiles.</source>
         <translation>Одна точка охватывает %1 x %1 тайлов.</translation>
     </message>
     <message>
-        <location filename="../ui/k_formpreview.cpp" line="213"/>
+        <location filename="../ui/k_formpreview.cpp" line="231"/>
         <source>not read yet</source>
         <translation>ещё не прочитан</translation>
     </message>
     <message>
-        <location filename="../ui/k_formpreview.cpp" line="226"/>
+        <location filename="../ui/k_formpreview.cpp" line="244"/>
         <source>%1: %2 tiles, %3</source>
         <translation>%1: тайлов: %2, %3</translation>
     </message>
@@ -717,64 +779,64 @@
 <context>
     <name>K_PreviewCommandLine</name>
     <message>
-        <location filename="../app/k_previewcommandline.cpp" line="28"/>
+        <location filename="../app/k_previewcommandline.cpp" line="18"/>
         <source>%1: %2 of %3 tiles, %4 broken, %5 completely transparent</source>
         <translation>%1: тайлов %2 из %3, повреждённых %4, полностью прозрачных %5</translation>
     </message>
     <message>
-        <location filename="../app/k_previewcommandline.cpp" line="41"/>
+        <location filename="../app/k_previewcommandline.cpp" line="31"/>
         <source>Writes a map of the FS9 tile bitmaps in SOURCE as a PNG picture, one pixel per tile, and prints what each destination tile holds.</source>
         <translation>Записывает карту тайлов FS9 из SOURCE в картинку PNG, по точке на тайл, и выводит, что содержит каждый тайл назначения.</translation>
     </message>
     <message>
-        <location filename="../app/k_previewcommandline.cpp" line="44"/>
+        <location filename="../app/k_previewcommandline.cpp" line="34"/>
         <source>The folder that holds the FS9 tile bitmaps.</source>
         <translation>Папка с тайлами FS9.</translation>
     </message>
     <message>
-        <location filename="../app/k_previewcommandline.cpp" line="45"/>
+        <location filename="../app/k_previewcommandline.cpp" line="35"/>
         <source>The picture to write.</source>
         <translation>Картинка, которую нужно записать.</translation>
     </message>
     <message>
-        <location filename="../app/k_previewcommandline.cpp" line="48"/>
+        <location filename="../app/k_previewcommandline.cpp" line="38"/>
         <source>The level of the destination tiles to outline and count, 0 to 13 (default 8).</source>
         <translation>Уровень тайлов назначения, которые обводятся и подсчитываются, от 0 до 13 (по умолчанию 8).</translation>
     </message>
     <message>
-        <location filename="../app/k_previewcommandline.cpp" line="52"/>
+        <location filename="../app/k_previewcommandline.cpp" line="42"/>
         <source>The variant to show: su, sp, fa, wi, hw or lm (default su).</source>
         <translation>Показываемый вариант: su, sp, fa, wi, hw или lm (по умолчанию su).</translation>
     </message>
     <message>
-        <location filename="../app/k_previewcommandline.cpp" line="53"/>
+        <location filename="../app/k_previewcommandline.cpp" line="43"/>
         <source>Shows this help.</source>
         <translation>Показывает эту справку.</translation>
     </message>
     <message>
-        <location filename="../app/k_previewcommandline.cpp" line="69"/>
+        <location filename="../app/k_previewcommandline.cpp" line="59"/>
         <source>SOURCE and OUTPUT.png are needed, and nothing else.</source>
         <translation>Нужны SOURCE и OUTPUT.png, и ничего больше.</translation>
     </message>
     <message>
-        <location filename="../app/k_previewcommandline.cpp" line="78"/>
+        <location filename="../app/k_previewcommandline.cpp" line="66"/>
         <source>BGL LOD must be a whole number from 0 to 13, not &quot;%1&quot;.</source>
         <translation>BGL LOD должен быть целым числом от 0 до 13, а не &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_previewcommandline.cpp" line="88"/>
+        <location filename="../app/k_previewcommandline.cpp" line="76"/>
         <source>Unknown variant &quot;%1&quot;.</source>
         <translation>Неизвестный вариант &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_previewcommandline.cpp" line="98"/>
+        <location filename="../app/k_previewcommandline.cpp" line="88"/>
         <source>%1: No tile bitmaps of variant %2 in &quot;%3&quot;.
 </source>
         <translation>%1: В &quot;%3&quot; нет тайлов варианта %2.
 </translation>
     </message>
     <message>
-        <location filename="../app/k_previewcommandline.cpp" line="105"/>
+        <location filename="../app/k_previewcommandline.cpp" line="96"/>
         <source>%1: Cannot write &quot;%2&quot;: %3
 </source>
         <translation>%1: Не удаётся записать &quot;%2&quot;: %3
@@ -784,14 +846,38 @@
 <context>
     <name>K_PreviewThread</name>
     <message>
-        <location filename="../engine/k_previewthread.cpp" line="97"/>
+        <location filename="../engine/k_previewthread.cpp" line="98"/>
         <source>Source folder &quot;%1&quot; does not exist.</source>
         <translation>Исходная папка &quot;%1&quot; не существует.</translation>
     </message>
     <message>
-        <location filename="../engine/k_previewthread.cpp" line="201"/>
+        <location filename="../engine/k_previewthread.cpp" line="206"/>
         <source>Not enough memory for the map.</source>
         <translation>Недостаточно памяти для карты.</translation>
+    </message>
+</context>
+<context>
+    <name>orvik-make-sample</name>
+    <message>
+        <location filename="../app/orvik-make-sample.cpp" line="14"/>
+        <source>Usage: orvik-make-sample DIR
+</source>
+        <translation>Использование: orvik-make-sample ПАПКА
+</translation>
+    </message>
+    <message>
+        <location filename="../app/orvik-make-sample.cpp" line="21"/>
+        <source>orvik-make-sample: Cannot write the tiles into &quot;%1&quot;.
+</source>
+        <translation>orvik-make-sample: невозможно записать тайлы в &quot;%1&quot;.
+</translation>
+    </message>
+    <message>
+        <location filename="../app/orvik-make-sample.cpp" line="28"/>
+        <source>%1 FS9 tile bitmaps written into &quot;%2&quot;.
+</source>
+        <translation>Записано тайлов FS9: %1 в &quot;%2&quot;.
+</translation>
     </message>
 </context>
 </TS>

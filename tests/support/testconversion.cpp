@@ -3,12 +3,14 @@
 #include "tiles/k_flightsimulatortile.h"
 #include "tiles/k_tilebitmapwriter.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QLocale>
 #include <QMutexLocker>
 #include <QRegularExpression>
+#include <QTranslator>
 #include <QVariant>
 
 #include <atomic>
@@ -62,6 +64,13 @@ QStringList TestConversion::log() const
 {
     return QStringList(events.filter(QRegularExpression("^log: ")))
             .replaceInStrings(QRegularExpression("^log: "), "");
+}
+
+void installEnglishPluralForms()
+{
+    static QTranslator translator;
+    if (translator.isEmpty() && translator.load(QStringLiteral("ORVIK_en"), ORVIK_TRANSLATIONS_DIR))
+        QCoreApplication::installTranslator(&translator);
 }
 
 QMap<QString, QByteArray> contentsBelow(const QString &folder)

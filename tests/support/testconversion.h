@@ -33,6 +33,10 @@ struct TestConversion
     QStringList log() const;
 };
 
+// Installs the English catalogue, as the programs do where the system's language has none, so
+// that texts with a number read "1 tile" and "2 tiles".
+void installEnglishPluralForms();
+
 // Every file below `folder`, hidden ones included, by path relative to it, with its contents.
 QMap<QString, QByteArray> contentsBelow(const QString &folder);
 

@@ -1,0 +1,34 @@
+#ifndef K_CONSOLE_H
+#define K_CONSOLE_H
+
+#include <QString>
+
+#include <cstdio>
+#include <functional>
+
+class QObject;
+
+// The console of the command-line programs, with one answer per system: writing text, the
+// terminal's width, and Ctrl+C. Main thread only.
+namespace K_Console {
+
+// Writes `text` and flushes, so that output and progress interleave as they happen: to a
+// Windows console as its own characters, everywhere else in UTF-8.
+void write(FILE *stream, const QString &text);
+
+// True when standard error is a terminal (a console on Windows), where a progress bar belongs.
+bool standardErrorIsTerminal();
+// Its width in columns, 80 when it does not tell.
+int terminalWidth();
+// True when the terminal clears the rest of a line on "ESC [ K"; older Windows consoles do not.
+bool understandsEscapes();
+
+// From now on each Ctrl+C (and on Windows Ctrl+Break) calls `interrupt` on the thread of
+// `receiver`, queued, instead of ending the process. False when the system refuses.
+bool installInterruptHandler(QObject *receiver, std::function<void()> interrupt);
+// Ctrl+C ends the process again.
+void removeInterruptHandler();
+
+} // namespace K_Console
+
+#endif // K_CONSOLE_H

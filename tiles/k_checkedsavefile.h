@@ -1,0 +1,37 @@
+#ifndef K_CHECKEDSAVEFILE_H
+#define K_CHECKEDSAVEFILE_H
+
+#include <QCoreApplication>
+#include <QSaveFile>
+
+// A save file that also fails on a short write. A disk that runs full accepts part of a large
+// block without an error, and a writer on top then reports success, which would commit a
+// truncated file over an older good one. The file appears under its name only through finish(),
+// and only when every write went through whole. Used by one thread at a time.
+class K_CheckedSaveFile : public QSaveFile
+{
+    Q_DECLARE_TR_FUNCTIONS(K_CheckedSaveFile)
+
+public:
+    using QSaveFile::QSaveFile;
+
+    // Creates `folder` with its missing parents; false, with the system's reason, when it cannot.
+    static bool makeFolder(const QString &folder, QString *reason);
+
+    // Commits the file when it was opened and every write, the flush and the rename succeed;
+    // otherwise discards it, keeps an older file of the same name and returns false.
+    bool finish();
+
+    // Why opening, writing or committing failed, in the system's words.
+    QString failureReason() const;
+    bool hasWriteFailed() const { return m_writeFailed; }
+
+protected:
+    qint64 writeData(const char *data, qint64 length) override;
+
+private:
+    QString m_writeError;
+    bool m_writeFailed = false;
+};
+
+#endif // K_CHECKEDSAVEFILE_H
