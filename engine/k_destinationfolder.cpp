@@ -4,11 +4,11 @@
 #include "tiles/k_checkedsavefile.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QStorageInfo>
 #include <QTemporaryFile>
+
+#include <algorithm>
 
 namespace {
 
@@ -28,10 +28,29 @@ QString nearestExisting(const QString &folder, QStringList *missing = nullptr)
     return path;
 }
 
-// A temporary file of the save file beside `name`: its name and six letters or digits.
-QRegularExpression temporaryOf(const QString &name)
+bool isLetterOrDigit(QChar c)
 {
-    return QRegularExpression(QStringLiteral("^%1\\.[A-Za-z0-9]{6}$").arg(name));
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
+}
+
+// The name a save file's temporary stands for (the final name, a dot and six letters or digits),
+// or nothing when `name` is not such a temporary.
+QString finalNameOf(const QString &name)
+{
+    constexpr qsizetype Suffix = 7;
+    if (name.size() <= Suffix || name.at(name.size() - Suffix) != u'.')
+        return QString();
+    for (qsizetype i = name.size() - Suffix + 1; i < name.size(); ++i) {
+        if (!isLetterOrDigit(name.at(i)))
+            return QString();
+    }
+    return name.left(name.size() - Suffix);
+}
+
+bool isDigits(QStringView text)
+{
+    return !text.isEmpty()
+           && std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
 } // namespace
@@ -42,7 +61,7 @@ bool K_DestinationFolder::probeWritable(const QString &folder, QString *reason)
     nearestExisting(folder, &created);
     bool written = false;
     if (K_CheckedSaveFile::makeFolder(folder, reason)) {
-        QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".ORVIK-probe-XXXXXX")));
+        QTemporaryFile probe(K_CheckedSaveFile::probeTemplate(folder));
         written = probe.open() && probe.write(QByteArray(4096, '\0')) == 4096 && probe.flush();
         if (!written)
             *reason = probe.errorString();
@@ -61,11 +80,11 @@ qint64 K_DestinationFolder::freeSpace(const QString &folder)
 qint64 K_DestinationFolder::picturesSize(const QString &folder, const QString &key)
 {
     qint64 bytes = 0;
-    QDirIterator it(folder + QLatin1String("Source/") + key, {QStringLiteral("*.tif")},
-                    QDir::Files);
-    while (it.hasNext()) {
-        it.next();
-        bytes += it.fileInfo().size();
+    const QFileInfoList files
+            = QDir(folder + QLatin1String("Source/") + key).entryInfoList(QDir::Files);
+    for (const QFileInfo &file : files) {
+        if (file.fileName().endsWith(QLatin1String(".tif")))
+            bytes += file.size();
     }
     return bytes;
 }
@@ -74,11 +93,10 @@ QStringList K_DestinationFolder::otherResampleFiles(const QString &folder,
                                                     const QSet<QString> &keys)
 {
     QStringList others;
-    const QFileInfoList files = QDir(folder).entryInfoList({QStringLiteral("*.inf")},
-                                                           QDir::Files | QDir::Hidden, QDir::Name);
-    for (const QFileInfo &file : files) {
-        if (!keys.contains(file.completeBaseName()))
-            others << file.fileName();
+    const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    for (const QString &name : names) {
+        if (name.endsWith(QLatin1String(".inf")) && !keys.contains(name.chopped(4)))
+            others << name;
     }
     return others;
 }
@@ -86,24 +104,29 @@ QStringList K_DestinationFolder::otherResampleFiles(const QString &folder,
 int K_DestinationFolder::removeStaleTemporaries(const QString &folder)
 {
     int removed = 0;
-    const auto removeMatching = [&removed](const QString &path, const QRegularExpression &pattern) {
+    const auto removeIf = [&removed](const QString &path, const auto &ours) {
         const QStringList names = QDir(path).entryList(QDir::Files | QDir::Hidden);
         for (const QString &name : names) {
-            if (pattern.match(name).hasMatch() && QFile::remove(QDir(path).filePath(name)))
+            const QString finalName = finalNameOf(name);
+            if (!finalName.isEmpty() && ours(finalName) && QFile::remove(QDir(path).filePath(name)))
                 ++removed;
         }
     };
-    removeMatching(folder, temporaryOf(QStringLiteral("([0-9]+\\.inf|%1)")
-                                               .arg(QRegularExpression::escape(QLatin1String(
-                                                       K_ConversionRecord::FileName)))));
-    removeMatching(folder, QRegularExpression(QStringLiteral("^\\.ORVIK-probe-[A-Za-z0-9]{6}$")));
+    // The .inf files are named by their key.
+    removeIf(folder, [](const QString &finalName) {
+        return finalName == QLatin1String(K_ConversionRecord::FileName)
+               || finalName == QLatin1String(K_CheckedSaveFile::ProbeName)
+               || (finalName.endsWith(QLatin1String(".inf"))
+                   && isDigits(QStringView(finalName).chopped(4)));
+    });
     // Each destination tile's pictures are named by keys that begin with its own.
     const QString source = folder + QLatin1String("Source");
     const QStringList keys = QDir(source).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString &key : keys) {
-        removeMatching(
-                source + QLatin1Char('/') + key,
-                temporaryOf(QRegularExpression::escape(key) + QStringLiteral("[^./\\\\]*\\.tif")));
+        removeIf(source + QLatin1Char('/') + key, [&key](const QString &finalName) {
+            return finalName.startsWith(key) && finalName.endsWith(QLatin1String(".tif"))
+                   && !QStringView(finalName).mid(key.size()).chopped(4).contains(u'.');
+        });
     }
     return removed;
 }

@@ -8,6 +8,10 @@
 // What a conversion learns about its destination folder before it writes into it, and the
 // tidying up after a run that was killed. Plain functions for the builder thread; each sees the
 // folder as it is at the time of the call. `folder` ends in the native separator.
+//
+// Names are matched by plain string work, never by name filters or regular expressions: those
+// leave a thread-local cache in the worker thread, on which the MinGW runtime can deadlock when
+// the program ends.
 class K_DestinationFolder
 {
 public:

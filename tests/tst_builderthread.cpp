@@ -4,6 +4,7 @@
 #include "tiles/k_tilebitmapwriter.h"
 
 #include "testconversion.h"
+#include "testplatform.h"
 #include "tiffsamples.h"
 
 #include <QDir>
@@ -13,10 +14,6 @@
 #include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <csignal>
-#include <sys/mount.h>
-#include <sys/resource.h>
 
 using Settings = K_BuilderThread::Settings;
 using Writer = K_TileBitmapWriter;
@@ -129,45 +126,29 @@ QStringList logLines(const QString &description, const QString &destination = QS
     return description.endsWith('.') ? lines : lines << "Converting complete.";
 }
 
+// The .inf of `destination` listing `pictures`, with every folder as this system writes it.
 QByteArray infText(const QByteArray &folder, const QString &destination,
                    const QStringList &pictures, int quality)
 {
     const QByteArray n = QByteArray::number(pictures.size());
+    const QByteArray separator = QByteArray(1, QDir::separator().toLatin1());
     QByteArray text = pictures.size() > 1
                               ? "[Source]\nType = MultiSource\nNumberOfSources = " + n + "\n\n"
                               : "";
     for (int i = 0; i < pictures.size(); ++i) {
         const K_FlightSimulatorTile tile(pictures[i]);
         text += (pictures.size() > 1 ? "[Source" + QByteArray::number(i + 1) + "]\n" : "[Source]\n")
-                + "Type = TIFF\nLayer = Imagery\nSourceDir = \"" + folder + "Source/"
-                + destination.toLatin1() + "/\"\nSourceFile = \"" + pictures[i].toLatin1()
+                + "Type = TIFF\nLayer = Imagery\nSourceDir = \"" + folder + "Source" + separator
+                + destination.toLatin1() + separator + "\"\nSourceFile = \""
+                + pictures[i].toLatin1()
                 + ".tif\"\nulxMap = " + QByteArray::number(tile.west(), 'g', 25)
                 + "\nulyMap = " + QByteArray::number(tile.north(), 'g', 25)
                 + "\nxDim = 0.000057220458984375\nyDim = 0.00004291534423828125\nVariation = "
                   "All\nPixelIsPoint = 0\nChannel_BlendMask = 3\nNullValue = ,,,,0\n\n";
     }
-    return text + "[Destination]\nDestDir = \"" + folder + "\"\nLOD = Auto\nDestBaseFileName = \""
-           + destination.toLatin1() + "\"\nCompressionQuality = " + QByteArray::number(quality)
-           + "\n";
-}
-
-// Mounts a small tmpfs at `folder` (only root may), remounts it read-only, or unmounts it.
-bool tmpfs(const QString &folder, const QString &how)
-{
-    if (how == "unmount")
-        return ::umount2(QFile::encodeName(folder), MNT_DETACH) == 0;
-    const unsigned long flags = how == "read-only" ? MS_REMOUNT | MS_RDONLY : 0;
-    return ::mount("tmpfs", QFile::encodeName(folder), "tmpfs", flags, "size=8m") == 0;
-}
-
-// Writes past `bytes` fail as on a full disk instead of raising SIGXFSZ; -1 lifts the limit.
-bool limitFileSize(qint64 bytes)
-{
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit;
-    getrlimit(RLIMIT_FSIZE, &limit);
-    limit.rlim_cur = bytes < 0 ? limit.rlim_max : rlim_t(bytes);
-    return setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    return nativeLineEnds(text + "[Destination]\nDestDir = \"" + folder
+                          + "\"\nLOD = Auto\nDestBaseFileName = \"" + destination.toLatin1()
+                          + "\"\nCompressionQuality = " + QByteArray::number(quality) + "\n");
 }
 
 // Leaves `room` bytes free on the file system of `root`.
@@ -196,10 +177,10 @@ void tst_BuilderThread::converts_data()
     // "tiles | options | fault | files | log". Options: "lod=N" (12 if not given), "quality=N",
     // "single", "keep" (neither transparent nor broken tiles passed), "white" (broken tiles not
     // passed), "mirror", "limit=KiB" (of a picture), "source=PATH", "dest=PATH" (blank if none),
-    // "cyrillic". A fault strikes before the run or at an event of step 1 or 2. Files: those
-    // written; with "old:" those there before, which must stay as they were; with "stale:" the
-    // temporaries a killed run left, which must go; "rec=B0+B2" the destination tiles recorded as
-    // finished.
+    // "cyrillic", "unix" or "windows" (a row for that system only). A fault strikes before the run
+    // or at an event of step 1 or 2. Files: those written; with "old:" those there before, which
+    // must stay as they were; with "stale:" the temporaries a killed run left, which must go;
+    // "rec=B0+B2" the destination tiles recorded as finished.
     QTest::addColumn<QString>("row");
     const auto row = [](const char *name, const char *text) {
         QTest::newRow(name) << QString::fromUtf8(text)
@@ -245,8 +226,11 @@ void tst_BuilderThread::converts_data()
                                  "\"/nonexistent/orvik\" does not exist.");
     row("blank destination", "B00 | dest= | | | Destination folder is not set.");
     row("destination in a folder nobody writes into",
-        "B00 | dest=/proc/orvik | | | Cannot write into the destination folder \"/proc/orvik\": "
-        "No such file or directory.");
+        "B00 | dest=/proc/orvik unix | | | Cannot write into the destination folder "
+        "\"/proc/orvik\": No such file or directory.");
+    row("destination on a drive that does not exist",
+        "B00 | dest=Q:/orvik windows | | | Cannot write into the destination folder \"Q:\\orvik\": "
+        "No such drive or folder.");
     row("another run's .inf files stay and are named",
         "$2 | | | old:B2.inf old:B3.inf B0 B1 rec=B0+B1 | \"$d\" already holds 2 .inf files that "
         "this run does not write$, of another BGL LOD or another source$, such as "
@@ -303,6 +287,8 @@ void tst_BuilderThread::converts()
     const QString options = column[1], fault = column[2].section(" at ", 0, 0);
     const QString when = column[2].section(" at ", 1);
 
+    if (options.contains(QDir::separator() == '/' ? "windows" : "unix"))
+        QSKIP("a case of another system");
     QTemporaryDir source, work;
     writeTileSet(source.path(), column[0]);
     const int entries = int(QDir(source.path()).count()); // dot entries included
@@ -322,27 +308,30 @@ void tst_BuilderThread::converts()
                      + (options.contains("source=") ? options.section("source=", 1) : source.path())
                      + "  ";
     QString destination = work.filePath("out");
-    QByteArray folderBytes = QFile::encodeName(destination) + '/';
+    // The temporary folder's name is plain ASCII; the .inf names it with native separators.
+    const char separator = QDir::separator().toLatin1();
+    QByteArray folderBytes = QDir::toNativeSeparators(destination).toLatin1() + separator;
     if (options.contains("cyrillic")) {
         // What the code page lacks becomes its replacement character.
         destination += QString::fromUtf8("/Карта日");
-        folderBytes += "\xca\xe0\xf0\xf2\xe0\x1a/";
+        folderBytes += "\xca\xe0\xf0\xf2\xe0\x1a" + QByteArray(1, separator);
     }
-    if (options.contains("dest=")) {
-        destination = options.section("dest=", 1).section(' ', 0, 0);
-        s.destinationFolder = "   " + destination;
-    } else {
-        s.destinationFolder = "  " + destination + "  ";
-    }
+    const QString typedDestination = options.section("dest=", 1).section(' ', 0, 0);
+    if (!typedDestination.isEmpty())
+        destination = typedDestination;
+    s.destinationFolder
+            = options.contains("dest=") ? "   " + typedDestination : "  " + destination + "  ";
 
     const bool onTmpfs = fault == "read-only" || fault.endsWith("full");
     if (fault == "read-only" && when.isEmpty())
         QVERIFY(QDir().mkpath(destination));
-    if (onTmpfs && !tmpfs(work.path(), "mount"))
-        QSKIP("mounting a tmpfs needs root");
+    if (onTmpfs && !TestPlatform::tmpfs(work.path(), "mount"))
+        QSKIP("mounting a tmpfs needs Linux and root");
+    if (fault == "size limit" && !TestPlatform::limitFileSize(-1))
+        QSKIP("limiting the size of files needs Linux");
     const auto unmount = qScopeGuard([&] {
         if (onTmpfs)
-            tmpfs(work.path(), "unmount");
+            TestPlatform::tmpfs(work.path(), "unmount");
     });
     // "B0" is B0.inf and B0's own picture, "B0.inf" or "B20.tif" the one file, "B1.tif.bak" a
     // file beside that picture.
@@ -384,11 +373,12 @@ void tst_BuilderThread::converts()
         QFile tile(source.filePath(keyOf("B03SU.BMP")));
         if (fault == "break")
             conversion.requestBreak();
-        return fault == "break" || (fault == "read-only" && tmpfs(work.path(), "read-only"))
+        return fault == "break"
+               || (fault == "read-only" && TestPlatform::tmpfs(work.path(), "read-only"))
                || (fault == "full" && fill(work.path(), 1 << 20))
                // Room for the pixels of a 512x512 picture and a page for its header only.
                || (fault == "inf full" && fill(work.path(), 512 * 512 * 4 + 4096))
-               || (fault == "size limit" && limitFileSize(512 * 1024))
+               || (fault == "size limit" && TestPlatform::limitFileSize(512 * 1024))
                || (fault == "inf folder" && QDir().mkpath(destination + '/' + keyOf("B0.inf")))
                || (fault == "removed" && QDir(destination).removeRecursively())
                || (fault == "replaced" && QDir(destination).removeRecursively()
@@ -408,7 +398,7 @@ void tst_BuilderThread::converts()
             struck = strike() ? 1 : -1;
     };
     conversion.run(s);
-    limitFileSize(-1);
+    TestPlatform::limitFileSize(-1);
     QCOMPARE(struck, 1);
 
     const QStringList log = logLines(column[4], destination, s.bglLod);
@@ -445,7 +435,10 @@ void tst_BuilderThread::converts()
     QCOMPARE(written.keys(), all);
     QStringList recordedKeys;
     // Each line after the first ends in a key, after the .inf's hash and the variants.
-    for (const QByteArray &line : written.value("ORVIK-converted.txt").split('\n').mid(1)) {
+    const QByteArray recordText = written.value("ORVIK-converted.txt");
+    const QByteArray recordLines = QByteArray(recordText).replace("\r\n", "\n");
+    QCOMPARE(nativeLineEnds(recordLines), recordText);
+    for (const QByteArray &line : recordLines.split('\n').mid(1)) {
         if (!line.isEmpty())
             recordedKeys << QString::fromUtf8(
                     line.mid(line.indexOf(' ', line.indexOf(' ') + 1) + 1));

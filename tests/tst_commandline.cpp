@@ -3,14 +3,13 @@
 #include "tiles/k_tilebitmapwriter.h"
 
 #include "testconversion.h"
+#include "testplatform.h"
 
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <csignal>
 
 // One table row: the name and the row's text, which may hold UTF-8.
 static void row(const char *name, const char *text)
@@ -114,13 +113,14 @@ void tst_CommandLine::runs()
     environment.insert("LC_ALL", locale); // over LC_MESSAGES and LANG
     QProcess process;
     process.setProcessEnvironment(environment);
+    TestPlatform::prepareInterruptible(process);
     process.start(ORVIK_CONVERT_PATH, argumentList);
     QByteArray output;
     while (interrupt && !output.contains("saved.") && process.waitForReadyRead(10000))
         output += process.readAllStandardOutput();
     if (interrupt) {
         QVERIFY(output.contains("saved."));
-        QCOMPARE(::kill(pid_t(process.processId()), SIGINT), 0);
+        QVERIFY(TestPlatform::interrupt(process));
     }
     QVERIFY(process.waitForFinished(120000));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);

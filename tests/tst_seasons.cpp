@@ -112,7 +112,9 @@ private slots:
             file.remove();
             TestConversion().run(
                     {dir.path(), dir.filePath("out"), 12, 95, false, true, true, false, seasons});
-            return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
+            return file.open(QIODevice::ReadOnly | QIODevice::Text)
+                           ? QString::fromLatin1(file.readAll())
+                           : QString();
         };
         const QString text = inf(true);
         if (letters == "SU")

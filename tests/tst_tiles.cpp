@@ -4,6 +4,7 @@
 #include "tiles/k_tilereadahead.h"
 
 #include "badfiles.h"
+#include "testplatform.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -11,8 +12,6 @@
 
 #include <atomic>
 #include <vector>
-
-#include <sys/stat.h>
 
 using Writer = K_TileBitmapWriter;
 using Dxt = Writer::Dxt;
@@ -45,8 +44,9 @@ void tst_Tiles::refusesBadFile_data()
         QTest::newRow(file.name) << file.bytes() << file.error;
     QTest::newRow("missing file") << QByteArray("missing") << "File not exists";
     QTest::newRow("folder") << QByteArray("folder") << "File opening error";
-    // A named pipe must not make the reader wait for a writer.
-    QTest::newRow("named pipe") << QByteArray("pipe") << "File opening error";
+    // A named pipe must not make the reader wait for a writer; Windows has a file that another
+    // program holds instead.
+    QTest::newRow("named pipe or held file") << QByteArray("pipe") << "File opening error";
 }
 
 void tst_Tiles::refusesBadFile()
@@ -57,7 +57,7 @@ void tst_Tiles::refusesBadFile()
     if (bytes == "folder")
         path = m_dir.path();
     else if (bytes == "pipe")
-        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        QVERIFY(TestPlatform::makeUnopenable(path));
     else if (bytes != "missing")
         QVERIFY(Writer::writeBytes(path = m_dir.filePath("bad.bmp"), bytes));
 

@@ -50,7 +50,12 @@ bool K_CheckedSaveFile::makeFolder(const QString &folder, QString *reason)
                           : tr("No such drive or folder");
         return false;
     }
-    QTemporaryFile probe(QDir(parent).filePath(QStringLiteral(".ORVIK-probe-XXXXXX")));
+    QTemporaryFile probe(probeTemplate(parent));
     *reason = probe.open() ? tr("The folder cannot be created") : probe.errorString();
     return false;
+}
+
+QString K_CheckedSaveFile::probeTemplate(const QString &folder)
+{
+    return QDir(folder).filePath(QLatin1String(ProbeName) + QLatin1String(".XXXXXX"));
 }

@@ -18,6 +18,11 @@ public:
     // Creates `folder` with its missing parents; false, with the system's reason, when it cannot.
     static bool makeFolder(const QString &folder, QString *reason);
 
+    // The name of a small file that tries whether a folder takes files: ProbeName, a dot and six
+    // letters or digits, as the temporaries of save files are named.
+    static constexpr char ProbeName[] = ".ORVIK-probe";
+    static QString probeTemplate(const QString &folder);
+
     // Commits the file when it was opened and every write, the flush and the rename succeed;
     // otherwise discards it, keeps an older file of the same name and returns false.
     bool finish();

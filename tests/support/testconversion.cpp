@@ -85,6 +85,14 @@ QMap<QString, QByteArray> contentsBelow(const QString &folder)
     return files;
 }
 
+QByteArray nativeLineEnds(QByteArray text)
+{
+#if defined(Q_OS_WIN)
+    text.replace("\n", "\r\n");
+#endif
+    return text;
+}
+
 bool writeTiles(const QString &folder, const QStringList &keys)
 {
     bool written = QDir().mkpath(folder);

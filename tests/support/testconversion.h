@@ -40,6 +40,9 @@ void installEnglishPluralForms();
 // Every file below `folder`, hidden ones included, by path relative to it, with its contents.
 QMap<QString, QByteArray> contentsBelow(const QString &folder);
 
+// A text file's `text` as this system writes it: on Windows each line ends in CR LF.
+QByteArray nativeLineEnds(QByteArray text);
+
 // Writes key + "SU.BMP" into `folder` for each key, a picture of its own for each.
 bool writeTiles(const QString &folder, const QStringList &keys);
 

@@ -1,0 +1,80 @@
+#include "testplatform.h"
+
+#include <QFile>
+#include <QProcess>
+
+#if defined(Q_OS_WIN)
+#include <windows.h>
+#else
+#include <csignal>
+
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#endif
+
+namespace TestPlatform {
+
+bool makeUnopenable(const QString &path)
+{
+#if defined(Q_OS_WIN)
+    // Held until the test program ends.
+    const HANDLE handle = CreateFileW(reinterpret_cast<const wchar_t *>(path.utf16()),
+                                      GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    return handle != INVALID_HANDLE_VALUE;
+#else
+    return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+#endif
+}
+
+bool tmpfs(const QString &folder, const QString &how)
+{
+#if defined(Q_OS_LINUX)
+    if (how == "unmount")
+        return ::umount2(QFile::encodeName(folder), MNT_DETACH) == 0;
+    const unsigned long flags = how == "read-only" ? MS_REMOUNT | MS_RDONLY : 0;
+    return ::mount("tmpfs", QFile::encodeName(folder), "tmpfs", flags, "size=8m") == 0;
+#else
+    Q_UNUSED(folder);
+    Q_UNUSED(how);
+    return false;
+#endif
+}
+
+bool limitFileSize(qint64 bytes)
+{
+#if defined(Q_OS_WIN)
+    Q_UNUSED(bytes);
+    return false;
+#else
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit;
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = bytes < 0 ? limit.rlim_max : rlim_t(bytes);
+    return setrlimit(RLIMIT_FSIZE, &limit) == 0;
+#endif
+}
+
+void prepareInterruptible(QProcess &process)
+{
+#if defined(Q_OS_WIN)
+    // Ctrl+Break reaches a process group; a group of its own keeps this program out of it.
+    process.setCreateProcessArgumentsModifier([](QProcess::CreateProcessArguments *arguments) {
+        arguments->flags |= CREATE_NEW_PROCESS_GROUP;
+    });
+#else
+    Q_UNUSED(process);
+#endif
+}
+
+bool interrupt(QProcess &process)
+{
+#if defined(Q_OS_WIN)
+    return GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, DWORD(process.processId())) != 0;
+#else
+    return ::kill(pid_t(process.processId()), SIGINT) == 0;
+#endif
+}
+
+} // namespace TestPlatform

@@ -1,0 +1,32 @@
+#ifndef TESTPLATFORM_H
+#define TESTPLATFORM_H
+
+#include <QString>
+
+class QProcess;
+
+// What the tests do to the system that each system does its own way, or not at all. Each returns
+// false where it cannot be done, and the test then says why it skips.
+namespace TestPlatform {
+
+// Makes `path` a file system entry that exists but cannot be opened as a file: a named pipe,
+// which must not make a reader wait for a writer, or on Windows a file that another program holds
+// open without sharing it.
+bool makeUnopenable(const QString &path);
+
+// Mounts a small tmpfs of 8 MiB at `folder` (Linux, root only), remounts it read-only, or
+// unmounts it again: "mount", "read-only" or "unmount".
+bool tmpfs(const QString &folder, const QString &how);
+
+// From now on writes past `bytes` fail as on a full disk, instead of ending the process; -1 lifts
+// the limit (Linux).
+bool limitFileSize(qint64 bytes);
+
+// Prepares `process`, before it starts, to receive interrupt().
+void prepareInterruptible(QProcess &process);
+// What Ctrl+C at the process's console does: SIGINT, or on Windows Ctrl+Break to its group.
+bool interrupt(QProcess &process);
+
+} // namespace TestPlatform
+
+#endif // TESTPLATFORM_H
