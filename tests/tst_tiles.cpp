@@ -10,6 +10,8 @@
 #include <QThread>
 
 #include <atomic>
+#include <new>
+#include <stdexcept>
 #include <vector>
 
 #include <sys/stat.h>
@@ -198,16 +200,22 @@ void tst_Tiles::readsAheadInOrder_data()
 {
     QTest::addColumn<int>("count");
     QTest::addColumn<int>("taken"); // the consumer stops after this many, as after a Break
-    QTest::newRow("none") << 0 << 0;
-    QTest::newRow("one") << 1 << 1;
-    QTest::newRow("many") << 500 << 500;
-    QTest::newRow("broken off") << 500 << 3;
+    QTest::addColumn<int>("throwing"); // the tile whose work throws, or -1
+    QTest::addColumn<QString>("error"); // what waitFor() gives for it
+    QTest::newRow("none") << 0 << 0 << -1 << "";
+    QTest::newRow("one") << 1 << 1 << -1 << "";
+    QTest::newRow("many") << 500 << 500 << -1 << "";
+    QTest::newRow("broken off") << 500 << 3 << -1 << "";
+    QTest::newRow("out of memory in tile 7") << 500 << 500 << 7 << "Not enough memory";
+    QTest::newRow("another exception in the first tile") << 20 << 20 << 0 << "Unexpected error";
 }
 
 void tst_Tiles::readsAheadInOrder()
 {
     QFETCH(int, count);
     QFETCH(int, taken);
+    QFETCH(int, throwing);
+    QFETCH(QString, error);
     std::vector<std::atomic<int>> runs(static_cast<size_t>(count));
     std::vector<int> results(static_cast<size_t>(count), 0);
     const int slotTotal = K_TileReadAhead::slotCount(count);
@@ -218,12 +226,19 @@ void tst_Tiles::readsAheadInOrder()
                 slotsInRange = false;
             // The other threads are slow, so the consumer has to wait for their tiles.
             QThread::usleep(slot == 0 ? 0 : 1000);
-            results[size_t(index)] = index + 1;
             ++runs[size_t(index)];
+            if (index == throwing && error.startsWith("Not enough"))
+                throw std::bad_alloc();
+            if (index == throwing)
+                throw std::runtime_error("tile");
+            results[size_t(index)] = index + 1;
         });
+        // A tile that threw is failed, with a reason; the others are done as ever.
         for (int i = 0; i < taken; ++i) {
-            readAhead.waitFor(i);
-            QCOMPARE(results[size_t(i)], i + 1);
+            QString reason;
+            QCOMPARE(readAhead.waitFor(i, &reason), i != throwing);
+            QCOMPARE(reason, i == throwing ? error : QString());
+            QCOMPARE(results[size_t(i)], i == throwing ? 0 : i + 1);
         }
     }
     // The destructor waited for whatever was running; nothing ran twice.
