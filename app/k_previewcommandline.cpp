@@ -40,7 +40,7 @@ int K_PreviewCommandLine::exec(const QStringList &arguments)
     const QCommandLineOption variantOption(
             QStringLiteral("variant"),
             tr("The variant to show: su, sp, fa, wi, hw or lm (default su)."), QStringLiteral("V"));
-    const QCommandLineOption helpOption(QStringLiteral("help"), tr("Shows this help."));
+    const QCommandLineOption helpOption = K_CommandLine::helpOption();
     parser.addOptions({bglLodOption, variantOption, helpOption});
 
     const auto usageError = [&program](const QString &text) {
@@ -50,7 +50,8 @@ int K_PreviewCommandLine::exec(const QStringList &arguments)
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
     if (parser.isSet(helpOption)) {
-        K_CommandLine::writeTo(stdout, parser.helpText());
+        K_CommandLine::writeTo(stdout, K_CommandLine::helpText(parser, arguments.value(0))
+                                               + QLatin1Char('\n'));
         return 0;
     }
     const QStringList positional = parser.positionalArguments();

@@ -31,7 +31,7 @@ private slots:
 
 void tst_CommandLine::parses_data()
 {
-    // "arguments | the settings, the help's first word or the error"
+    // "arguments | the settings, the help's usage line or the error"
     QTest::addColumn<QString>("row");
     row("defaults equal the window's first start", "in out | in|out|8|95|011000");
     row("every option", "--bgl-lod 13 --compression-quality 1 --single-destination-image "
@@ -39,7 +39,10 @@ void tst_CommandLine::parses_data()
                         "--vertical-mirror-source-tiles --seasons --skip-converted in out | "
                         "in|out|13|1|100111");
     row("values after '='", "in --bgl-lod=0 out --compression-quality=100 | in|out|0|100|011000");
-    row("help wins over a missing folder", "--help | Usage:");
+    row("help wins over a missing folder", "--help | Usage: orvik-convert [options] SOURCE "
+                                           "DESTINATION");
+    row("help by -h", "-h in out | Usage: orvik-convert [options] SOURCE DESTINATION");
+    row("help by -?", "-? | Usage: orvik-convert [options] SOURCE DESTINATION");
     row("no argument", " | SOURCE and DESTINATION are missing.");
     row("BGL LOD above 13",
         "--bgl-lod 14 in out | BGL LOD must be a whole number from 0 to 13, not \"14\".");
@@ -54,7 +57,7 @@ void tst_CommandLine::parses()
     QFETCH(QString, row);
     const auto parsed = K_CommandLine::parse(
             ("orvik-convert " + row.section(" | ", 0, 0)).split(' ', Qt::SkipEmptyParts));
-    QCOMPARE(parsed.action == K_CommandLine::Action::ShowHelp     ? parsed.text.section(' ', 0, 0)
+    QCOMPARE(parsed.action == K_CommandLine::Action::ShowHelp     ? parsed.text.section('\n', 0, 0)
              : parsed.action == K_CommandLine::Action::UsageError ? parsed.text
                                                                   : settingsText(parsed.settings),
              row.section(" | ", 1));
