@@ -4,11 +4,77 @@
 #include "testconversion.h"
 #include "tiles/k_sampletiles.h"
 #include "tiles/k_tilebitmapwriter.h"
+#include "tiles/k_tilereadahead.h"
 
+#include <QComboBox>
+#include <QGraphicsView>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QProcess>
+#include <QProgressBar>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
+#include <cstdlib>
+#include <new>
+#include <thread>
+
 using Preview = K_PreviewThread;
+
+namespace {
+
+// Once armed, the first allocation on a thread other than the two spared ones fails: in the
+// tests below, that of a tile's work on a thread of the read-ahead.
+std::atomic<bool> failOnce{false};
+std::thread::id spared[2];
+
+void *allocate(std::size_t size)
+{
+    const std::thread::id self = std::this_thread::get_id();
+    if (failOnce.load() && self != spared[0] && self != spared[1] && failOnce.exchange(false))
+        throw std::bad_alloc();
+    if (void *memory = std::malloc(size ? size : 1))
+        return memory;
+    throw std::bad_alloc();
+}
+
+} // namespace
+
+// Every plain form, so that what one allocates another never frees.
+void *operator new(std::size_t size)
+{
+    return allocate(size);
+}
+void *operator new[](std::size_t size)
+{
+    return allocate(size);
+}
+void *operator new(std::size_t size, const std::nothrow_t &) noexcept
+{
+    return std::malloc(size ? size : 1);
+}
+void *operator new[](std::size_t size, const std::nothrow_t &) noexcept
+{
+    return std::malloc(size ? size : 1);
+}
+void operator delete(void *memory) noexcept
+{
+    std::free(memory);
+}
+void operator delete[](void *memory) noexcept
+{
+    std::free(memory);
+}
+void operator delete(void *memory, std::size_t) noexcept
+{
+    std::free(memory);
+}
+void operator delete[](void *memory, std::size_t) noexcept
+{
+    std::free(memory);
+}
 
 class tst_Preview : public QObject
 {
@@ -17,7 +83,11 @@ class tst_Preview : public QObject
     QTemporaryDir sample;
 
 private slots:
-    void initTestCase() { QVERIFY(K_SampleTiles::write(sample.filePath("tiles"))); }
+    void initTestCase()
+    {
+        installEnglishPluralForms();
+        QVERIFY(K_SampleTiles::write(sample.filePath("tiles")));
+    }
 
     void layout_data()
     {
@@ -84,32 +154,148 @@ private slots:
                 = QPoint(cell(K_SampleTiles::destinationKeys()[1] + "00000").x(), broken.y()) * 4;
         QCOMPARE(preview->picture(4).pixel(edge.x(), edge.y() + 1), Preview::OutlineColour);
         QCOMPARE(preview->picture(4).pixel(edge.x() + 1, edge.y() + 1), 0u);
-        QCOMPARE(dialog.hoverText(broken), K_SampleTiles::brokenKey() + " \u2014 "
-                                                   + K_SampleTiles::brokenKey()
-                                                   + "SU.BMP \u2014 broken");
+    }
+
+    void hover_data()
+    {
+        // The dialog shows `variant`, the mouse comes to rest on tile `key` while another variant
+        // is shown, and `variant` is chosen again: the text under the map.
+        QTest::addColumn<QString>("variant");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("text");
+        const QString broken = K_SampleTiles::brokenKey();
+        const QString winter = K_SampleTiles::seasonFileNames().filter("WI").first().left(15);
+        QTest::newRow("broken, with the reader's reason")
+                << "SU" << broken
+                << broken + " \u2014 " + broken
+                           + "SU.BMP \u2014 broken: Compressed image reading error";
+        QTest::newRow("the file of the variant shown")
+                << "WI" << winter << winter + " \u2014 " + winter + "WI.BMP \u2014 imagery";
+    }
+
+    void hover()
+    {
+        QFETCH(QString, variant);
+        QFETCH(QString, key);
+        K_FormPreview dialog(sample.filePath("tiles"), 8);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto *view = dialog.findChild<QGraphicsView *>("mapGraphicsView");
+        auto *combo = dialog.findChild<QComboBox *>("variantComboBox");
+        const auto choose = [&](const QString &shown) {
+            QTRY_COMPARE(combo->count(), 3);
+            emit combo->activated(combo->findData(shown));
+            QTRY_COMPARE(dialog.findChild<QProgressBar *>()->value(), 100);
+        };
+        choose(variant);
+        const QPoint cell = Preview::tileOf(key) - dialog.previewThread()->layout().origin;
+        const QPoint at = view->mapFromScene(QPointF(cell) + QPointF(0.5, 0.5));
+        choose(variant == "SU" ? "WI" : "SU");
+        QMouseEvent move(QEvent::MouseMove, at, view->viewport()->mapToGlobal(at), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(view->viewport(), &move);
+        choose(variant);
+        QFETCH(QString, text);
+        QTRY_COMPARE(dialog.findChild<QLabel *>("hoverLabel")->text(), text);
     }
 
     void commandLine_data()
     {
-        QTest::addColumn<QStringList>("options");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QSize>("size"); // 32 pixels a tile
-        QTest::newRow("broken tile found") << QStringList() << 1 << QSize(1536, 512);
-        QTest::newRow("all tiles good")
-                << QStringList{"--bgl-lod", "8", "--variant", "wi"} << 0 << QSize(128, 128);
-        QTest::newRow("variant absent") << QStringList{"--variant", "hw"} << 1 << QSize(0, 0);
-        QTest::newRow("unknown variant") << QStringList{"--variant", "xx"} << 2 << QSize(0, 0);
+        // "arguments | exit code | the picture's size | the first line on standard error, else on
+        // standard output". Arguments but options lie below the folder that holds the sample in
+        // "tiles"; %1 is that folder, %2 the number of tile bitmaps in "tiles".
+        QTest::addColumn<QString>("row");
+        const auto row = [](const char *name, const char *text) {
+            QTest::newRow(name) << QString::fromUtf8(text);
+        };
+        row("broken tile found",
+            "tiles map.png | 1 | 1536x512 | "
+            "0123012301: 20 of 1024 tiles, 0 broken, 1 completely transparent");
+        row("all tiles good", "tiles map.png --bgl-lod=8 --variant=wi | 0 | 128x128 | "
+                              "0123012301: 16 of 1024 tiles, 0 broken, 0 completely transparent");
+        row("one tile each", "tiles map.png --bgl-lod=13 --variant=lm | 0 | 64x64 | "
+                             "012301230102100: 1 of 1 tile, 0 broken, 0 completely transparent");
+        row("variant absent", "tiles map.png --variant=hw | 1 | 0x0 | "
+                              "orvik-preview: No tile bitmaps of variant HW in \"%1/tiles\".");
+        row("unknown variant",
+            "tiles map.png --variant=xx | 2 | 0x0 | orvik-preview: Unknown variant \"xx\".");
+        row("missing source folder", "none map.png | 1 | 0x0 | "
+                                     "orvik-preview: Source folder \"%1/none\" does not exist.");
+        row("tiles in a subfolder", ". map.png | 1 | 0x0 | orvik-preview: No FS9 tile bitmaps in "
+                                    "\"%1/.\"; its subfolder \"tiles\" holds %2.");
+        row("help by -h", "-h | 0 | 0x0 | Usage: orvik-preview [options] SOURCE OUTPUT.png");
+        row("help by -?", "-? | 0 | 0x0 | Usage: orvik-preview [options] SOURCE OUTPUT.png");
     }
 
     void commandLine()
     {
-        QFETCH(QStringList, options);
-        const QString output = sample.filePath("map.png");
-        QFile::remove(output);
-        QTEST(K_PreviewCommandLine().exec(
-                      QStringList{"orvik-preview", sample.filePath("tiles"), output} + options),
-              "exitCode");
-        QTEST(QImage(output).size(), "size");
+        QFETCH(QString, row);
+        const QStringList column = row.split(" | ");
+        QFile::remove(sample.filePath("map.png"));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("LC_ALL", "C");
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(ORVIK_PREVIEW_PATH,
+                      column[0].split(' ').replaceInStrings(QRegularExpression("^(?!-)"),
+                                                            sample.path() + '/'));
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitCode(), column[1].toInt());
+        const QStringList size = column[2].split('x');
+        QCOMPARE(QImage(sample.filePath("map.png")).size(),
+                 QSize(size[0].toInt(), size[1].toInt()));
+        const QByteArray error = process.readAllStandardError();
+        const QString first
+                = QString::fromUtf8(error.isEmpty() ? process.readAllStandardOutput() : error)
+                          .section('\n', 0, 0);
+        const int bitmaps
+                = int(K_SampleTiles::keys().size() + K_SampleTiles::seasonFileNames().size());
+        QCOMPARE(first, QString(column[3])
+                                .replace("%1", sample.path())
+                                .replace("%2", QString::number(bitmaps)));
+    }
+
+    // A tile whose reading throws (out of memory) is broken in the preview; the conversion logs
+    // it as that tile's read error and goes on.
+    void tileReadThatThrows()
+    {
+        if (K_TileReadAhead::slotCount(2) < 2)
+            QSKIP("With one core no tile is read on a thread of its own.");
+        QTemporaryDir dir;
+        K_BuilderThread::Settings settings{dir.filePath("source"), dir.filePath("out")};
+        QVERIFY(writeTiles(settings.sourceFolder, K_TileBitmapWriter::keysUnder("012301230123")));
+        spared[0] = spared[1] = std::this_thread::get_id();
+        failOnce = true;
+        Preview preview({settings.sourceFolder, 8, QString()});
+        QVERIFY(preview.build());
+        QVERIFY(!failOnce.exchange(false));
+        QCOMPARE(preview.counts().broken, 1);
+        const QImage map = preview.picture(1);
+        QStringList errors;
+        for (int y = 0; y < map.height(); ++y) {
+            for (int x = 0; x < map.width(); ++x) {
+                if (map.pixel(x, y) == Preview::BrokenColour)
+                    errors << preview.cellInfo(QPoint(x, y)).error;
+            }
+        }
+        QCOMPARE(errors, QStringList("Not enough memory"));
+
+        TestConversion conversion;
+        conversion.onEvent = [](const QString &event) {
+            if (event.startsWith("text: Step 2")) {
+                spared[1] = std::this_thread::get_id();
+                failOnce = true;
+            }
+        };
+        conversion.run(settings);
+        QVERIFY(!failOnce.exchange(false));
+        const QStringList log = conversion.log();
+        QCOMPARE(log.mid(1), QStringList({"Tile \"0123012301\" saved.", "Converting complete."}));
+        QVERIFY2(QRegularExpression("^BMP tile \"012301230123\\d{3}\" read error: Not enough "
+                                    "memory\\.$")
+                         .match(log.first())
+                         .hasMatch(),
+                 qPrintable(log.first()));
     }
 
     void skipConverted_data()
