@@ -93,12 +93,15 @@ void tst_FormMain::drivesTheWindow()
         K_FormMain window;
         QCOMPARE(stateOf(window), QString("||13|1|110000"));
 
-        // The dialog shows the window's flags; OK takes the toggled boxes, Cancel nothing.
+        // The dialog shows the window's flags, each box with its tooltip; OK takes the toggled
+        // boxes, Cancel nothing.
         for (const bool ok : {true, false}) {
             QString shown;
+            int withoutTip = 0;
             answerNextModal([&](QWidget *modal) {
                 for (QCheckBox *box : modal->findChildren<QCheckBox *>()) {
                     shown += QString::number(box->isChecked());
+                    withoutTip += box->toolTip().isEmpty();
                     box->toggle();
                 }
                 modal->findChild<QDialogButtonBox *>()
@@ -107,6 +110,7 @@ void tst_FormMain::drivesTheWindow()
             });
             window.findChild<QAction *>("actionOptions")->trigger();
             QCOMPARE(shown, QString(ok ? "101000" : "010111"));
+            QCOMPARE(withoutTip, 0);
             QCOMPARE(stateOf(window), QString("||13|1|001111"));
         }
 
