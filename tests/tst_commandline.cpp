@@ -5,6 +5,7 @@
 #include "testconversion.h"
 
 #include <QDir>
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -27,6 +28,8 @@ private slots:
     void parses();
     void runs_data();
     void runs();
+    void previews_data();
+    void previews();
 };
 
 void tst_CommandLine::parses_data()
@@ -150,6 +153,55 @@ void tst_CommandLine::runs()
     QVERIFY(!saved.isEmpty() && saved.size() < 48);
     // A tile interrupted while it was built gets no control file.
     QCOMPARE(QDir(dir.filePath("out")).entryList({"*.inf"}, QDir::Files).size(), saved.size());
+}
+
+void tst_CommandLine::previews_data()
+{
+    // orvik-preview: "arguments | exit code | the picture's size | the first line on standard
+    // error, else on standard output". Arguments but options lie below a folder that holds the
+    // sample in "tiles"; %1 is that folder, %2 the number of tile bitmaps in "tiles".
+    QTest::addColumn<QString>("row");
+    row("broken tile found", "tiles map.png | 1 | 1536x512 | "
+                             "0123012301: 20 of 1024 tiles, 0 broken, 1 completely transparent");
+    row("all tiles good", "tiles map.png --bgl-lod=8 --variant=wi | 0 | 128x128 | "
+                          "0123012301: 16 of 1024 tiles, 0 broken, 0 completely transparent");
+    row("one tile each", "tiles map.png --bgl-lod=13 --variant=lm | 0 | 64x64 | "
+                         "012301230102100: 1 of 1 tile, 0 broken, 0 completely transparent");
+    row("variant absent", "tiles map.png --variant=hw | 1 | 0x0 | "
+                          "orvik-preview: No tile bitmaps of variant HW in \"%1/tiles\".");
+    row("unknown variant",
+        "tiles map.png --variant=xx | 2 | 0x0 | orvik-preview: Unknown variant \"xx\".");
+    row("missing source folder",
+        "none map.png | 1 | 0x0 | orvik-preview: Source folder \"%1/none\" does not exist.");
+    row("tiles in a subfolder", ". map.png | 1 | 0x0 | orvik-preview: No FS9 tile bitmaps in "
+                                "\"%1/.\"; its subfolder \"tiles\" holds %2.");
+    row("help by -h", "-h | 0 | 0x0 | Usage: orvik-preview [options] SOURCE OUTPUT.png");
+    row("help by -?", "-? | 0 | 0x0 | Usage: orvik-preview [options] SOURCE OUTPUT.png");
+}
+
+void tst_CommandLine::previews()
+{
+    QFETCH(QString, row);
+    const QStringList column = row.split(" | ");
+    QTemporaryDir dir;
+    QVERIFY(K_SampleTiles::write(dir.filePath("tiles")));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("LC_ALL", "C");
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(ORVIK_PREVIEW_PATH, column[0].split(' ').replaceInStrings(
+                                              QRegularExpression("^(?!-)"), dir.path() + '/'));
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitCode(), column[1].toInt());
+    const QStringList size = column[2].split('x');
+    QCOMPARE(QImage(dir.filePath("map.png")).size(), QSize(size[0].toInt(), size[1].toInt()));
+    const QByteArray error = process.readAllStandardError();
+    const QString first
+            = QString::fromUtf8(error.isEmpty() ? process.readAllStandardOutput() : error)
+                      .section('\n', 0, 0);
+    const int bitmaps = int(K_SampleTiles::keys().size() + K_SampleTiles::seasonFileNames().size());
+    QCOMPARE(first,
+             QString(column[3]).replace("%1", dir.path()).replace("%2", QString::number(bitmaps)));
 }
 
 QTEST_GUILESS_MAIN(tst_CommandLine)

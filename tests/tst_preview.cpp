@@ -9,9 +9,7 @@
 #include <QGraphicsView>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QProcess>
 #include <QProgressBar>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -138,62 +136,6 @@ private slots:
         choose(variant);
         QFETCH(QString, text);
         QTRY_COMPARE(dialog.findChild<QLabel *>("hoverLabel")->text(), text);
-    }
-
-    void commandLine_data()
-    {
-        // "arguments | exit code | the picture's size | the first line on standard error, else on
-        // standard output". Arguments but options lie below the folder that holds the sample in
-        // "tiles"; %1 is that folder, %2 the number of tile bitmaps in "tiles".
-        QTest::addColumn<QString>("row");
-        const auto row = [](const char *name, const char *text) {
-            QTest::newRow(name) << QString::fromUtf8(text);
-        };
-        row("broken tile found",
-            "tiles map.png | 1 | 1536x512 | "
-            "0123012301: 20 of 1024 tiles, 0 broken, 1 completely transparent");
-        row("all tiles good", "tiles map.png --bgl-lod=8 --variant=wi | 0 | 128x128 | "
-                              "0123012301: 16 of 1024 tiles, 0 broken, 0 completely transparent");
-        row("one tile each", "tiles map.png --bgl-lod=13 --variant=lm | 0 | 64x64 | "
-                             "012301230102100: 1 of 1 tile, 0 broken, 0 completely transparent");
-        row("variant absent", "tiles map.png --variant=hw | 1 | 0x0 | "
-                              "orvik-preview: No tile bitmaps of variant HW in \"%1/tiles\".");
-        row("unknown variant",
-            "tiles map.png --variant=xx | 2 | 0x0 | orvik-preview: Unknown variant \"xx\".");
-        row("missing source folder", "none map.png | 1 | 0x0 | "
-                                     "orvik-preview: Source folder \"%1/none\" does not exist.");
-        row("tiles in a subfolder", ". map.png | 1 | 0x0 | orvik-preview: No FS9 tile bitmaps in "
-                                    "\"%1/.\"; its subfolder \"tiles\" holds %2.");
-        row("help by -h", "-h | 0 | 0x0 | Usage: orvik-preview [options] SOURCE OUTPUT.png");
-        row("help by -?", "-? | 0 | 0x0 | Usage: orvik-preview [options] SOURCE OUTPUT.png");
-    }
-
-    void commandLine()
-    {
-        QFETCH(QString, row);
-        const QStringList column = row.split(" | ");
-        QFile::remove(sample.filePath("map.png"));
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("LC_ALL", "C");
-        QProcess process;
-        process.setProcessEnvironment(environment);
-        process.start(ORVIK_PREVIEW_PATH,
-                      column[0].split(' ').replaceInStrings(QRegularExpression("^(?!-)"),
-                                                            sample.path() + '/'));
-        QVERIFY(process.waitForFinished(60000));
-        QCOMPARE(process.exitCode(), column[1].toInt());
-        const QStringList size = column[2].split('x');
-        QCOMPARE(QImage(sample.filePath("map.png")).size(),
-                 QSize(size[0].toInt(), size[1].toInt()));
-        const QByteArray error = process.readAllStandardError();
-        const QString first
-                = QString::fromUtf8(error.isEmpty() ? process.readAllStandardOutput() : error)
-                          .section('\n', 0, 0);
-        const int bitmaps
-                = int(K_SampleTiles::keys().size() + K_SampleTiles::seasonFileNames().size());
-        QCOMPARE(first, QString(column[3])
-                                .replace("%1", sample.path())
-                                .replace("%2", QString::number(bitmaps)));
     }
 
     void skipConverted_data()
