@@ -7,6 +7,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFileInfo>
 
 #include <cstdio>
 
@@ -23,6 +24,24 @@ bool K_CommandLine::toBoundedInt(const QString &text, int low, int high, int *va
         return false;
     *value = number;
     return true;
+}
+
+QCommandLineOption K_CommandLine::helpOption()
+{
+    return QCommandLineOption({QStringLiteral("h"), QStringLiteral("?"), QStringLiteral("help")},
+                              tr("Shows this help."));
+}
+
+QString K_CommandLine::helpText(const QCommandLineParser &parser, const QString &program)
+{
+    // The toolkit names the program as the process was started, often by its whole path.
+    QString text = parser.helpText();
+    const QString called = QCoreApplication::arguments().value(0);
+    const int at
+            = called.isEmpty() ? -1 : text.left(text.indexOf(QLatin1Char('\n'))).indexOf(called);
+    if (at >= 0)
+        text.replace(at, called.size(), QFileInfo(program).fileName());
+    return text.trimmed();
 }
 
 K_CommandLine::K_CommandLine(QObject *parent)
@@ -68,7 +87,7 @@ K_CommandLine::Arguments K_CommandLine::parse(const QStringList &arguments)
     const QCommandLineOption skipOption(QStringLiteral("skip-converted"),
                                         tr("Leave alone the destination tiles that a former run "
                                            "into DESTINATION finished."));
-    const QCommandLineOption helpOption(QStringLiteral("help"), tr("Shows this help."));
+    const QCommandLineOption helpOption = K_CommandLine::helpOption();
     const QCommandLineOption versionOption(QStringLiteral("version"), tr("Shows the version."));
     parser.addOptions({bglLodOption, qualityOption, singleOption, transparentOption, brokenOption,
                        mirrorOption, seasonsOption, skipOption, helpOption, versionOption});
@@ -80,7 +99,7 @@ K_CommandLine::Arguments K_CommandLine::parse(const QStringList &arguments)
     }
     if (parser.isSet(helpOption)) {
         result.action = Action::ShowHelp;
-        result.text = parser.helpText().trimmed();
+        result.text = helpText(parser, arguments.value(0));
         return result;
     }
     if (parser.isSet(versionOption)) {

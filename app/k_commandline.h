@@ -3,6 +3,7 @@
 
 #include "engine/k_builderthread.h"
 
+#include <QCommandLineOption>
 #include <QElapsedTimer>
 #include <QMutex>
 #include <QObject>
@@ -10,6 +11,8 @@
 #include <QStringList>
 
 #include <cstdio>
+
+class QCommandLineParser;
 
 // The front end of orvik-convert: turns the command line into the conversion's settings, runs
 // one K_BuilderThread on them and reports while it runs. Every log line goes to standard output
@@ -64,6 +67,11 @@ public:
     // Sets `value` to `text` as a whole number from `low` to `high`; false, and `value` kept,
     // for anything else.
     static bool toBoundedInt(const QString &text, int low, int high, int *value);
+    // The help option of both programs: -h, -? and --help.
+    static QCommandLineOption helpOption();
+    // The parser's help, its usage line naming the program by the file name of `program` (the
+    // first argument) instead of the path it was called by, without a line end.
+    static QString helpText(const QCommandLineParser &parser, const QString &program);
 
     // Parses `arguments`, converts, and returns the process's exit code.
     int exec(const QStringList &arguments);

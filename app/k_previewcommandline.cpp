@@ -15,10 +15,11 @@ K_PreviewCommandLine::K_PreviewCommandLine(QObject *parent)
 
 QString K_PreviewCommandLine::destinationLine(const K_PreviewThread::Destination &destination)
 {
-    return tr("%1: %2 of %3 tiles, %4 broken, %5 completely transparent")
+    // At most 4^13 tiles, so the count fits.
+    return tr("%1: %2 of %n tile(s), %3 broken, %4 completely transparent", nullptr,
+              int(destination.possible))
             .arg(destination.key)
             .arg(destination.present)
-            .arg(destination.possible)
             .arg(destination.broken)
             .arg(destination.transparent);
 }
@@ -27,9 +28,11 @@ int K_PreviewCommandLine::exec(const QStringList &arguments)
 {
     const QString program = QCoreApplication::applicationName();
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-            tr("Writes a map of the FS9 tile bitmaps in SOURCE as a PNG picture, one pixel per "
-               "tile, and prints what each destination tile holds."));
+    parser.setApplicationDescription(tr(
+            "Writes a map of the FS9 tile bitmaps in SOURCE as a PNG picture, each tile a square "
+            "of 1 to 32 pixels, the largest that keeps the picture within 2,048 pixels (where "
+            "the tiles span more than 4,096 across, one square covers 2x2, 4x4, ... tiles), and "
+            "prints what each destination tile holds."));
     parser.addPositionalArgument(QStringLiteral("SOURCE"),
                                  tr("The folder that holds the FS9 tile bitmaps."));
     parser.addPositionalArgument(QStringLiteral("OUTPUT.png"), tr("The picture to write."));
@@ -40,7 +43,7 @@ int K_PreviewCommandLine::exec(const QStringList &arguments)
     const QCommandLineOption variantOption(
             QStringLiteral("variant"),
             tr("The variant to show: su, sp, fa, wi, hw or lm (default su)."), QStringLiteral("V"));
-    const QCommandLineOption helpOption(QStringLiteral("help"), tr("Shows this help."));
+    const QCommandLineOption helpOption = K_CommandLine::helpOption();
     parser.addOptions({bglLodOption, variantOption, helpOption});
 
     const auto usageError = [&program](const QString &text) {
@@ -50,7 +53,8 @@ int K_PreviewCommandLine::exec(const QStringList &arguments)
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
     if (parser.isSet(helpOption)) {
-        K_CommandLine::writeTo(stdout, parser.helpText());
+        K_CommandLine::writeTo(stdout, K_CommandLine::helpText(parser, arguments.value(0))
+                                               + QLatin1Char('\n'));
         return 0;
     }
     const QStringList positional = parser.positionalArguments();
@@ -84,9 +88,7 @@ int K_PreviewCommandLine::exec(const QStringList &arguments)
     }
     const K_PreviewThread::Layout layout = preview.layout();
     if (layout.size.isEmpty()) {
-        K_CommandLine::writeTo(stderr,
-                               tr("%1: No tile bitmaps of variant %2 in \"%3\".\n")
-                                       .arg(program, layout.variant, settings.sourceFolder));
+        K_CommandLine::writeTo(stderr, QStringLiteral("%1: %2\n").arg(program, layout.noTilesText));
         return 1;
     }
 

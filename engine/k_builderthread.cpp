@@ -238,13 +238,9 @@ void K_BuilderThread::run()
 
 void K_BuilderThread::convert()
 {
-    // Without this check an empty field would scan the current folder or the root.
-    if (typedSourceFolder.isEmpty()) {
-        appendLog(tr("Source folder is not set."));
-        return;
-    }
-    if (!QDir(sourceFolder).exists()) {
-        appendLog(tr("Source folder \"%1\" does not exist.").arg(typedSourceFolder));
+    const QString sourceProblem = sourceFolderProblem(typedSourceFolder);
+    if (!sourceProblem.isEmpty()) {
+        appendLog(sourceProblem);
         return;
     }
     // An empty destination would put the pictures into the root of the drive.
@@ -261,7 +257,7 @@ void K_BuilderThread::convert()
     }
     // A run that finds nothing to convert is a mistake to point out, not a success.
     if (sourceTiles->isEmpty()) {
-        appendLog(noTilesText());
+        appendLog(noTilesText(typedSourceFolder, convertSeasons));
         finish(QString());
         return;
     }
@@ -296,27 +292,40 @@ void K_BuilderThread::finish(const QString &lastLine)
     emit progressTextChanged(QStringLiteral(""));
 }
 
-QString K_BuilderThread::noTilesText() const
+QString K_BuilderThread::sourceFolderProblem(const QString &folder)
+{
+    const QString typed = folder.trimmed();
+    // Without this check an empty field would scan the current folder or the root.
+    if (typed.isEmpty())
+        return tr("Source folder is not set.");
+    if (!QDir(normalisedFolder(typed)).exists())
+        return tr("Source folder \"%1\" does not exist.").arg(typed);
+    return QString();
+}
+
+QString K_BuilderThread::noTilesText(const QString &folder, bool convertSeasons)
 {
     // Sceneries keep their tiles in a subfolder (often "texture"), so name the likeliest one.
+    const QString typed = folder.trimmed();
+    const QString listed = normalisedFolder(typed);
     QString bestFolder;
     int bestCount = 0;
-    const QStringList folders = QDir(sourceFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString &folder : folders) {
-        const QStringList files = QDir(sourceFolder + folder).entryList(QDir::Files);
-        const int count
-                = int(std::count_if(files.begin(), files.end(), [this](const QString &name) {
-                      return convertedVariant(name, convertSeasons).has_value();
-                  }));
+    const QStringList folders = QDir(listed).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &subfolder : folders) {
+        const QStringList files = QDir(listed + subfolder).entryList(QDir::Files);
+        const int count = int(
+                std::count_if(files.begin(), files.end(), [convertSeasons](const QString &name) {
+                    return convertedVariant(name, convertSeasons).has_value();
+                }));
         if (count > bestCount) {
             bestCount = count;
-            bestFolder = folder;
+            bestFolder = subfolder;
         }
     }
     if (bestCount == 0)
-        return tr("No FS9 tile bitmaps in \"%1\".").arg(typedSourceFolder);
+        return tr("No FS9 tile bitmaps in \"%1\".").arg(typed);
     return tr("No FS9 tile bitmaps in \"%1\"; its subfolder \"%2\" holds %3.")
-            .arg(typedSourceFolder, bestFolder)
+            .arg(typed, bestFolder)
             .arg(bestCount);
 }
 

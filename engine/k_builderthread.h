@@ -107,6 +107,13 @@ public:
     // "4:05", or "1:02:03" from an hour on.
     static QString durationText(qint64 seconds);
 
+    // Why `folder`, as typed, cannot be read as a source folder (not set, or missing), as the log
+    // says it; empty when it can. The preview asks the same before it reads.
+    static QString sourceFolderProblem(const QString &folder);
+    // The log line for a source folder without tile bitmaps (summer ones, or of every variant
+    // with `convertSeasons`), naming the subfolder that holds the most, if any does.
+    static QString noTilesText(const QString &folder, bool convertSeasons);
+
 signals:
     void progressTextChanged(const QString &progressText);
     void progressBarValueChanged(int value);
@@ -119,7 +126,6 @@ private:
     void convert();
     void finish(const QString &lastLine);
     bool scan();
-    QString noTilesText() const;
     void group();
     QVector<QVector<K_FlightSimulatorTile *>> destinationGroups() const;
     bool prepareDestination(const QVector<QVector<K_FlightSimulatorTile *>> &groups,

@@ -1,5 +1,6 @@
 #include "k_previewthread.h"
 
+#include "engine/k_builderthread.h"
 #include "tiles/k_flightsimulatorbmpreader.h"
 #include "tiles/k_flightsimulatortile.h"
 #include "tiles/k_tilereadahead.h"
@@ -92,12 +93,13 @@ int K_PreviewThread::scaleFor(const QSize &cells)
 
 bool K_PreviewThread::scan()
 {
-    const QDir dir(settings.sourceFolder);
-    if (settings.sourceFolder.trimmed().isEmpty() || !dir.exists()) {
+    const QString problem = K_BuilderThread::sourceFolderProblem(settings.sourceFolder);
+    if (!problem.isEmpty()) {
         const QMutexLocker locker(&mutex);
-        error = tr("Source folder \"%1\" does not exist.").arg(settings.sourceFolder);
+        error = problem;
         return false;
     }
+    const QDir dir(settings.sourceFolder.trimmed());
     sourceDir = dir.absolutePath() + QLatin1Char('/');
 
     struct Found
@@ -170,8 +172,8 @@ bool K_PreviewThread::scan()
             const QPoint cell((tile.tile.x() >> shift) - (layout.origin.x() >> shift),
                               (tile.tile.y() >> shift) - (layout.origin.y() >> shift));
             sorted.append({qint64(cell.y()) * layout.size.width() + cell.x(), tile.key,
-                           tile.fileName, destinationIndex.value(tile.key.left(keyLength)),
-                           Unread});
+                           tile.fileName, destinationIndex.value(tile.key.left(keyLength)), Unread,
+                           QString()});
         }
         // Stable, so that of names differing only in case the first by name is kept every time.
         std::stable_sort(sorted.begin(), sorted.end(), [](const Entry &a, const Entry &b) {
@@ -181,6 +183,11 @@ bool K_PreviewThread::scan()
         sorted.erase(std::unique(sorted.begin(), sorted.end(),
                                  [](const Entry &a, const Entry &b) { return a.key == b.key; }),
                      sorted.end());
+    } else {
+        layout.noTilesText = variants.isEmpty()
+                                     ? K_BuilderThread::noTilesText(settings.sourceFolder, true)
+                                     : tr("No tile bitmaps of variant %1 in \"%2\".")
+                                               .arg(variant, settings.sourceFolder.trimmed());
     }
 
     layout.tiles = int(sorted.size());
@@ -229,8 +236,12 @@ bool K_PreviewThread::build()
         int end = first + 1;
         while (end < count && entries.at(end).cell == entries.at(first).cell)
             ++end;
-        for (int i = first; i < end; ++i)
-            readAhead.waitFor(i);
+        // A read that threw (out of memory) leaves a broken tile.
+        for (int i = first; i < end; ++i) {
+            QString failure;
+            if (!readAhead.waitFor(i, &failure))
+                sums[size_t(i)] = TileSums{Broken, 0, 0, 0, 0, failure};
+        }
         readCell(first, end, sums);
         first = end;
         const int row = int(entries.at(first - 1).cell / layout.size.width());
@@ -246,9 +257,14 @@ K_PreviewThread::TileSums K_PreviewThread::readTile(const QString &path, QRgb *p
     TileSums sums;
     // Rows stay in the file's order: the average does not care.
     if (!reader.readInto(reinterpret_cast<uchar *>(pixels), SourceSide * sizeof(QRgb),
-                         QSize(SourceSide, SourceSide), true)
-        || reader.imageSize() != QSize(SourceSide, SourceSide))
+                         QSize(SourceSide, SourceSide), true)) {
+        sums.error = reader.errorString();
         return sums;
+    }
+    if (reader.imageSize() != QSize(SourceSide, SourceSide)) {
+        sums.error = tr("Image dimensions not 256x256");
+        return sums;
+    }
     if (reader.isCompletelyTransparent()) {
         sums.state = Transparent;
         return sums;
@@ -264,7 +280,7 @@ K_PreviewThread::TileSums K_PreviewThread::readTile(const QString &path, QRgb *p
     return sums;
 }
 
-void K_PreviewThread::readCell(int first, int end, const std::vector<TileSums> &sums)
+void K_PreviewThread::readCell(int first, int end, std::vector<TileSums> &sums)
 {
     quint64 alpha = 0;
     quint64 red = 0;
@@ -274,7 +290,7 @@ void K_PreviewThread::readCell(int first, int end, const std::vector<TileSums> &
     int transparent = 0;
     bool broken = false;
     for (int i = first; i < end; ++i) {
-        const TileSums &tile = sums[size_t(i)];
+        TileSums &tile = sums[size_t(i)];
         const State state = tile.state;
         if (state != Broken)
             ++usable;
@@ -288,6 +304,7 @@ void K_PreviewThread::readCell(int first, int end, const std::vector<TileSums> &
 
         const QMutexLocker locker(&mutex);
         entries[i].state = state;
+        entries[i].error = std::move(tile.error);
         Destination &destination = destinationList[entries.at(i).destination];
         ++destination.present;
         ++counted.read;
@@ -345,8 +362,10 @@ K_PreviewThread::CellInfo K_PreviewThread::cellInfo(const QPoint &cell) const
             info.key = shift == 0 ? it->key : info.key;
             info.fileName = it->fileName;
             info.state = it->state;
+            info.error = it->error;
         } else {
             info.fileName.clear();
+            info.error.clear();
             info.state = qMax(info.state, it->state);
         }
     }

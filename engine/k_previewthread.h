@@ -44,7 +44,9 @@ public:
         QString variant;
     };
 
-    // What the scan found; an empty `size` means no tile of the variant.
+    // What the scan found; an empty `size` means no tile of the variant, and `noTilesText` says
+    // so: for a folder without any tile bitmaps as the conversion says it, naming the subfolder
+    // that holds them.
     struct Layout
     {
         QStringList variants;
@@ -53,6 +55,7 @@ public:
         int factor = 1; // tiles per cell side
         QSize size; // in cells
         int tiles = 0;
+        QString noTilesText;
     };
 
     struct Destination
@@ -78,13 +81,15 @@ public:
         QString fileName; // when the cell holds exactly one tile
         State state = Unread;
         int present = 0;
+        QString error; // why that one tile is broken
     };
 
     explicit K_PreviewThread(const Settings &settings, QObject *parent = nullptr);
     ~K_PreviewThread() override;
 
     void cancel();
-    // False when the folder is missing (errorString() tells) or the work was cancelled.
+    // False when the folder is not set or missing (errorString() tells, as the conversion does)
+    // or the work was cancelled.
     bool build();
 
     QString errorString() const;
@@ -122,9 +127,11 @@ private:
         QString fileName;
         int destination; // index into destinationList
         State state;
+        QString error;
     };
 
-    // What one tile adds to its cell: its state and, for imagery, its alpha-weighted sums.
+    // What one tile adds to its cell: its state and, for imagery, its alpha-weighted sums, or
+    // why it is broken.
     struct TileSums
     {
         State state = Broken;
@@ -132,11 +139,12 @@ private:
         quint64 red = 0;
         quint64 green = 0;
         quint64 blue = 0;
+        QString error;
     };
 
     bool scan();
     static TileSums readTile(const QString &path, QRgb *pixels);
-    void readCell(int first, int end, const std::vector<TileSums> &sums);
+    void readCell(int first, int end, std::vector<TileSums> &sums);
     void report(int row, bool last);
 
     const Settings settings;

@@ -6,6 +6,7 @@
 #include "testplatform.h"
 
 #include <QDir>
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -26,11 +27,13 @@ private slots:
     void parses();
     void runs_data();
     void runs();
+    void previews_data();
+    void previews();
 };
 
 void tst_CommandLine::parses_data()
 {
-    // "arguments | the settings, the help's first word or the error"
+    // "arguments | the settings, the help's usage line or the error"
     QTest::addColumn<QString>("row");
     row("defaults equal the window's first start", "in out | in|out|8|95|011000");
     row("every option", "--bgl-lod 13 --compression-quality 1 --single-destination-image "
@@ -38,7 +41,10 @@ void tst_CommandLine::parses_data()
                         "--vertical-mirror-source-tiles --seasons --skip-converted in out | "
                         "in|out|13|1|100111");
     row("values after '='", "in --bgl-lod=0 out --compression-quality=100 | in|out|0|100|011000");
-    row("help wins over a missing folder", "--help | Usage:");
+    row("help wins over a missing folder", "--help | Usage: orvik-convert [options] SOURCE "
+                                           "DESTINATION");
+    row("help by -h", "-h in out | Usage: orvik-convert [options] SOURCE DESTINATION");
+    row("help by -?", "-? | Usage: orvik-convert [options] SOURCE DESTINATION");
     row("no argument", " | SOURCE and DESTINATION are missing.");
     row("BGL LOD above 13",
         "--bgl-lod 14 in out | BGL LOD must be a whole number from 0 to 13, not \"14\".");
@@ -53,7 +59,7 @@ void tst_CommandLine::parses()
     QFETCH(QString, row);
     const auto parsed = K_CommandLine::parse(
             ("orvik-convert " + row.section(" | ", 0, 0)).split(' ', Qt::SkipEmptyParts));
-    QCOMPARE(parsed.action == K_CommandLine::Action::ShowHelp     ? parsed.text.section(' ', 0, 0)
+    QCOMPARE(parsed.action == K_CommandLine::Action::ShowHelp     ? parsed.text.section('\n', 0, 0)
              : parsed.action == K_CommandLine::Action::UsageError ? parsed.text
                                                                   : settingsText(parsed.settings),
              row.section(" | ", 1));
@@ -147,6 +153,55 @@ void tst_CommandLine::runs()
     QVERIFY(!saved.isEmpty() && saved.size() < 48);
     // A tile interrupted while it was built gets no control file.
     QCOMPARE(QDir(dir.filePath("out")).entryList({"*.inf"}, QDir::Files).size(), saved.size());
+}
+
+void tst_CommandLine::previews_data()
+{
+    // orvik-preview: "arguments | exit code | the picture's size | the first line on standard
+    // error, else on standard output". Arguments but options lie below a folder that holds the
+    // sample in "tiles"; %1 is that folder, %2 the number of tile bitmaps in "tiles".
+    QTest::addColumn<QString>("row");
+    row("broken tile found", "tiles map.png | 1 | 1536x512 | "
+                             "0123012301: 20 of 1024 tiles, 0 broken, 1 completely transparent");
+    row("all tiles good", "tiles map.png --bgl-lod=8 --variant=wi | 0 | 128x128 | "
+                          "0123012301: 16 of 1024 tiles, 0 broken, 0 completely transparent");
+    row("one tile each", "tiles map.png --bgl-lod=13 --variant=lm | 0 | 64x64 | "
+                         "012301230102100: 1 of 1 tile, 0 broken, 0 completely transparent");
+    row("variant absent", "tiles map.png --variant=hw | 1 | 0x0 | "
+                          "orvik-preview: No tile bitmaps of variant HW in \"%1/tiles\".");
+    row("unknown variant",
+        "tiles map.png --variant=xx | 2 | 0x0 | orvik-preview: Unknown variant \"xx\".");
+    row("missing source folder",
+        "none map.png | 1 | 0x0 | orvik-preview: Source folder \"%1/none\" does not exist.");
+    row("tiles in a subfolder", ". map.png | 1 | 0x0 | orvik-preview: No FS9 tile bitmaps in "
+                                "\"%1/.\"; its subfolder \"tiles\" holds %2.");
+    row("help by -h", "-h | 0 | 0x0 | Usage: orvik-preview [options] SOURCE OUTPUT.png");
+    row("help by -?", "-? | 0 | 0x0 | Usage: orvik-preview [options] SOURCE OUTPUT.png");
+}
+
+void tst_CommandLine::previews()
+{
+    QFETCH(QString, row);
+    const QStringList column = row.split(" | ");
+    QTemporaryDir dir;
+    QVERIFY(K_SampleTiles::write(dir.filePath("tiles")));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("LC_ALL", "C");
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(ORVIK_PREVIEW_PATH, column[0].split(' ').replaceInStrings(
+                                              QRegularExpression("^(?!-)"), dir.path() + '/'));
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitCode(), column[1].toInt());
+    const QStringList size = column[2].split('x');
+    QCOMPARE(QImage(dir.filePath("map.png")).size(), QSize(size[0].toInt(), size[1].toInt()));
+    const QByteArray error = process.readAllStandardError();
+    const QString first
+            = QString::fromUtf8(error.isEmpty() ? process.readAllStandardOutput() : error)
+                      .section('\n', 0, 0);
+    const int bitmaps = int(K_SampleTiles::keys().size() + K_SampleTiles::seasonFileNames().size());
+    QCOMPARE(first,
+             QString(column[3]).replace("%1", dir.path()).replace("%2", QString::number(bitmaps)));
 }
 
 QTEST_GUILESS_MAIN(tst_CommandLine)

@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QSettings>
@@ -73,6 +74,7 @@ private:
 void tst_FormMain::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
+    installEnglishPluralForms();
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_config.path());
     QVERIFY(K_SampleTiles::write(m_work.filePath("tiles")));
 }
@@ -91,12 +93,15 @@ void tst_FormMain::drivesTheWindow()
         K_FormMain window;
         QCOMPARE(stateOf(window), QString("||13|1|110000"));
 
-        // The dialog shows the window's flags; OK takes the toggled boxes, Cancel nothing.
+        // The dialog shows the window's flags, each box with its tooltip; OK takes the toggled
+        // boxes, Cancel nothing.
         for (const bool ok : {true, false}) {
             QString shown;
+            int withoutTip = 0;
             answerNextModal([&](QWidget *modal) {
                 for (QCheckBox *box : modal->findChildren<QCheckBox *>()) {
                     shown += QString::number(box->isChecked());
+                    withoutTip += box->toolTip().isEmpty();
                     box->toggle();
                 }
                 modal->findChild<QDialogButtonBox *>()
@@ -105,6 +110,7 @@ void tst_FormMain::drivesTheWindow()
             });
             window.findChild<QAction *>("actionOptions")->trigger();
             QCOMPARE(shown, QString(ok ? "101000" : "010111"));
+            QCOMPARE(withoutTip, 0);
             QCOMPARE(stateOf(window), QString("||13|1|001111"));
         }
 
@@ -202,17 +208,23 @@ void tst_FormMain::breaksAtRandomMoments()
 
 void tst_FormMain::reportsWhatItDid_data()
 {
-    // Where the sample goes below the source ("-": an empty field), and the last log line: %1 the
-    // source, %2 the number of sample tiles.
+    // Where the sample goes below the source ("-": an empty field, "none": a field naming the
+    // missing folder "none"), the last log line and what File -> Preview tile set shows (a warning
+    // or the dialog's counts): %1 the source, %2 the number of sample tiles.
     QTest::addColumn<QString>("tiles");
     QTest::addColumn<QString>("lastLine");
-    const auto row = [](const char *name, const char *tiles, const char *line) {
-        QTest::newRow(name) << QString(tiles) << QString(line);
+    QTest::addColumn<QString>("preview");
+    const auto row = [](const char *name, const char *tiles, const char *line, const char *shown) {
+        QTest::newRow(name) << QString(tiles) << QString(line) << QString(shown);
     };
-    row("empty source field", "-", "Source folder is not set.");
-    row("tiles in a subfolder", "texture",
-        "No FS9 tile bitmaps in \"%1\"; its subfolder \"texture\" holds %2.");
-    row("the sample, with its broken tile", ".", "Converting complete.");
+    row("empty source field", "-", "Source folder is not set.", "Source folder is not set.");
+    row("missing source folder", "none", "Source folder \"%1/none\" does not exist.",
+        "Source folder \"%1/none\" does not exist.");
+    const char *subfolder = "No FS9 tile bitmaps in \"%1\"; its subfolder \"texture\" holds %2.";
+    row("tiles in a subfolder", "texture", subfolder, subfolder);
+    row("the sample, with its broken tile", ".", "Converting complete.",
+        "26 of 26 tiles read: 1 broken, 1 completely transparent; 2 destination tiles at BGL LOD "
+        "8.");
 }
 
 void tst_FormMain::reportsWhatItDid()
@@ -222,11 +234,12 @@ void tst_FormMain::reportsWhatItDid()
     const QTemporaryDir work;
     const QString source = work.filePath("scenery");
     QVERIFY(QDir().mkpath(source + "/empty"));
-    QVERIFY(tiles == "-" || K_SampleTiles::write(QDir(source).filePath(tiles)));
+    QVERIFY(tiles == "-" || tiles == "none" || K_SampleTiles::write(QDir(source).filePath(tiles)));
     QLocale::setDefault(QLocale::c()); // the summary's size is written the way the locale does
     K_FormMain window;
-    window.setSourceFolder(tiles == "-" ? " " : source);
+    window.setSourceFolder(tiles == "-" ? " " : tiles == "none" ? source + "/none" : source);
     window.setDestinationFolder(work.filePath("out"));
+    window.setBglLod(8);
     window.setConvertSeasons(true);
     click(window, "convertPushButton");
     QTRY_VERIFY_WITH_TIMEOUT(!window.isConverting(), 60000);
@@ -236,6 +249,22 @@ void tst_FormMain::reportsWhatItDid()
     const QString summary = window.findChild<QLabel *>("statusLabel")->text();
     QVERIFY2(summary.startsWith(summaryBeforeTime(work.filePath("out"), 1)), qPrintable(summary));
     QCOMPARE(window.findChild<QAction *>("actionOpenDestinationFolder")->isEnabled(), tiles == ".");
+
+    QString shown;
+    answerNextModal([&shown](QWidget *modal) {
+        if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+            shown = box->text();
+        } else {
+            const auto *bar = modal->findChild<QProgressBar *>();
+            if (QTest::qWaitFor([bar] { return bar->value() == 100; }, 60000))
+                shown = modal->findChild<QLabel *>("countsLabel")->text();
+        }
+        modal->close();
+    });
+    window.findChild<QAction *>("actionPreviewTileSet")->trigger();
+    QFETCH(QString, preview);
+    QCOMPARE(shown, preview.arg(source).arg(K_SampleTiles::keys().size()
+                                            + K_SampleTiles::seasonFileNames().size()));
 }
 
 // Also: run from the build tree, the About box links to the source tree's README.

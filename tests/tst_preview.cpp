@@ -5,6 +5,11 @@
 #include "tiles/k_sampletiles.h"
 #include "tiles/k_tilebitmapwriter.h"
 
+#include <QComboBox>
+#include <QGraphicsView>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QProgressBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -17,7 +22,11 @@ class tst_Preview : public QObject
     QTemporaryDir sample;
 
 private slots:
-    void initTestCase() { QVERIFY(K_SampleTiles::write(sample.filePath("tiles"))); }
+    void initTestCase()
+    {
+        installEnglishPluralForms();
+        QVERIFY(K_SampleTiles::write(sample.filePath("tiles")));
+    }
 
     void layout_data()
     {
@@ -84,32 +93,49 @@ private slots:
                 = QPoint(cell(K_SampleTiles::destinationKeys()[1] + "00000").x(), broken.y()) * 4;
         QCOMPARE(preview->picture(4).pixel(edge.x(), edge.y() + 1), Preview::OutlineColour);
         QCOMPARE(preview->picture(4).pixel(edge.x() + 1, edge.y() + 1), 0u);
-        QCOMPARE(dialog.hoverText(broken), K_SampleTiles::brokenKey() + " \u2014 "
-                                                   + K_SampleTiles::brokenKey()
-                                                   + "SU.BMP \u2014 broken");
     }
 
-    void commandLine_data()
+    void hover_data()
     {
-        QTest::addColumn<QStringList>("options");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QSize>("size"); // 32 pixels a tile
-        QTest::newRow("broken tile found") << QStringList() << 1 << QSize(1536, 512);
-        QTest::newRow("all tiles good")
-                << QStringList{"--bgl-lod", "8", "--variant", "wi"} << 0 << QSize(128, 128);
-        QTest::newRow("variant absent") << QStringList{"--variant", "hw"} << 1 << QSize(0, 0);
-        QTest::newRow("unknown variant") << QStringList{"--variant", "xx"} << 2 << QSize(0, 0);
+        // The dialog shows `variant`, the mouse comes to rest on tile `key` while another variant
+        // is shown, and `variant` is chosen again: the text under the map.
+        QTest::addColumn<QString>("variant");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("text");
+        const QString broken = K_SampleTiles::brokenKey();
+        const QString winter = K_SampleTiles::seasonFileNames().filter("WI").first().left(15);
+        QTest::newRow("broken, with the reader's reason")
+                << "SU" << broken
+                << broken + " \u2014 " + broken
+                           + "SU.BMP \u2014 broken: Compressed image reading error";
+        QTest::newRow("the file of the variant shown")
+                << "WI" << winter << winter + " \u2014 " + winter + "WI.BMP \u2014 imagery";
     }
 
-    void commandLine()
+    void hover()
     {
-        QFETCH(QStringList, options);
-        const QString output = sample.filePath("map.png");
-        QFile::remove(output);
-        QTEST(K_PreviewCommandLine().exec(
-                      QStringList{"orvik-preview", sample.filePath("tiles"), output} + options),
-              "exitCode");
-        QTEST(QImage(output).size(), "size");
+        QFETCH(QString, variant);
+        QFETCH(QString, key);
+        K_FormPreview dialog(sample.filePath("tiles"), 8);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto *view = dialog.findChild<QGraphicsView *>("mapGraphicsView");
+        auto *combo = dialog.findChild<QComboBox *>("variantComboBox");
+        const auto choose = [&](const QString &shown) {
+            QTRY_COMPARE(combo->count(), 3);
+            emit combo->activated(combo->findData(shown));
+            QTRY_COMPARE(dialog.findChild<QProgressBar *>()->value(), 100);
+        };
+        choose(variant);
+        const QPoint cell = Preview::tileOf(key) - dialog.previewThread()->layout().origin;
+        const QPoint at = view->mapFromScene(QPointF(cell) + QPointF(0.5, 0.5));
+        choose(variant == "SU" ? "WI" : "SU");
+        QMouseEvent move(QEvent::MouseMove, at, view->viewport()->mapToGlobal(at), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(view->viewport(), &move);
+        choose(variant);
+        QFETCH(QString, text);
+        QTRY_COMPARE(dialog.findChild<QLabel *>("hoverLabel")->text(), text);
     }
 
     void skipConverted_data()

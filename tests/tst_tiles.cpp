@@ -11,6 +11,8 @@
 #include <QThread>
 
 #include <atomic>
+#include <new>
+#include <stdexcept>
 #include <vector>
 
 using Writer = K_TileBitmapWriter;
@@ -83,16 +85,36 @@ void tst_Tiles::decodesTile_data()
     QTest::addColumn<int>("gap");
     QTest::addColumn<QSize>("size");
     QTest::addColumn<QString>("results"); // compression type, opaque, completely transparent
+    // Empty, or a block that makes up the whole picture and the alphas of its 16 pixels as worked
+    // out by hand, in the file's order, beside red from its colours.
+    QTest::addColumn<QString>("block");
 
     const QSize tile(256, 256);
-    QTest::newRow("DXT1 opaque") << Dxt::Dxt1 << 255 << 0 << tile << "2 1 0";
-    QTest::newRow("DXT1 transparent") << Dxt::Dxt1 << 0 << 0 << tile << "2 0 1";
-    QTest::newRow("DXT1 cut-out alpha") << Dxt::Dxt1 << -1 << 0 << tile << "2 0 0";
-    QTest::newRow("DXT3 opaque, data offset 80") << Dxt::Dxt3 << 255 << 7 << tile << "3 1 0";
-    QTest::newRow("DXT5 alpha 254, data offset 1000") << Dxt::Dxt5 << 254 << 927 << tile << "4 0 0";
-    QTest::newRow("DXT5 5x3, partial blocks") << Dxt::Dxt5 << -1 << 0 << QSize(5, 3) << "4 0 0";
+    QTest::newRow("DXT1 opaque") << Dxt::Dxt1 << 255 << 0 << tile << "2 1 0"
+                                 << "";
+    QTest::newRow("DXT1 transparent") << Dxt::Dxt1 << 0 << 0 << tile << "2 0 1"
+                                      << "";
+    QTest::newRow("DXT1 cut-out alpha") << Dxt::Dxt1 << -1 << 0 << tile << "2 0 0"
+                                        << "";
+    QTest::newRow("DXT3 opaque, data offset 80") << Dxt::Dxt3 << 255 << 7 << tile << "3 1 0"
+                                                 << "";
+    QTest::newRow("DXT5 alpha 254, data offset 1000") << Dxt::Dxt5 << 254 << 927 << tile << "4 0 0"
+                                                      << "";
+    QTest::newRow("DXT5 5x3, partial blocks") << Dxt::Dxt5 << -1 << 0 << QSize(5, 3) << "4 0 0"
+                                              << "";
     QTest::newRow("DXT3 128x128 is read, not placed")
-            << Dxt::Dxt3 << 255 << 0 << QSize(128, 128) << "3 1 0";
+            << Dxt::Dxt3 << 255 << 0 << QSize(128, 128) << "3 1 0"
+            << "";
+    // Each block reads otherwise as the other kind: these DXT3 bytes as DXT5 alphas give 16, 50
+    // and codes between them, the DXT5 bytes below as DXT3 alphas 0, 68, 0, 204.
+    QTest::newRow("DXT3 explicit alphas, nibble by nibble")
+            << Dxt::Dxt3 << 255 << 0 << tile << "3 0 0"
+            << "1032547698badcfe 00f8000000000000 | 0 17 34 51 68 85 102 119 136 153 170 187 204 "
+               "221 238 255";
+    QTest::newRow("DXT5 interpolated alphas, codes 0, 1, 6 and 7 of the five-step table")
+            << Dxt::Dxt5 << 255 << 0 << tile << "4 0 0"
+            << "40c0888ff8888ff8 00f8000000000000 | 64 192 0 255 64 192 0 255 64 192 0 255 64 "
+               "192 0 255";
 }
 
 void tst_Tiles::decodesTile()
@@ -101,9 +123,19 @@ void tst_Tiles::decodesTile()
     QFETCH(int, alpha);
     QFETCH(int, gap);
     QFETCH(QSize, size);
+    QFETCH(QString, block);
 
-    const QImage source = Writer::pattern(7, alpha).copy(QRect(QPoint(), size));
-    const QByteArray blocks = Writer::compress(source, dxt);
+    QImage source = Writer::pattern(7, alpha).copy(QRect(QPoint(), size));
+    QByteArray blocks = Writer::compress(source, dxt);
+    if (!block.isEmpty()) {
+        blocks = QByteArray::fromHex(block.section('|', 0, 0).toLatin1()).repeated(64 * 64);
+        const QStringList alphas = block.section("| ", 1).split(' ');
+        // The file holds the bottom row first, in blocks as in pictures.
+        for (int y = 0; y < 256; ++y) {
+            for (int x = 0; x < 256; ++x)
+                source.setPixel(x, y, qRgba(255, 0, 0, alphas[x % 4 + 4 * (3 - y % 4)].toInt()));
+        }
+    }
     Writer::Fields fields{dxt};
     fields.gap = gap;
     fields.width = size.width();
@@ -121,6 +153,8 @@ void tst_Tiles::decodesTile()
     const QImage image = reader.image();
     QCOMPARE(image.format(), QImage::Format_ARGB32);
     QCOMPARE(image, decompressed(blocks, size, dxt));
+    if (!block.isEmpty())
+        QCOMPARE(image, source);
     // Up to DXT loss the picture is the source, the right way up (DXT1 drops the colour of
     // transparent texels, so only visible ones compare).
     for (const QPoint &at : {QPoint(1, 1), QPoint(size.width() - 2, size.height() - 2)}) {
@@ -198,16 +232,22 @@ void tst_Tiles::readsAheadInOrder_data()
 {
     QTest::addColumn<int>("count");
     QTest::addColumn<int>("taken"); // the consumer stops after this many, as after a Break
-    QTest::newRow("none") << 0 << 0;
-    QTest::newRow("one") << 1 << 1;
-    QTest::newRow("many") << 500 << 500;
-    QTest::newRow("broken off") << 500 << 3;
+    QTest::addColumn<int>("throwing"); // the tile whose work throws, or -1
+    QTest::addColumn<QString>("error"); // what waitFor() gives for it
+    QTest::newRow("none") << 0 << 0 << -1 << "";
+    QTest::newRow("one") << 1 << 1 << -1 << "";
+    QTest::newRow("many") << 500 << 500 << -1 << "";
+    QTest::newRow("broken off") << 500 << 3 << -1 << "";
+    QTest::newRow("out of memory in tile 7") << 500 << 500 << 7 << "Not enough memory";
+    QTest::newRow("another exception in the first tile") << 20 << 20 << 0 << "Unexpected error";
 }
 
 void tst_Tiles::readsAheadInOrder()
 {
     QFETCH(int, count);
     QFETCH(int, taken);
+    QFETCH(int, throwing);
+    QFETCH(QString, error);
     std::vector<std::atomic<int>> runs(static_cast<size_t>(count));
     std::vector<int> results(static_cast<size_t>(count), 0);
     const int slotTotal = K_TileReadAhead::slotCount(count);
@@ -218,12 +258,19 @@ void tst_Tiles::readsAheadInOrder()
                 slotsInRange = false;
             // The other threads are slow, so the consumer has to wait for their tiles.
             QThread::usleep(slot == 0 ? 0 : 1000);
-            results[size_t(index)] = index + 1;
             ++runs[size_t(index)];
+            if (index == throwing && error.startsWith("Not enough"))
+                throw std::bad_alloc();
+            if (index == throwing)
+                throw std::runtime_error("tile");
+            results[size_t(index)] = index + 1;
         });
+        // A tile that threw is failed, with a reason; the others are done as ever.
         for (int i = 0; i < taken; ++i) {
-            readAhead.waitFor(i);
-            QCOMPARE(results[size_t(i)], i + 1);
+            QString reason;
+            QCOMPARE(readAhead.waitFor(i, &reason), i != throwing);
+            QCOMPARE(reason, i == throwing ? error : QString());
+            QCOMPARE(results[size_t(i)], i == throwing ? 0 : i + 1);
         }
     }
     // The destructor waited for whatever was running; nothing ran twice.

@@ -384,15 +384,18 @@ QImage K_FlightSimulatorTile::readSourceTile(Assembly &assembly, uchar *canvas,
         return QImage();
     }
 
-    assembly.readAhead->waitFor(assembly.nextRead);
+    // A read that threw (out of memory) is a read error of its own, whatever it left behind.
+    QString failure;
+    const bool worked = assembly.readAhead->waitFor(assembly.nextRead, &failure);
     const Assembly::SourceRead &source = assembly.reads.at(size_t(assembly.nextRead++));
     Q_ASSERT(source.tile == this && source.place == canvas);
-    bool present = source.read && source.size == QSize(SourceSide, SourceSide);
+    const bool read = worked && source.read;
+    bool present = read && source.size == QSize(SourceSide, SourceSide);
     bool opaque = present && source.opaque;
-    const bool transparent = source.transparent;
-    if (!source.read) {
-        thread->appendLog(tr("BMP tile \"%1\" read error: ").arg(variantKey()) + source.errorString
-                          + QLatin1String("."));
+    const bool transparent = worked && source.transparent;
+    if (!read) {
+        thread->appendLog(tr("BMP tile \"%1\" read error: ").arg(variantKey())
+                          + (worked ? source.errorString : failure) + QLatin1String("."));
     } else if (!present) {
         thread->appendLog(tr("BMP tile \"%1\" image dimensions not 256x256.").arg(variantKey()));
     }

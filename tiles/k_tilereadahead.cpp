@@ -2,25 +2,26 @@
 
 #include <QThread>
 
-#include <system_error>
+#include <new>
 
 K_TileReadAhead::K_TileReadAhead(int count, Work work, QObject *parent)
     : QObject(parent)
     , m_count(count)
     , m_work(std::move(work))
-    , m_done(size_t(qMax(0, count)), 0)
+    , m_done(size_t(qMax(0, count)), Pending)
 {
     const int workers = slotCount(count) - 1;
-    for (int slot = 1; slot <= workers; ++slot) {
-        // Without a thread of its own the consumer simply runs every tile itself.
-        try {
+    // The room is taken first, so that no thread runs while the vector could still fail to grow.
+    // Without threads of their own the consumer simply runs every tile itself.
+    try {
+        m_threads.reserve(size_t(workers));
+        for (int slot = 1; slot <= workers; ++slot) {
             m_threads.emplace_back([this, slot] {
                 while (runNext(slot)) {
                 }
             });
-        } catch (const std::system_error &) {
-            break;
         }
+    } catch (...) {
     }
 }
 
@@ -43,28 +44,41 @@ bool K_TileReadAhead::runNext(int slot)
     const int index = m_next.fetch_add(1);
     if (index >= m_count)
         return false;
-    m_work(index, slot);
+    Outcome outcome = Done;
+    try {
+        m_work(index, slot);
+    } catch (const std::bad_alloc &) {
+        outcome = OutOfMemory;
+    } catch (...) {
+        outcome = Failed;
+    }
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
-        m_done[size_t(index)] = 1;
+        m_done[size_t(index)] = outcome;
     }
     m_finished.notify_all();
     return true;
 }
 
-void K_TileReadAhead::waitFor(int index)
+bool K_TileReadAhead::waitFor(int index, QString *error)
 {
     Q_ASSERT(index >= 0 && index < m_count);
+    Outcome outcome = Pending;
     for (;;) {
         {
             const std::lock_guard<std::mutex> lock(m_mutex);
-            if (m_done[size_t(index)])
-                return;
+            outcome = m_done[size_t(index)];
         }
         // Rather than idle while another thread finishes this tile, start a later one.
-        if (!runNext(0))
+        if (outcome != Pending || !runNext(0))
             break;
     }
-    std::unique_lock<std::mutex> lock(m_mutex);
-    m_finished.wait(lock, [this, index] { return m_done[size_t(index)] != 0; });
+    if (outcome == Pending) {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_finished.wait(lock, [this, index] { return m_done[size_t(index)] != Pending; });
+        outcome = m_done[size_t(index)];
+    }
+    if (outcome != Done && error)
+        *error = outcome == OutOfMemory ? tr("Not enough memory") : tr("Unexpected error");
+    return outcome == Done;
 }

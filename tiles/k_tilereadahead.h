@@ -2,6 +2,7 @@
 #define K_TILEREADAHEAD_H
 
 #include <QObject>
+#include <QString>
 
 #include <atomic>
 #include <condition_variable>
@@ -19,6 +20,8 @@
 // `work(index, slot)` must only touch what belongs to tile `index`, plus per-thread buffers chosen
 // by `slot` (0 for the consumer's thread, up to slotCount() - 1). The destructor starts no more
 // tiles and waits for the running ones, so whatever the work writes into may be freed after it.
+// Nothing leaves the object as an exception: a tile whose work throws (std::bad_alloc, above all)
+// counts as failed, and threads that cannot be started leave their tiles to the others.
 class K_TileReadAhead : public QObject
 {
     Q_OBJECT
@@ -32,10 +35,13 @@ public:
     // The number of threads, the consumer's included, that run the work for `count` tiles.
     static int slotCount(int count);
 
-    // Returns when tile `index` is done.
-    void waitFor(int index);
+    // Returns when tile `index` is done: true when its work returned, false with the translated
+    // reason in `error` when it threw.
+    bool waitFor(int index, QString *error = nullptr);
 
 private:
+    enum Outcome : char { Pending, Done, OutOfMemory, Failed };
+
     bool runNext(int slot);
 
     const int m_count;
@@ -44,7 +50,7 @@ private:
     std::atomic<bool> m_stopping{false};
     std::mutex m_mutex;
     std::condition_variable m_finished;
-    std::vector<char> m_done; // guarded by m_mutex
+    std::vector<Outcome> m_done; // guarded by m_mutex
     std::vector<std::thread> m_threads;
 };
 

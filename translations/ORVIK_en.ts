@@ -4,7 +4,7 @@
 <context>
     <name>K_BuilderThread</name>
     <message numerus="yes">
-        <location filename="../engine/k_builderthread.cpp" line="432"/>
+        <location filename="../engine/k_builderthread.cpp" line="441"/>
         <source>Removed %n temporary file(s) that an interrupted run left in &quot;%1&quot;.</source>
         <translation>
             <numerusform>Removed %n temporary file that an interrupted run left in &quot;%1&quot;.</numerusform>
@@ -12,11 +12,49 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location filename="../engine/k_builderthread.cpp" line="445"/>
+        <location filename="../engine/k_builderthread.cpp" line="454"/>
         <source>&quot;%1&quot; already holds %n .inf file(s) that this run does not write, of another BGL LOD or another source, such as &quot;%2&quot;.</source>
         <translation>
             <numerusform>&quot;%1&quot; already holds %n .inf file that this run does not write, of another BGL LOD or another source: &quot;%2&quot;.</numerusform>
             <numerusform>&quot;%1&quot; already holds %n .inf files that this run does not write, of another BGL LOD or another source, such as &quot;%2&quot;.</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>K_FormPreview</name>
+    <message numerus="yes">
+        <location filename="../ui/k_formpreview.cpp" line="214"/>
+        <source>%1 of %n tile(s) read: %2 broken, %3 completely transparent;</source>
+        <translation>
+            <numerusform>%1 of %n tile read: %2 broken, %3 completely transparent;</numerusform>
+            <numerusform>%1 of %n tiles read: %2 broken, %3 completely transparent;</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../ui/k_formpreview.cpp" line="219"/>
+        <source>%n destination tile(s) at BGL LOD %1.</source>
+        <translation>
+            <numerusform>%n destination tile at BGL LOD %1.</numerusform>
+            <numerusform>%n destination tiles at BGL LOD %1.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../ui/k_formpreview.cpp" line="259"/>
+        <source>%1: %n tile(s), %2</source>
+        <translation>
+            <numerusform>%1: %n tile, %2</numerusform>
+            <numerusform>%1: %n tiles, %2</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>K_PreviewCommandLine</name>
+    <message numerus="yes">
+        <location filename="../app/k_previewcommandline.cpp" line="19"/>
+        <source>%1: %2 of %n tile(s), %3 broken, %4 completely transparent</source>
+        <translation>
+            <numerusform>%1: %2 of %n tile, %3 broken, %4 completely transparent</numerusform>
+            <numerusform>%1: %2 of %n tiles, %3 broken, %4 completely transparent</numerusform>
         </translation>
     </message>
 </context>

@@ -4,17 +4,17 @@
 <context>
     <name>K_BuilderThread</name>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="329"/>
+        <location filename="../engine/k_builderthread.cpp" line="338"/>
         <source>Step 1 of 2. Source folder scanning...</source>
         <translation>Шаг 1 из 2. Сканирование исходной папки...</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="426"/>
+        <location filename="../engine/k_builderthread.cpp" line="435"/>
         <source>Cannot write into the destination folder &quot;%1&quot;: %2.</source>
         <translation>Невозможно записать в конечную папку &quot;%1&quot;: %2.</translation>
     </message>
     <message numerus="yes">
-        <location filename="../engine/k_builderthread.cpp" line="432"/>
+        <location filename="../engine/k_builderthread.cpp" line="441"/>
         <source>Removed %n temporary file(s) that an interrupted run left in &quot;%1&quot;.</source>
         <translation>
             <numerusform>Удалён %n временный файл, оставленный прерванным запуском в &quot;%1&quot;.</numerusform>
@@ -23,7 +23,7 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location filename="../engine/k_builderthread.cpp" line="445"/>
+        <location filename="../engine/k_builderthread.cpp" line="454"/>
         <source>&quot;%1&quot; already holds %n .inf file(s) that this run does not write, of another BGL LOD or another source, such as &quot;%2&quot;.</source>
         <translation>
             <numerusform>В &quot;%1&quot; уже есть %n файл .inf, который этот запуск не пишет (другой BGL LOD или другой источник), например &quot;%2&quot;.</numerusform>
@@ -32,39 +32,39 @@
         </translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="469"/>
+        <location filename="../engine/k_builderthread.cpp" line="478"/>
         <source>The pictures need up to %1, but &quot;%2&quot; has only %3 free.</source>
         <translation>Изображениям нужно до %1, но в &quot;%2&quot; свободно только %3.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="482"/>
+        <location filename="../engine/k_builderthread.cpp" line="491"/>
         <source>The record of finished destination tiles &quot;%1&quot; cannot be written: %2.</source>
         <translation>Невозможно записать перечень готовых конечных тайлов &quot;%1&quot;: %2.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="497"/>
+        <location filename="../engine/k_builderthread.cpp" line="506"/>
         <source>Step 2 of 2. Build images...</source>
         <translation>Шаг 2 из 2. Построение изображений...</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="521"/>
+        <location filename="../engine/k_builderthread.cpp" line="530"/>
         <source>Tile &quot;%1&quot; already converted.</source>
         <translation>Тайл &quot;%1&quot; уже преобразован.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="530"/>
+        <location filename="../engine/k_builderthread.cpp" line="539"/>
         <source>Tile &quot;%1&quot; saved.</source>
         <translation>Тайл &quot;%1&quot; сохранён.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="288"/>
-        <location filename="../app/k_commandline.cpp" line="169"/>
+        <location filename="../engine/k_builderthread.cpp" line="284"/>
+        <location filename="../app/k_commandline.cpp" line="188"/>
         <source>Converting complete.</source>
         <translation>Конвертация завершена.</translation>
     </message>
     <message>
         <location filename="../engine/k_builderthread.cpp" line="143"/>
-        <location filename="../app/k_commandline.cpp" line="171"/>
+        <location filename="../app/k_commandline.cpp" line="190"/>
         <source>Break.</source>
         <translation>Прервано.</translation>
     </message>
@@ -84,27 +84,27 @@
         <translation>Записано итоговых тайлов: %1, изображений: %2 (%3), проблем: %4, время: %5.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="243"/>
+        <location filename="../engine/k_builderthread.cpp" line="300"/>
         <source>Source folder is not set.</source>
         <translation>Исходная папка не задана.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="247"/>
+        <location filename="../engine/k_builderthread.cpp" line="302"/>
         <source>Source folder &quot;%1&quot; does not exist.</source>
         <translation>Исходная папка &quot;%1&quot; не существует.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="252"/>
+        <location filename="../engine/k_builderthread.cpp" line="248"/>
         <source>Destination folder is not set.</source>
         <translation>Папка назначения не задана.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="317"/>
+        <location filename="../engine/k_builderthread.cpp" line="326"/>
         <source>No FS9 tile bitmaps in &quot;%1&quot;.</source>
         <translation>В папке &quot;%1&quot; нет BMP-тайлов FS9.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="318"/>
+        <location filename="../engine/k_builderthread.cpp" line="327"/>
         <source>No FS9 tile bitmaps in &quot;%1&quot;; its subfolder &quot;%2&quot; holds %3.</source>
         <translation>В папке &quot;%1&quot; нет BMP-тайлов FS9; в её подпапке &quot;%2&quot; их %3.</translation>
     </message>
@@ -130,117 +130,117 @@
 <context>
     <name>K_CommandLine</name>
     <message>
-        <location filename="../app/k_commandline.cpp" line="41"/>
+        <location filename="../app/k_commandline.cpp" line="60"/>
         <source>Converts the FS9 tile bitmaps in SOURCE into TIFF pictures and .inf files for the FSX resampler in DESTINATION.</source>
         <translation>Конвертирует BMP-тайлы FS9 из папки SOURCE в изображения TIFF и файлы .inf для ресемплера FSX в папке DESTINATION.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="44"/>
+        <location filename="../app/k_commandline.cpp" line="63"/>
         <source>The folder that holds the FS9 tile bitmaps.</source>
         <translation>Папка с BMP-тайлами FS9.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="46"/>
+        <location filename="../app/k_commandline.cpp" line="65"/>
         <source>The folder that receives the TIFF pictures and .inf files.</source>
         <translation>Папка для изображений TIFF и файлов .inf.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="48"/>
+        <location filename="../app/k_commandline.cpp" line="67"/>
         <source>The level of the destination tiles, 0 to 13 (default 8).</source>
         <translation>Уровень итоговых тайлов, от 0 до 13 (по умолчанию 8).</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="52"/>
+        <location filename="../app/k_commandline.cpp" line="71"/>
         <source>The compression quality written into the .inf files, 1 to 100 (default 95).</source>
         <translation>Качество сжатия, записываемое в файлы .inf, от 1 до 100 (по умолчанию 95).</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="56"/>
+        <location filename="../app/k_commandline.cpp" line="75"/>
         <source>Fill missing quarters with transparency, so that each destination tile gives one picture.</source>
         <translation>Заполнять недостающие четверти прозрачностью, чтобы каждый итоговый тайл давал одно изображение.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="59"/>
+        <location filename="../app/k_commandline.cpp" line="78"/>
         <source>Use completely transparent tiles as they are.</source>
         <translation>Использовать полностью прозрачные тайлы как есть.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="61"/>
+        <location filename="../app/k_commandline.cpp" line="80"/>
         <source>Paint broken tiles opaque white.</source>
         <translation>Закрашивать повреждённые тайлы непрозрачным белым.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="63"/>
+        <location filename="../app/k_commandline.cpp" line="82"/>
         <source>Mirror the source tiles vertically.</source>
         <translation>Отражать исходные тайлы по вертикали.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="66"/>
+        <location filename="../app/k_commandline.cpp" line="85"/>
         <source>Also convert the spring, fall, winter, hard winter and night tiles, as extra sources of the same .inf files.</source>
         <translation>Также конвертировать тайлы весны, осени, зимы, суровой зимы и ночные тайлы как дополнительные источники тех же файлов .inf.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="69"/>
+        <location filename="../app/k_commandline.cpp" line="88"/>
         <source>Leave alone the destination tiles that a former run into DESTINATION finished.</source>
         <translation>Не трогать тайлы назначения, которые уже завершил прежний запуск в DESTINATION.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="71"/>
+        <location filename="../app/k_commandline.cpp" line="32"/>
         <source>Shows this help.</source>
         <translation>Показывает эту справку.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="72"/>
+        <location filename="../app/k_commandline.cpp" line="91"/>
         <source>Shows the version.</source>
         <translation>Показывает версию.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="95"/>
+        <location filename="../app/k_commandline.cpp" line="114"/>
         <source>SOURCE and DESTINATION are missing.</source>
         <translation>Не указаны папки SOURCE и DESTINATION.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="96"/>
+        <location filename="../app/k_commandline.cpp" line="115"/>
         <source>DESTINATION is missing.</source>
         <translation>Не указана папка DESTINATION.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="100"/>
+        <location filename="../app/k_commandline.cpp" line="119"/>
         <source>Unexpected argument &quot;%1&quot;.</source>
         <translation>Лишний аргумент &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="105"/>
+        <location filename="../app/k_commandline.cpp" line="124"/>
         <source>SOURCE and DESTINATION must not be empty.</source>
         <translation>Пути SOURCE и DESTINATION не должны быть пустыми.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="112"/>
+        <location filename="../app/k_commandline.cpp" line="131"/>
         <source>BGL LOD must be a whole number from 0 to 13, not &quot;%1&quot;.</source>
         <translation>BGL LOD должен быть целым числом от 0 до 13, а не &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="118"/>
+        <location filename="../app/k_commandline.cpp" line="137"/>
         <source>Compression quality must be a whole number from 1 to 100, not &quot;%1&quot;.</source>
         <translation>Качество сжатия должно быть целым числом от 1 до 100, а не &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="143"/>
+        <location filename="../app/k_commandline.cpp" line="162"/>
         <source>tiles: %1/%2</source>
         <translation>тайлы: %1/%2</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="144"/>
+        <location filename="../app/k_commandline.cpp" line="163"/>
         <source>tiles: %1</source>
         <translation>тайлы: %1</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="146"/>
+        <location filename="../app/k_commandline.cpp" line="165"/>
         <source>%1 left</source>
         <translation>осталось %1</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="213"/>
+        <location filename="../app/k_commandline.cpp" line="232"/>
         <source>%1: Cannot watch for Ctrl+C.
 </source>
         <translation>%1: не удаётся отслеживать Ctrl+C.
@@ -328,22 +328,22 @@
 <context>
     <name>K_FlightSimulatorTile</name>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="285"/>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="286"/>
         <source>Tile &quot;%1&quot; does not fit into memory, its quarters are saved separately.</source>
         <translation>Тайл &quot;%1&quot; не помещается в память, его четверти сохраняются по отдельности.</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="393"/>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="397"/>
         <source>BMP tile &quot;%1&quot; read error: </source>
         <translation>Ошибка чтения BMP-тайла &quot;%1&quot;: </translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="396"/>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="400"/>
         <source>BMP tile &quot;%1&quot; image dimensions not 256x256.</source>
         <translation>Размеры изображения BMP-тайла &quot;%1&quot; не равны 256x256.</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="382"/>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="383"/>
         <source>Tile &quot;%1&quot; begin painting error.</source>
         <translation>Ошибка начала рисования тайла &quot;%1&quot;.</translation>
     </message>
@@ -353,7 +353,7 @@
         <translation>Ошибка сохранения тайла &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_output.cpp" line="49"/>
+        <location filename="../tiles/k_flightsimulatortile_output.cpp" line="48"/>
         <source>Tile &quot;%1&quot; .inf create error.</source>
         <translation>Ошибка создания файла .inf тайла &quot;%1&quot;.</translation>
     </message>
@@ -566,32 +566,33 @@
         <translation>Выберите папку назначения</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="338"/>
+        <location filename="../ui/k_formmain.cpp" line="344"/>
         <source>Cannot open &quot;%1&quot;.</source>
         <translation>Не удаётся открыть &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="349"/>
+        <location filename="../ui/k_formmain.cpp" line="355"/>
         <source>Stopping...</source>
         <translation>Остановка...</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="355"/>
+        <location filename="../ui/k_formmain.cpp" line="361"/>
         <source>Tiles found: %1</source>
         <translation>Найдено тайлов: %1</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="357"/>
+        <location filename="../ui/k_formmain.cpp" line="363"/>
         <source>%1 of %2 tiles</source>
         <translation>Тайлов: %1 из %2</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="360"/>
+        <location filename="../ui/k_formmain.cpp" line="366"/>
         <source>%1 left</source>
         <translation>осталось %1</translation>
     </message>
     <message>
         <location filename="../ui/k_formmain.cpp" line="203"/>
+        <location filename="../ui/k_formmain.cpp" line="332"/>
         <source>Warning</source>
         <translation>Предупреждение</translation>
     </message>
@@ -660,6 +661,11 @@
     </message>
     <message>
         <location filename="../ui/k_formoptions.ui" line="70"/>
+        <source>&lt;p&gt;On: a destination tile whose .inf file is newer than all its source tiles, with every picture it lists in place, is left alone, so a run picks up where an earlier one into the same folder stopped. Off: every destination tile is converted again. After changing the BGL LOD or the options, convert into a new folder.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Включено: итоговый тайл, файл .inf которого новее всех его исходных тайлов и все перечисленные в нём изображения на месте, не трогается, так что запуск продолжается с того места, где остановился прежний запуск в ту же папку. Выключено: все итоговые тайлы конвертируются заново. После смены BGL LOD или параметров конвертируйте в новую папку.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formoptions.ui" line="73"/>
         <source>Skip destination tiles already converted</source>
         <translation>Пропускать уже преобразованные тайлы назначения</translation>
     </message>
@@ -683,25 +689,25 @@
     </message>
     <message>
         <location filename="../ui/k_formpreview.cpp" line="50"/>
-        <location filename="../ui/k_formpreview.cpp" line="234"/>
+        <location filename="../ui/k_formpreview.cpp" line="249"/>
         <source>imagery</source>
         <translation>снимок</translation>
     </message>
     <message>
         <location filename="../ui/k_formpreview.cpp" line="53"/>
-        <location filename="../ui/k_formpreview.cpp" line="237"/>
+        <location filename="../ui/k_formpreview.cpp" line="252"/>
         <source>completely transparent</source>
         <translation>полностью прозрачный</translation>
     </message>
     <message>
         <location filename="../ui/k_formpreview.cpp" line="54"/>
-        <location filename="../ui/k_formpreview.cpp" line="240"/>
+        <location filename="../ui/k_formpreview.cpp" line="255"/>
         <source>broken</source>
         <translation>повреждён</translation>
     </message>
     <message>
         <location filename="../ui/k_formpreview.cpp" line="55"/>
-        <location filename="../ui/k_formpreview.cpp" line="231"/>
+        <location filename="../ui/k_formpreview.cpp" line="246"/>
         <source>no tile</source>
         <translation>нет тайла</translation>
     </message>
@@ -721,122 +727,131 @@
         <translation>Чтение исходной папки...</translation>
     </message>
     <message>
-        <location filename="../ui/k_formpreview.cpp" line="139"/>
+        <location filename="../ui/k_formpreview.cpp" line="141"/>
         <source>summer</source>
         <translation>лето</translation>
     </message>
     <message>
-        <location filename="../ui/k_formpreview.cpp" line="139"/>
+        <location filename="../ui/k_formpreview.cpp" line="141"/>
         <source>spring</source>
         <translation>весна</translation>
     </message>
     <message>
-        <location filename="../ui/k_formpreview.cpp" line="140"/>
+        <location filename="../ui/k_formpreview.cpp" line="142"/>
         <source>autumn</source>
         <translation>осень</translation>
     </message>
     <message>
-        <location filename="../ui/k_formpreview.cpp" line="140"/>
+        <location filename="../ui/k_formpreview.cpp" line="142"/>
         <source>winter</source>
         <translation>зима</translation>
     </message>
     <message>
-        <location filename="../ui/k_formpreview.cpp" line="141"/>
+        <location filename="../ui/k_formpreview.cpp" line="143"/>
         <source>hard winter</source>
         <translation>суровая зима</translation>
     </message>
     <message>
-        <location filename="../ui/k_formpreview.cpp" line="141"/>
+        <location filename="../ui/k_formpreview.cpp" line="143"/>
         <source>light map</source>
         <translation>ночное освещение</translation>
     </message>
-    <message>
-        <location filename="../ui/k_formpreview.cpp" line="148"/>
-        <source>No tile bitmaps in this folder.</source>
-        <translation>В этой папке нет тайлов.</translation>
+    <message numerus="yes">
+        <location filename="../ui/k_formpreview.cpp" line="214"/>
+        <source>%1 of %n tile(s) read: %2 broken, %3 completely transparent;</source>
+        <translation>
+            <numerusform>Прочитано %1 из %n тайла: повреждённых %2, полностью прозрачных %3;</numerusform>
+            <numerusform>Прочитано %1 из %n тайлов: повреждённых %2, полностью прозрачных %3;</numerusform>
+            <numerusform>Прочитано %1 из %n тайлов: повреждённых %2, полностью прозрачных %3;</numerusform>
+        </translation>
     </message>
-    <message>
-        <location filename="../ui/k_formpreview.cpp" line="210"/>
-        <source>%1 of %2 tiles read: %3 broken, %4 completely transparent; %5 destination tiles at BGL LOD %6.</source>
-        <translation>Прочитано тайлов: %1 из %2; повреждённых: %3, полностью прозрачных: %4; тайлов назначения на BGL LOD %6: %5.</translation>
-    </message>
-    <message>
+    <message numerus="yes">
         <location filename="../ui/k_formpreview.cpp" line="219"/>
+        <source>%n destination tile(s) at BGL LOD %1.</source>
+        <translation>
+            <numerusform>%n тайл назначения на BGL LOD %1.</numerusform>
+            <numerusform>%n тайла назначения на BGL LOD %1.</numerusform>
+            <numerusform>%n тайлов назначения на BGL LOD %1.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="255"/>
+        <source>broken: %1</source>
+        <translation>повреждён: %1</translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../ui/k_formpreview.cpp" line="259"/>
+        <source>%1: %n tile(s), %2</source>
+        <translation>
+            <numerusform>%1: %n тайл, %2</numerusform>
+            <numerusform>%1: %n тайла, %2</numerusform>
+            <numerusform>%1: %n тайлов, %2</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formpreview.cpp" line="223"/>
         <source>One point covers %1 x %1 tiles.</source>
         <translation>Одна точка охватывает %1 x %1 тайлов.</translation>
     </message>
     <message>
-        <location filename="../ui/k_formpreview.cpp" line="231"/>
+        <location filename="../ui/k_formpreview.cpp" line="246"/>
         <source>not read yet</source>
         <translation>ещё не прочитан</translation>
-    </message>
-    <message>
-        <location filename="../ui/k_formpreview.cpp" line="244"/>
-        <source>%1: %2 tiles, %3</source>
-        <translation>%1: тайлов: %2, %3</translation>
     </message>
 </context>
 <context>
     <name>K_PreviewCommandLine</name>
-    <message>
-        <location filename="../app/k_previewcommandline.cpp" line="18"/>
-        <source>%1: %2 of %3 tiles, %4 broken, %5 completely transparent</source>
-        <translation>%1: тайлов %2 из %3, повреждённых %4, полностью прозрачных %5</translation>
+    <message numerus="yes">
+        <location filename="../app/k_previewcommandline.cpp" line="19"/>
+        <source>%1: %2 of %n tile(s), %3 broken, %4 completely transparent</source>
+        <translation>
+            <numerusform>%1: %2 из %n тайла, повреждённых %3, полностью прозрачных %4</numerusform>
+            <numerusform>%1: %2 из %n тайлов, повреждённых %3, полностью прозрачных %4</numerusform>
+            <numerusform>%1: %2 из %n тайлов, повреждённых %3, полностью прозрачных %4</numerusform>
+        </translation>
     </message>
     <message>
         <location filename="../app/k_previewcommandline.cpp" line="31"/>
-        <source>Writes a map of the FS9 tile bitmaps in SOURCE as a PNG picture, one pixel per tile, and prints what each destination tile holds.</source>
-        <translation>Записывает карту тайлов FS9 из SOURCE в картинку PNG, по точке на тайл, и выводит, что содержит каждый тайл назначения.</translation>
+        <source>Writes a map of the FS9 tile bitmaps in SOURCE as a PNG picture, each tile a square of 1 to 32 pixels, the largest that keeps the picture within 2,048 pixels (where the tiles span more than 4,096 across, one square covers 2x2, 4x4, ... tiles), and prints what each destination tile holds.</source>
+        <translation>Записывает карту BMP-тайлов FS9 из SOURCE в картинку PNG, каждый тайл квадратом от 1 до 32 пикселей, наибольшим, при котором картинка не выходит за 2048 пикселей (если тайлы занимают больше 4096 в ширину или высоту, один квадрат покрывает 2x2, 4x4, ... тайлов), и выводит, что содержит каждый тайл назначения.</translation>
     </message>
     <message>
-        <location filename="../app/k_previewcommandline.cpp" line="34"/>
+        <location filename="../app/k_previewcommandline.cpp" line="37"/>
         <source>The folder that holds the FS9 tile bitmaps.</source>
         <translation>Папка с тайлами FS9.</translation>
     </message>
     <message>
-        <location filename="../app/k_previewcommandline.cpp" line="35"/>
+        <location filename="../app/k_previewcommandline.cpp" line="38"/>
         <source>The picture to write.</source>
         <translation>Картинка, которую нужно записать.</translation>
     </message>
     <message>
-        <location filename="../app/k_previewcommandline.cpp" line="38"/>
+        <location filename="../app/k_previewcommandline.cpp" line="41"/>
         <source>The level of the destination tiles to outline and count, 0 to 13 (default 8).</source>
         <translation>Уровень тайлов назначения, которые обводятся и подсчитываются, от 0 до 13 (по умолчанию 8).</translation>
     </message>
     <message>
-        <location filename="../app/k_previewcommandline.cpp" line="42"/>
+        <location filename="../app/k_previewcommandline.cpp" line="45"/>
         <source>The variant to show: su, sp, fa, wi, hw or lm (default su).</source>
         <translation>Показываемый вариант: su, sp, fa, wi, hw или lm (по умолчанию su).</translation>
     </message>
     <message>
-        <location filename="../app/k_previewcommandline.cpp" line="43"/>
-        <source>Shows this help.</source>
-        <translation>Показывает эту справку.</translation>
-    </message>
-    <message>
-        <location filename="../app/k_previewcommandline.cpp" line="59"/>
+        <location filename="../app/k_previewcommandline.cpp" line="63"/>
         <source>SOURCE and OUTPUT.png are needed, and nothing else.</source>
         <translation>Нужны SOURCE и OUTPUT.png, и ничего больше.</translation>
     </message>
     <message>
-        <location filename="../app/k_previewcommandline.cpp" line="66"/>
+        <location filename="../app/k_previewcommandline.cpp" line="70"/>
         <source>BGL LOD must be a whole number from 0 to 13, not &quot;%1&quot;.</source>
         <translation>BGL LOD должен быть целым числом от 0 до 13, а не &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_previewcommandline.cpp" line="76"/>
+        <location filename="../app/k_previewcommandline.cpp" line="80"/>
         <source>Unknown variant &quot;%1&quot;.</source>
         <translation>Неизвестный вариант &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_previewcommandline.cpp" line="88"/>
-        <source>%1: No tile bitmaps of variant %2 in &quot;%3&quot;.
-</source>
-        <translation>%1: В &quot;%3&quot; нет тайлов варианта %2.
-</translation>
-    </message>
-    <message>
-        <location filename="../app/k_previewcommandline.cpp" line="96"/>
+        <location filename="../app/k_previewcommandline.cpp" line="98"/>
         <source>%1: Cannot write &quot;%2&quot;: %3
 </source>
         <translation>%1: Не удаётся записать &quot;%2&quot;: %3
@@ -846,14 +861,32 @@
 <context>
     <name>K_PreviewThread</name>
     <message>
-        <location filename="../engine/k_previewthread.cpp" line="98"/>
-        <source>Source folder &quot;%1&quot; does not exist.</source>
-        <translation>Исходная папка &quot;%1&quot; не существует.</translation>
+        <location filename="../engine/k_previewthread.cpp" line="189"/>
+        <source>No tile bitmaps of variant %1 in &quot;%2&quot;.</source>
+        <translation>В &quot;%2&quot; нет тайлов варианта %1.</translation>
     </message>
     <message>
-        <location filename="../engine/k_previewthread.cpp" line="206"/>
+        <location filename="../engine/k_previewthread.cpp" line="213"/>
         <source>Not enough memory for the map.</source>
         <translation>Недостаточно памяти для карты.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_previewthread.cpp" line="265"/>
+        <source>Image dimensions not 256x256</source>
+        <translation>Размеры изображения не равны 256x256</translation>
+    </message>
+</context>
+<context>
+    <name>K_TileReadAhead</name>
+    <message>
+        <location filename="../tiles/k_tilereadahead.cpp" line="82"/>
+        <source>Not enough memory</source>
+        <translation>Недостаточно памяти</translation>
+    </message>
+    <message>
+        <location filename="../tiles/k_tilereadahead.cpp" line="82"/>
+        <source>Unexpected error</source>
+        <translation>Непредвиденная ошибка</translation>
     </message>
 </context>
 <context>

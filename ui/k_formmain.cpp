@@ -326,6 +326,12 @@ void K_FormMain::on_actionAboutSquish_triggered()
 
 void K_FormMain::on_actionPreviewTileSet_triggered()
 {
+    // A folder that Convert would refuse gets the same words, and no empty map.
+    const QString problem = K_BuilderThread::sourceFolderProblem(sourceFolder());
+    if (!problem.isEmpty()) {
+        QMessageBox::warning(this, tr("Warning"), problem, QMessageBox::Ok, QMessageBox::NoButton);
+        return;
+    }
     K_FormPreview dialog(sourceFolder().trimmed(), bglLod(), this);
     dialog.setModal(true);
     dialog.exec();

@@ -103,6 +103,8 @@ void K_FormPreview::start(const QString &variant)
     settings.bglLod = bglLod;
     settings.variant = variant;
     thread = new K_PreviewThread(settings);
+    // The text under the mouse named a tile of the reading replaced; this one has none yet.
+    showHover();
     // Signals of a reading that was replaced may still be queued; they are dropped.
     const int current = generation;
     connect(thread, &K_PreviewThread::scanned, this, [this, current] {
@@ -145,7 +147,7 @@ void K_FormPreview::scanned()
     ui->variantComboBox->setCurrentIndex(ui->variantComboBox->findData(layout.variant));
     ui->variantComboBox->setEnabled(layout.variants.size() > 1);
     if (layout.size.isEmpty()) {
-        ui->countsLabel->setText(tr("No tile bitmaps in this folder."));
+        ui->countsLabel->setText(layout.noTilesText);
         ui->progressBar->setValue(100);
         return;
     }
@@ -170,6 +172,7 @@ void K_FormPreview::scanned()
 
 void K_FormPreview::finished()
 {
+    showHover();
     if (!thread->errorString().isEmpty()) {
         ui->countsLabel->setText(thread->errorString());
         return;
@@ -207,17 +210,29 @@ void K_FormPreview::showProgress(int read, int total)
     ui->progressBar->setValue(total > 0 ? int(qint64(read) * 100 / total) : 100);
     const K_PreviewThread::Layout layout = thread->layout();
     const K_PreviewThread::Counts counts = thread->counts();
-    QString text = tr("%1 of %2 tiles read: %3 broken, %4 completely transparent; %5 destination "
-                      "tiles at BGL LOD %6.")
-                           .arg(read)
-                           .arg(total)
-                           .arg(counts.broken)
-                           .arg(counts.transparent)
-                           .arg(thread->destinations().size())
-                           .arg(bglLod);
+    QString text
+            = tr("%1 of %n tile(s) read: %2 broken, %3 completely transparent;", nullptr, total)
+                      .arg(read)
+                      .arg(counts.broken)
+                      .arg(counts.transparent)
+              + QLatin1Char(' ')
+              + tr("%n destination tile(s) at BGL LOD %1.", nullptr,
+                   int(thread->destinations().size()))
+                        .arg(bglLod);
     if (layout.factor > 1)
         text += QLatin1Char(' ') + tr("One point covers %1 x %1 tiles.").arg(layout.factor);
     ui->countsLabel->setText(text);
+    showHover();
+}
+
+void K_FormPreview::showHover()
+{
+    QString text;
+    if (hoverPosition) {
+        const QPointF point = ui->mapGraphicsView->mapToScene(*hoverPosition);
+        text = hoverText(QPoint(int(std::floor(point.x())), int(std::floor(point.y()))));
+    }
+    ui->hoverLabel->setText(text);
 }
 
 QString K_FormPreview::hoverText(const QPoint &cell) const
@@ -237,11 +252,11 @@ QString K_FormPreview::hoverText(const QPoint &cell) const
         state = tr("completely transparent");
         break;
     case K_PreviewThread::Broken:
-        state = tr("broken");
+        state = info.error.isEmpty() ? tr("broken") : tr("broken: %1").arg(info.error);
         break;
     }
     if (info.present > 1)
-        return tr("%1: %2 tiles, %3").arg(info.key).arg(info.present).arg(state);
+        return tr("%1: %n tile(s), %2", nullptr, info.present).arg(info.key, state);
     if (info.present == 1)
         return QStringLiteral("%1 \u2014 %2 \u2014 %3").arg(info.key, info.fileName, state);
     return QStringLiteral("%1 \u2014 %2").arg(info.key, state);
@@ -256,13 +271,15 @@ bool K_FormPreview::eventFilter(QObject *watched, QEvent *event)
         const double factor = std::pow(1.25, wheel->angleDelta().y() / 120.0);
         ui->mapGraphicsView->scale(factor, factor);
         fitting = false;
+        showHover();
         return true;
     }
     if (event->type() == QEvent::MouseMove) {
-        const auto *mouse = static_cast<QMouseEvent *>(event);
-        const QPointF point = ui->mapGraphicsView->mapToScene(mouse->position().toPoint());
-        ui->hoverLabel->setText(
-                hoverText(QPoint(int(std::floor(point.x())), int(std::floor(point.y())))));
+        hoverPosition = static_cast<QMouseEvent *>(event)->position().toPoint();
+        showHover();
+    } else if (event->type() == QEvent::Leave) {
+        hoverPosition.reset();
+        showHover();
     } else if (event->type() == QEvent::MouseButtonPress) {
         fitting = false;
     }
@@ -291,4 +308,5 @@ void K_FormPreview::fit()
 {
     if (!scene->sceneRect().isEmpty())
         ui->mapGraphicsView->fitInView(scene->sceneRect(), Qt::KeepAspectRatio);
+    showHover();
 }

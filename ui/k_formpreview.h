@@ -7,6 +7,8 @@
 #include <QDialog>
 #include <QImage>
 
+#include <optional>
+
 class QGraphicsPathItem;
 class QGraphicsPixmapItem;
 class QGraphicsScene;
@@ -17,7 +19,8 @@ class K_FormPreview;
 
 // The File -> Preview tile set dialog: the map of the source folder's tiles of one variant, with
 // the destination tiles of the chosen BGL LOD outlined, a legend, the counts and, under the
-// mouse, the key, file name and state of a tile. It opens at once and fills in as a
+// mouse, the key, file name and state of a tile (and why it is broken), kept up to date while the
+// mouse rests and when the variant changes. It opens at once and fills in as a
 // K_PreviewThread reads the tiles; the wheel zooms, dragging pans, and the map fits the window
 // until the user zooms. GUI thread; choosing another variant starts a new reading, and closing
 // the dialog stops the reading at its next tile.
@@ -51,6 +54,7 @@ private:
     void finished();
     void addRows(int firstRow, const QImage &rows);
     void showProgress(int read, int total);
+    void showHover();
     void fit();
 
     Ui::K_FormPreview *ui;
@@ -66,6 +70,8 @@ private:
     QImage map;
     bool pixmapPending = false;
     bool fitting = true;
+    // Where the mouse rests over the map, in the view's coordinates.
+    std::optional<QPoint> hoverPosition;
 };
 
 #endif // K_FORMPREVIEW_H
