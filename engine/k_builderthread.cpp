@@ -45,6 +45,14 @@ void countNodes(const K_FlightSimulatorTile *tile, qint64 *nodes, qint64 *source
         countNodes(child, nodes, sources);
 }
 
+// The system's reason for a failure, to be followed by the line's own full stop: Windows ends its
+// messages in one already.
+QString reasonText(const QString &reason)
+{
+    const QString text = reason.trimmed();
+    return text.endsWith(QLatin1Char('.')) ? text.chopped(1) : text;
+}
+
 // A size in bytes as the log and the summary show it, kept on one line where they wrap.
 QString sizeText(qint64 bytes)
 {
@@ -160,7 +168,8 @@ void K_BuilderThread::reportWriteFailure(const QString &filePath, const QString 
 {
     // One explanation is enough: a full or read-only disk fails every picture after it the same.
     if (writeFailures++ == 0)
-        appendInfo(tr("Cannot write \"%1\": %2.").arg(QDir::toNativeSeparators(filePath), reason));
+        appendInfo(tr("Cannot write \"%1\": %2.")
+                           .arg(QDir::toNativeSeparators(filePath), reasonText(reason)));
 }
 
 void K_BuilderThread::countSourceTile()
@@ -433,7 +442,7 @@ bool K_BuilderThread::prepareDestination(const QVector<QVector<K_FlightSimulator
     QString reason;
     if (!K_DestinationFolder::probeWritable(destinationFolder, &reason)) {
         appendLog(tr("Cannot write into the destination folder \"%1\": %2.")
-                          .arg(shownFolder, reason));
+                          .arg(shownFolder, reasonText(reason)));
         return false;
     }
     const int removed = K_DestinationFolder::removeStaleTemporaries(destinationFolder);
@@ -489,7 +498,7 @@ void K_BuilderThread::saveRecord(K_ConversionRecord &record, bool soon)
     if (!record.save(soon, &reason) && !recordFailed) {
         recordFailed = true;
         appendInfo(tr("The record of finished destination tiles \"%1\" cannot be written: %2.")
-                           .arg(QDir::toNativeSeparators(record.filePath()), reason));
+                           .arg(QDir::toNativeSeparators(record.filePath()), reasonText(reason)));
     }
 }
 

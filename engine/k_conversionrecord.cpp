@@ -141,6 +141,9 @@ bool K_ConversionRecord::save(bool soon, QString *errorString)
     }
     m_lastSave.start();
     K_CheckedSaveFile file(filePath());
+    // A destination folder that went away or turned into a file is named as such.
+    if (!K_CheckedSaveFile::makeFolder(m_folder, errorString))
+        return false;
     if (file.open(QIODevice::WriteOnly | QIODevice::Text)) {
         file.write(text);
         if (file.finish()) {

@@ -93,13 +93,14 @@ QImage literalPicture(const QString &key, const QString &folder, const Settings 
 // The log of "B0 saved, B03 read error: File not exists": "Tile" or "BMP tile", the key quoted,
 // the text and a full stop. "B1 unwritable: reason" names B1's picture in `destination` (at BGL
 // LOD `lod`), "B1.inf unwritable: reason" its .inf file. An entry with its own full stop stands as
-// it is, "$d" in it the destination and "$," a comma; a log that does not end in one ends in
-// "Converting complete.".
+// it is, "$d" in it the destination, "$/" the native separator and "$," a comma; a log that does
+// not end in one ends in "Converting complete.".
 QStringList logLines(const QString &description, const QString &destination = QString(),
                      int lod = 12)
 {
     QStringList lines;
     const QString shown = QString(description)
+                                  .replace("$/", QDir::separator())
                                   .replace("$,", "\x01")
                                   .replace("$d", QDir::toNativeSeparators(destination));
     for (QString entry : shown.split(", ", Qt::SkipEmptyParts)) {
@@ -270,8 +271,8 @@ void tst_BuilderThread::converts_data()
         "B2 saved");
     row("destination replaced by a file",
         "$3 | | replaced at 2 B0 saved | | B0 saved, The record of finished destination tiles "
-        "\"$d/ORVIK-converted.txt\" cannot be written: Not a directory., B1 save error, B1 "
-        "unwritable: \"$d\" is not a folder, B20 save error");
+        "\"$d$/ORVIK-converted.txt\" cannot be written: \"$d\" is not a folder., B1 save error, "
+        "B1 unwritable: \"$d\" is not a folder, B20 save error");
     row("source tile deleted after the scan",
         "$3 | | tile gone at 1 value: 0 | B0.inf B00.tif B01.tif B02.tif B1 B2.inf B20.tif "
         "rec=B0+B1+B2 | B03 read error: File not exists, B0 saved, B1 saved, B2 saved");

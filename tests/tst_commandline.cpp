@@ -90,6 +90,8 @@ void tst_CommandLine::runs()
 {
     QFETCH(QString, row);
     const QString locale = row.section(" | ", 0, 0), arguments = row.section(" | ", 1, 1);
+    if (locale.startsWith("ru") && QDir::separator() == '\\')
+        QSKIP("a Windows program speaks the user's language, not the environment's");
     QTemporaryDir dir;
     QVERIFY(K_SampleTiles::write(dir.filePath("SAMPLE"))
             && K_SampleTiles::write(dir.filePath("SOUND")));
@@ -119,7 +121,6 @@ void tst_CommandLine::runs()
     environment.insert("LC_ALL", locale); // over LC_MESSAGES and LANG
     QProcess process;
     process.setProcessEnvironment(environment);
-    TestPlatform::prepareInterruptible(process);
     process.start(ORVIK_CONVERT_PATH, argumentList);
     QByteArray output;
     while (interrupt && !output.contains("saved.") && process.waitForReadyRead(10000))
@@ -132,7 +133,7 @@ void tst_CommandLine::runs()
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), row.section(" | ", 2, 2).toInt());
     // Standard error is a pipe here, so no progress bar.
-    const QString error = QString::fromUtf8(process.readAllStandardError()).trimmed();
+    const QString error = outputText(process.readAllStandardError()).trimmed();
     const QString expected = row.section(" | ", 3).trimmed();
     if (expected.startsWith("sum "))
         QVERIFY2(error.startsWith(summaryBeforeTime(dir.filePath("out"), expected.mid(4).toInt()))
@@ -140,7 +141,7 @@ void tst_CommandLine::runs()
                  qPrintable(error));
     else if (!interrupt)
         QCOMPARE(error, expected);
-    QStringList lines = QString::fromUtf8(output + process.readAllStandardOutput()).split('\n');
+    QStringList lines = outputText(output + process.readAllStandardOutput()).split('\n');
     QCOMPARE(lines.takeLast(), QString());
     QCOMPARE(QFileInfo::exists(dir.filePath("out")), !engineFiles.isEmpty() || interrupt);
     if (!interrupt) {
@@ -196,12 +197,15 @@ void tst_CommandLine::previews()
     const QStringList size = column[2].split('x');
     QCOMPARE(QImage(dir.filePath("map.png")).size(), QSize(size[0].toInt(), size[1].toInt()));
     const QByteArray error = process.readAllStandardError();
-    const QString first
-            = QString::fromUtf8(error.isEmpty() ? process.readAllStandardOutput() : error)
-                      .section('\n', 0, 0);
+    const QString first = outputText(error.isEmpty() ? process.readAllStandardOutput() : error)
+                                  .section('\n', 0, 0);
     const int bitmaps = int(K_SampleTiles::keys().size() + K_SampleTiles::seasonFileNames().size());
-    QCOMPARE(first,
-             QString(column[3]).replace("%1", dir.path()).replace("%2", QString::number(bitmaps)));
+    // The usage line names the program as its file is named: "orvik-preview.exe" on Windows.
+    QCOMPARE(first, QString(column[3])
+                            .replace("%1", dir.path())
+                            .replace("%2", QString::number(bitmaps))
+                            .replace("Usage: orvik-preview",
+                                     "Usage: " + QFileInfo(ORVIK_PREVIEW_PATH).fileName()));
 }
 
 QTEST_GUILESS_MAIN(tst_CommandLine)

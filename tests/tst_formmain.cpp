@@ -124,8 +124,9 @@ void tst_FormMain::drivesTheWindow()
         click(window, "convertPushButton");
         QCOMPARE(window.findChildren<K_BuilderThread *>().size(), 1);
         K_BuilderThread::Settings s = window.findChild<K_BuilderThread *>()->settings();
-        QCOMPARE(settingsText(s),
-                 m_work.filePath("tiles/|") + m_work.filePath("window/|8|1|001111"));
+        QCOMPARE(settingsText(s), QDir::toNativeSeparators(m_work.filePath("tiles/")) + '|'
+                                          + QDir::toNativeSeparators(m_work.filePath("window/"))
+                                          + "|8|1|001111");
 
         QString warning;
         answerNextModal([&](QWidget *modal) {

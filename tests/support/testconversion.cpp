@@ -93,6 +93,15 @@ QByteArray nativeLineEnds(QByteArray text)
     return text;
 }
 
+QString outputText(const QByteArray &bytes)
+{
+    QString text = QString::fromUtf8(bytes);
+#if defined(Q_OS_WIN)
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+#endif
+    return text;
+}
+
 bool writeTiles(const QString &folder, const QStringList &keys)
 {
     bool written = QDir().mkpath(folder);

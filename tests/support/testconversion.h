@@ -42,6 +42,9 @@ QMap<QString, QByteArray> contentsBelow(const QString &folder);
 
 // A text file's `text` as this system writes it: on Windows each line ends in CR LF.
 QByteArray nativeLineEnds(QByteArray text);
+// What a program wrote on standard output or error, in UTF-8, with line feeds for line ends: on
+// Windows a console program ends its lines in CR LF.
+QString outputText(const QByteArray &bytes);
 
 // Writes key + "SU.BMP" into `folder` for each key, a picture of its own for each.
 bool writeTiles(const QString &folder, const QStringList &keys);

@@ -56,22 +56,13 @@ bool limitFileSize(qint64 bytes)
 #endif
 }
 
-void prepareInterruptible(QProcess &process)
-{
-#if defined(Q_OS_WIN)
-    // Ctrl+Break reaches a process group; a group of its own keeps this program out of it.
-    process.setCreateProcessArgumentsModifier([](QProcess::CreateProcessArguments *arguments) {
-        arguments->flags |= CREATE_NEW_PROCESS_GROUP;
-    });
-#else
-    Q_UNUSED(process);
-#endif
-}
-
 bool interrupt(QProcess &process)
 {
 #if defined(Q_OS_WIN)
-    return GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, DWORD(process.processId())) != 0;
+    // Ctrl+C goes to every process of the console; a child started by QProcess shares this
+    // program's, which from now on ignores it itself. A program without a console cannot send it.
+    Q_UNUSED(process);
+    return SetConsoleCtrlHandler(nullptr, TRUE) && GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
 #else
     return ::kill(pid_t(process.processId()), SIGINT) == 0;
 #endif

@@ -22,9 +22,8 @@ bool tmpfs(const QString &folder, const QString &how);
 // the limit (Linux).
 bool limitFileSize(qint64 bytes);
 
-// Prepares `process`, before it starts, to receive interrupt().
-void prepareInterruptible(QProcess &process);
-// What Ctrl+C at the process's console does: SIGINT, or on Windows Ctrl+Break to its group.
+// What Ctrl+C at the console does to `process`: SIGINT, or on Windows the console's Ctrl+C, which
+// this program then ignores for the rest of its run.
 bool interrupt(QProcess &process);
 
 } // namespace TestPlatform
