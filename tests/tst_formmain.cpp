@@ -18,6 +18,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -189,8 +190,17 @@ void tst_FormMain::breaksAtRandomMoments()
         window->setBglLod(11);
         click(*window, "convertPushButton");
         int handled = 0;
+        // The status bar counts the 32 source tiles, not the 42 nodes of their trees.
+        QSet<qint64> totals;
         connect(window->findChild<K_BuilderThread *>(), &K_BuilderThread::progressBarValueChanged,
-                window.get(), [&] { ++handled; });
+                window.get(), [&] {
+                    ++handled;
+                    if (const auto *worker = window->findChild<K_BuilderThread *>()) {
+                        const K_BuilderThread::Progress progress = worker->progress(0);
+                        if (progress.step == 2)
+                            totals.insert(progress.tilesTotal);
+                    }
+                });
         QTRY_VERIFY2_WITH_TIMEOUT(handled >= moment || !window->isConverting(), where, 120000);
         if (run % 2) {
             // The destructor stops the worker and waits for it before the tiles go.
@@ -203,6 +213,9 @@ void tst_FormMain::breaksAtRandomMoments()
         QVERIFY2(log.endsWith("\nBreak.") || log.endsWith("\nConverting complete.")
                          || log == "Break.",
                  where);
+        QVERIFY2(totals.isEmpty() || totals == QSet<qint64>{32}, where);
+        const QString summary = window->findChild<QLabel *>("statusLabel")->text();
+        QVERIFY2(summary.startsWith("Stopped. ") == log.endsWith("Break."), qPrintable(summary));
         QVERIFY(window->sourceTiles().isEmpty() && window->destinationTiles().isEmpty());
     }
 }

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -140,45 +141,88 @@ private slots:
 
     void skipConverted_data()
     {
-        // 1: a newer tile, 2: a lost picture, 3: seasons asked for only when resuming
-        QTest::addColumn<int>("change");
-        QTest::addColumn<QString>("first"); // what the resumed run does with it
-        QTest::newRow("converted") << 0 << "already converted.";
-        QTest::newRow("a tile newer than the .inf") << 1 << "saved.";
-        QTest::newRow("a listed picture missing") << 2 << "saved.";
-        QTest::newRow("seasons now, not before") << 3 << "saved.";
+        // What happens between a first run, broken off after the first destination tile, and a
+        // run that resumes it. The .inf's time is set an hour or more away from the tiles', so
+        // that no file system's time resolution decides.
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("first"); // what the resumed run does with the first tile
+        QTest::newRow("nothing") << ""
+                                 << "already converted.";
+        QTest::newRow("a tile modified after the .inf") << "modified"
+                                                        << "saved.";
+        QTest::newRow("a tile moved in after the .inf, with its old date") << "moved"
+                                                                           << "saved.";
+        QTest::newRow("a listed picture missing") << "lost picture"
+                                                  << "saved.";
+        QTest::newRow("seasons asked for only when resuming") << "seasons later"
+                                                              << "saved.";
+        QTest::newRow("a save error in the first run") << "save error"
+                                                       << "saved.";
+        QTest::newRow("a season without a picture, both runs with seasons") << "empty season"
+                                                                            << "already converted.";
+        QTest::newRow("a complete tile broken off when built again") << "break inside"
+                                                                     << "saved.";
     }
 
     void skipConverted()
     {
+        QFETCH(QString, change);
         QTemporaryDir dir;
         K_BuilderThread::Settings settings{dir.filePath("source"), dir.filePath("destination")};
         QVERIFY(K_SampleTiles::write(settings.sourceFolder));
-        QFETCH(int, change);
-        settings.convertSeasons = change == 3;
+        const QStringList keys = K_SampleTiles::destinationKeys();
+        // The second destination's only winter tile is completely transparent: no picture.
+        QVERIFY(QFile::copy(settings.sourceFolder + "/" + K_SampleTiles::transparentKey()
+                                    + "SU.BMP",
+                            settings.sourceFolder + "/" + keys[1] + "30010WI.BMP"));
+        settings.convertSeasons = change == "seasons later" || change == "empty season";
         TestConversion().run(settings);
         const QMap<QString, QByteArray> expected = contentsBelow(settings.destinationFolder);
-        const QStringList keys = K_SampleTiles::destinationKeys();
-        // Again from nothing, broken off right after the first destination tile.
-        QVERIFY(QDir(settings.destinationFolder).removeRecursively());
-        settings.convertSeasons = false;
+        const QString firstPicture = expected.keys().filter(".tif").first();
+
+        // Again, broken off right after the first destination tile, or at its first tile when
+        // it is built over a complete one.
+        if (change != "break inside")
+            QVERIFY(QDir(settings.destinationFolder).removeRecursively());
+        const QString blocker = settings.destinationFolder + "/" + firstPicture;
+        QVERIFY(change != "save error" || QDir().mkpath(blocker));
+        settings.convertSeasons = change == "empty season";
         TestConversion broken;
         broken.onEvent = [&](const QString &event) {
-            if (event.startsWith("log: Tile"))
+            if (change == "break inside"
+                        ? event.startsWith("value: ")
+                                  && broken.events.contains("text: Step 2 of 2. Build images...")
+                        : event.startsWith("log: Tile") && event.endsWith(" saved."))
                 broken.requestBreak();
         };
         broken.run(settings);
-        QCOMPARE(broken.log().filter("Tile \"").size(), 1);
-        QFile tile(settings.sourceFolder + "/" + K_SampleTiles::keys().first() + "SU.BMP");
-        if (change == 1)
-            QVERIFY(tile.open(QIODevice::ReadWrite)
-                    && tile.setFileTime(QDateTime::currentDateTime().addSecs(10),
-                                        QFileDevice::FileModificationTime));
-        if (change == 2)
-            QVERIFY(QFile::remove(settings.destinationFolder + "/"
-                                  + expected.keys().filter(".tif").first()));
+        QCOMPARE(broken.log().filter(QRegularExpression("^Tile .* saved")).size(),
+                 change == "break inside" ? 0 : 1);
+        QVERIFY(change != "save error" || QDir(blocker).removeRecursively());
+
+        QFile inf(settings.destinationFolder + "/" + keys[0] + ".inf");
+        const QDateTime now = QDateTime::currentDateTime();
+        // Setting a file's modification time makes its status change time now: "moved" leaves
+        // every tile older than the .inf but for that.
+        QVERIFY(!inf.exists()
+                || (inf.open(QIODevice::ReadWrite)
+                    && inf.setFileTime(now.addSecs(change == "moved" ? -3600 : 3600),
+                                       QFileDevice::FileModificationTime)));
+        inf.close();
+        const QStringList tiles = QDir(settings.sourceFolder).entryList(QDir::Files);
+        for (const QString &name : tiles) {
+            QFile tile(settings.sourceFolder + "/" + name);
+            const bool first = name.startsWith(K_SampleTiles::keys().first());
+            QVERIFY(!(change == "moved" || (change == "modified" && first))
+                    || (tile.open(QIODevice::ReadWrite)
+                        && tile.setFileTime(now.addDays(change == "moved" ? -1 : 1),
+                                            QFileDevice::FileModificationTime)));
+        }
+        QVERIFY(change != "lost picture"
+                || QFile::remove(settings.destinationFolder + "/" + firstPicture));
+
         settings.skipConverted = true;
-        settings.convertSeasons = change == 3;
+        settings.convertSeasons = change == "seasons later" || change == "empty season";
         TestConversion resumed;
         resumed.run(settings);
         QFETCH(QString, first);
