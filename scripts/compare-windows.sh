@@ -9,7 +9,8 @@
 # tile, winter and night tiles) and one of our own made from its tiles (the southern hemisphere,
 # other regions, a complete node, a season whose only tile is transparent, a broken tile, a name in
 # lower case), each at every BGL LOD from 0 to 13, with and without seasons, and the sample with
-# the other options and into folders with Cyrillic and other names.
+# the other options, into folders with Cyrillic and other names and into a folder whose path is
+# longer than 260 characters.
 set -eu
 cd "$(dirname "$0")/.."
 
@@ -59,11 +60,13 @@ compare() {
     linux_status=0
     "$linux_build/bin/orvik-convert" "$@" "$set" "$out" >"$work/linux.log" 2>/dev/null ||
         linux_status=$?
-    rm -rf "$work/linux" && mkdir -p "$work/linux" && if [ -e "$out" ]; then mv "$out" "$work/linux/out"; fi
+    rm -rf "$work/linux" && mkdir -p "$work/linux"
+    if [ -e "$out" ]; then mv "$out" "$work/linux/out"; fi
     windows_status=0
     windows "$@" "$(windows_path "$set")" "$(windows_path "$out")" >"$work/windows.log" \
         2>/dev/null || windows_status=$?
-    rm -rf "$work/windows" && mkdir -p "$work/windows" && if [ -e "$out" ]; then mv "$out" "$work/windows/out"; fi
+    rm -rf "$work/windows" && mkdir -p "$work/windows"
+    if [ -e "$out" ]; then mv "$out" "$work/windows/out"; fi
     [ "$linux_status" = "$windows_status" ] ||
         fail "$name: exit code $linux_status on Linux, $windows_status on Windows"
     tr -d '\r' <"$work/windows.log" | cmp -s - "$work/linux.log" || fail "$name: the logs"
@@ -131,6 +134,10 @@ destination="Выход/Карта"
 compare "sample-cyrillic" --seasons
 destination="Выход/日本 ü"
 compare "sample-outside-the-code-page" --bgl-lod 9
+# Past Windows' classic limit of 260 characters for a path.
+long=$(printf '%0100d' 0)
+destination="$long/$long/$long"
+compare "sample-in-a-path-of-$(printf '%s' "$work/run/$destination" | wc -c)-characters" --bgl-lod 10
 
 if [ "$failures" -gt 0 ]; then
     echo "$failures differences between the Windows and the Linux conversions." >&2
