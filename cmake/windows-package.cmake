@@ -22,8 +22,8 @@ endfunction()
 function(orvik_write_windows_readme readme opening output)
     file(READ "${readme}" text)
     file(READ "${opening}" windows_text)
-    foreach(heading "On a new machine" "Building" "Running and installing" "Layout" "Tests"
-            "Fuzzing" "Benchmarks")
+    foreach(heading "On a new machine" "Building for Windows" "Building" "Running and installing"
+            "Layout" "Tests" "Fuzzing" "Benchmarks")
         string(FIND "${text}" "\n## ${heading}\n" start)
         if(start EQUAL -1)
             continue()
