@@ -146,22 +146,17 @@ private slots:
         // that no file system's time resolution decides.
         QTest::addColumn<QString>("change");
         QTest::addColumn<QString>("first"); // what the resumed run does with the first tile
-        QTest::newRow("nothing") << ""
-                                 << "already converted.";
-        QTest::newRow("a tile modified after the .inf") << "modified"
-                                                        << "saved.";
-        QTest::newRow("a tile moved in after the .inf, with its old date") << "moved"
-                                                                           << "saved.";
-        QTest::newRow("a listed picture missing") << "lost picture"
-                                                  << "saved.";
-        QTest::newRow("seasons asked for only when resuming") << "seasons later"
-                                                              << "saved.";
-        QTest::newRow("a save error in the first run") << "save error"
-                                                       << "saved.";
-        QTest::newRow("a season without a picture, both runs with seasons") << "empty season"
-                                                                            << "already converted.";
-        QTest::newRow("a complete tile broken off when built again") << "break inside"
-                                                                     << "saved.";
+        for (const char *row :
+             {"nothing||already converted.", "a tile modified after the .inf|modified|saved.",
+              "a tile moved in after the .inf, with its old date|moved|saved.",
+              "a listed picture missing|lost picture|saved.",
+              "seasons asked for only when resuming|seasons later|saved.",
+              "a save error in the first run|save error|saved.",
+              "a season without a picture, both runs with seasons|empty season|already converted.",
+              "a complete tile broken off when built again|break inside|saved."}) {
+            const QStringList column = QString(row).split('|');
+            QTest::newRow(qPrintable(column[0])) << column[1] << column[2];
+        }
     }
 
     void skipConverted()
@@ -217,6 +212,12 @@ private slots:
                     || (tile.open(QIODevice::ReadWrite)
                         && tile.setFileTime(now.addDays(change == "moved" ? -1 : 1),
                                             QFileDevice::FileModificationTime)));
+#if defined(Q_OS_WIN)
+            // Windows has no status change time: a moved file shows its move as its creation.
+            if (change == "moved" && tile.setFileTime(now, QFileDevice::FileBirthTime)
+                && qAbs(QFileInfo(tile).birthTime().secsTo(now)) > 60)
+                QSKIP("The file system keeps no creation time of its own (as under Wine).");
+#endif
         }
         QVERIFY(change != "lost picture"
                 || QFile::remove(settings.destinationFolder + "/" + firstPicture));
