@@ -26,13 +26,6 @@ class tst_Seasons : public QObject
     Q_OBJECT
 
 private slots:
-    void eachVariantConvertsAsAlone_data()
-    {
-        QTest::addColumn<bool>("keep"); // broken and transparent tiles painted, one picture
-        QTest::newRow("defaults") << false;
-        QTest::newRow("broken and transparent tiles kept, single image") << true;
-    }
-
     // Summer covers the destination at BGL LOD 11; the others parts of it (spring a lone tile,
     // winter with a gap, hard winter with a broken tile, night with a transparent one), letters in
     // any case.
@@ -42,8 +35,7 @@ private slots:
                 = {"SU:00 01 02 03 10 11 12 13 20 21 22 23 30 31 32 33", "Sp:00",
                    "wI:00 01 02 03 10 11 12", "HW:20 21 22 23!", "lm:30 31 32 33~"};
         QTemporaryDir dir;
-        QFETCH(bool, keep);
-        K_BuilderThread::Settings settings{QString(), QString(), 11, 95, keep, !keep, !keep};
+        K_BuilderThread::Settings settings{QString(), QString(), 11};
         const auto convert = [&](TestConversion &conversion, const QString &from, bool seasons) {
             settings.sourceFolder = dir.filePath(from);
             settings.destinationFolder = dir.filePath(from + (seasons ? "-seasons" : "-out"));

@@ -87,19 +87,13 @@ QMap<QString, QByteArray> contentsBelow(const QString &folder)
 
 QByteArray nativeLineEnds(QByteArray text)
 {
-#if defined(Q_OS_WIN)
-    text.replace("\n", "\r\n");
-#endif
-    return text;
+    return QDir::separator() == '\\' ? text.replace("\n", "\r\n") : text;
 }
 
 QString outputText(const QByteArray &bytes)
 {
-    QString text = QString::fromUtf8(bytes);
-#if defined(Q_OS_WIN)
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-#endif
-    return text;
+    const QString text = QString::fromUtf8(bytes);
+    return QDir::separator() == '\\' ? QString(text).replace("\r\n", "\n") : text;
 }
 
 bool writeTiles(const QString &folder, const QStringList &keys)

@@ -10,10 +10,9 @@
 
 #include <functional>
 
-// One conversion run on its own thread and waited for, every signal recorded in emission order
-// as "log: ...", "value: N" or "text: ...". `onEvent` runs in the worker right after each record,
-// so a test can ask for a break, or disturb the files, at an exact point. The tiles are freed
-// when the object goes.
+// One conversion run on its own thread and waited for, every signal recorded in order as
+// "log: ...", "value: N" or "text: ..."; `onEvent` runs in the worker right after each record,
+// so a test can break in or disturb the files at an exact point.
 struct TestConversion
 {
     QMutex mutex;
@@ -42,8 +41,7 @@ QMap<QString, QByteArray> contentsBelow(const QString &folder);
 
 // A text file's `text` as this system writes it: on Windows each line ends in CR LF.
 QByteArray nativeLineEnds(QByteArray text);
-// What a program wrote on standard output or error, in UTF-8, with line feeds for line ends: on
-// Windows a console program ends its lines in CR LF.
+// A program's standard output or error as UTF-8 text with line feeds (Windows writes CR LF).
 QString outputText(const QByteArray &bytes);
 
 // Writes key + "SU.BMP" into `folder` for each key, a picture of its own for each.

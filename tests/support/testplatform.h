@@ -9,9 +9,8 @@ class QProcess;
 // false where it cannot be done, and the test then says why it skips.
 namespace TestPlatform {
 
-// Makes `path` a file system entry that exists but cannot be opened as a file: a named pipe,
-// which must not make a reader wait for a writer, or on Windows a file that another program holds
-// open without sharing it.
+// Makes `path` exist but unopenable as a file: a named pipe, or on Windows a file held open
+// without sharing.
 bool makeUnopenable(const QString &path);
 
 // Mounts a small tmpfs of 8 MiB at `folder` (Linux, root only), remounts it read-only, or

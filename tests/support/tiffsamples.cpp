@@ -78,14 +78,8 @@ QVector<double> readGeoReference(const QString &path)
     if (tiff && TIFFGetField(tiff, 33550, &scaleCount, &scale)
         && TIFFGetField(tiff, 33922, &count, &tie) && TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width)
         && TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height)) {
-        values = {double(scaleCount),
-                  double(count),
-                  tie[0],
-                  tie[1],
-                  tie[3],
-                  tie[4],
-                  tie[3] + width * scale[0],
-                  tie[4] - height * scale[1]};
+        values << scaleCount << count << tie[0] << tie[1] << tie[3] << tie[4]
+               << tie[3] + width * scale[0] << tie[4] - height * scale[1];
         values += geoKeys(tiff);
     }
     if (tiff)
