@@ -90,11 +90,10 @@ QImage literalPicture(const QString &key, const QString &folder, const Settings 
     return target;
 }
 
-// The log of "B0 saved, B03 read error: File not exists": "Tile" or "BMP tile", the key quoted,
-// the text and a full stop. "B1 unwritable: reason" names B1's picture in `destination` (at BGL
-// LOD 12), "B1.inf unwritable: reason" its .inf file. An entry with its own full stop stands as
-// it is, "$d" in it the destination, "$/" the native separator and "$," a comma; a log that does
-// not end in one ends in "Converting complete.".
+// The log of "B0 saved, B03 read error: File not exists": "Tile" or "BMP tile", key, text, full
+// stop. "B1 unwritable: reason" names B1's picture at BGL LOD 12, "B1.inf unwritable: reason"
+// its .inf. An entry with its own full stop stands as it is, "$d" in it the destination, "$/" the
+// separator, "$," a comma; a log that does not end in one ends in "Converting complete.".
 QStringList logLines(const QString &description, const QString &destination = QString())
 {
     QStringList lines;

@@ -141,9 +141,8 @@ private slots:
 
     void skipConverted_data()
     {
-        // What happens between a first run, broken off after the first destination tile, and a
-        // run that resumes it. The .inf's time is set an hour or more away from the tiles', so
-        // that no file system's time resolution decides.
+        // Between a run broken off after the first destination tile and its resumption; file times
+        // an hour or more apart, so that no file system's time resolution decides.
         QTest::addColumn<QString>("change");
         QTest::addColumn<QString>("first"); // what the resumed run does with the first tile
         for (const char *row :
