@@ -11,11 +11,6 @@
 
 #include <cstdio>
 
-void K_CommandLine::writeTo(FILE *stream, const QString &text)
-{
-    K_Console::write(stream, text);
-}
-
 bool K_CommandLine::toBoundedInt(const QString &text, int low, int high, int *value)
 {
     bool ok = false;
@@ -211,10 +206,11 @@ int K_CommandLine::exec(const QStringList &arguments)
     switch (parsed.action) {
     case Action::ShowHelp:
     case Action::ShowVersion:
-        writeTo(stdout, parsed.text + QLatin1Char('\n'));
+        K_Console::write(stdout, parsed.text + QLatin1Char('\n'));
         return ExitComplete;
     case Action::UsageError:
-        writeTo(stderr,
+        K_Console::write(
+                stderr,
                 QStringLiteral("%1: %2\n").arg(QCoreApplication::applicationName(), parsed.text));
         return ExitUsage;
     case Action::Convert:
@@ -228,7 +224,8 @@ int K_CommandLine::convert(const K_BuilderThread::Settings &settings)
     progressOnTerminal = K_Console::standardErrorIsTerminal();
     if (!K_Console::installInterruptHandler(this, [this] { interrupt(); })) {
         K_Console::removeInterruptHandler();
-        writeTo(stderr,
+        K_Console::write(
+                stderr,
                 tr("%1: Cannot watch for Ctrl+C.\n").arg(QCoreApplication::applicationName()));
         return ExitProblems;
     }
@@ -253,7 +250,7 @@ int K_CommandLine::convert(const K_BuilderThread::Settings &settings)
         eraseProgress();
         builderThread = nullptr;
         // Standard output keeps exactly the log lines.
-        writeTo(stderr, thread.summary() + QLatin1Char('\n'));
+        K_Console::write(stderr, thread.summary() + QLatin1Char('\n'));
         code = exitCode(outcomeOf(lastLogLine), thread.problemsCount());
     }
 
@@ -293,7 +290,7 @@ void K_CommandLine::appendLogLine(const QString &line)
 {
     lastLogLine = line;
     eraseProgress();
-    writeTo(stdout, line + QLatin1Char('\n'));
+    K_Console::write(stdout, line + QLatin1Char('\n'));
     drawProgress(true);
 }
 
@@ -311,9 +308,10 @@ void K_CommandLine::drawProgress(bool force)
     const QString line = progressLine(stepText, percent, progress.tilesDone, progress.tilesTotal,
                                       progress.secondsLeft, width);
     // Where the terminal cannot clear the rest of the line, blanks cover what was there.
-    writeTo(stderr, QStringLiteral("\r")
-                            + (K_Console::understandsEscapes() ? line + QStringLiteral("\x1b[K")
-                                                               : line.leftJustified(width - 1)));
+    K_Console::write(stderr,
+                     QStringLiteral("\r")
+                             + (K_Console::understandsEscapes() ? line + QStringLiteral("\x1b[K")
+                                                                : line.leftJustified(width - 1)));
     progressShown = true;
 }
 
@@ -321,9 +319,9 @@ void K_CommandLine::eraseProgress()
 {
     if (!progressShown)
         return;
-    writeTo(stderr, K_Console::understandsEscapes()
-                            ? QStringLiteral("\r\x1b[K")
-                            : QStringLiteral("\r%1\r").arg(
-                                    QString(K_Console::terminalWidth() - 1, QLatin1Char(' '))));
+    K_Console::write(stderr, K_Console::understandsEscapes()
+                                     ? QStringLiteral("\r\x1b[K")
+                                     : QStringLiteral("\r%1\r").arg(QString(
+                                             K_Console::terminalWidth() - 1, QLatin1Char(' '))));
     progressShown = false;
 }

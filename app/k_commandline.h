@@ -10,8 +10,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <cstdio>
-
 class QCommandLineParser;
 
 // The front end of orvik-convert: turns the command line into the conversion's settings, runs
@@ -62,8 +60,6 @@ public:
     static Outcome outcomeOf(const QString &lastLogLine);
     static int exitCode(Outcome outcome, int problems);
 
-    // Writes `text` in UTF-8 and flushes, so that output and progress interleave as they happen.
-    static void writeTo(FILE *stream, const QString &text);
     // Sets `value` to `text` as a whole number from `low` to `high`; false, and `value` kept,
     // for anything else.
     static bool toBoundedInt(const QString &text, int low, int high, int *value);

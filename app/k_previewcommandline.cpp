@@ -1,6 +1,7 @@
 #include "k_previewcommandline.h"
 
 #include "k_commandline.h"
+#include "k_console.h"
 #include "tiles/k_flightsimulatortile.h"
 
 #include <QCommandLineParser>
@@ -47,14 +48,14 @@ int K_PreviewCommandLine::exec(const QStringList &arguments)
     parser.addOptions({bglLodOption, variantOption, helpOption});
 
     const auto usageError = [&program](const QString &text) {
-        K_CommandLine::writeTo(stderr, QStringLiteral("%1: %2\n").arg(program, text));
+        K_Console::write(stderr, QStringLiteral("%1: %2\n").arg(program, text));
         return 2;
     };
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
     if (parser.isSet(helpOption)) {
-        K_CommandLine::writeTo(stdout, K_CommandLine::helpText(parser, arguments.value(0))
-                                               + QLatin1Char('\n'));
+        K_Console::write(stdout,
+                         K_CommandLine::helpText(parser, arguments.value(0)) + QLatin1Char('\n'));
         return 0;
     }
     const QStringList positional = parser.positionalArguments();
@@ -82,25 +83,23 @@ int K_PreviewCommandLine::exec(const QStringList &arguments)
 
     K_PreviewThread preview(settings);
     if (!preview.build()) {
-        K_CommandLine::writeTo(stderr,
-                               QStringLiteral("%1: %2\n").arg(program, preview.errorString()));
+        K_Console::write(stderr, QStringLiteral("%1: %2\n").arg(program, preview.errorString()));
         return 1;
     }
     const K_PreviewThread::Layout layout = preview.layout();
     if (layout.size.isEmpty()) {
-        K_CommandLine::writeTo(stderr, QStringLiteral("%1: %2\n").arg(program, layout.noTilesText));
+        K_Console::write(stderr, QStringLiteral("%1: %2\n").arg(program, layout.noTilesText));
         return 1;
     }
 
     QImageWriter writer(positional.at(1), "png");
     if (!writer.write(preview.picture(K_PreviewThread::scaleFor(layout.size)))) {
-        K_CommandLine::writeTo(stderr,
-                               tr("%1: Cannot write \"%2\": %3\n")
-                                       .arg(program, positional.at(1), writer.errorString()));
+        K_Console::write(stderr, tr("%1: Cannot write \"%2\": %3\n")
+                                         .arg(program, positional.at(1), writer.errorString()));
         return 1;
     }
     const QList<K_PreviewThread::Destination> destinations = preview.destinations();
     for (const K_PreviewThread::Destination &destination : destinations)
-        K_CommandLine::writeTo(stdout, destinationLine(destination) + QLatin1Char('\n'));
+        K_Console::write(stdout, destinationLine(destination) + QLatin1Char('\n'));
     return preview.counts().broken == 0 ? 0 : 1;
 }

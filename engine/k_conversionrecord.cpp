@@ -140,18 +140,10 @@ bool K_ConversionRecord::save(bool soon, QString *errorString)
         text += entry.hash + ' ' + QByteArray::number(entry.variants) + ' ' + key.toUtf8() + '\n';
     }
     m_lastSave.start();
-    K_CheckedSaveFile file(filePath());
     // A destination folder that went away or turned into a file is named as such.
-    if (!K_CheckedSaveFile::makeFolder(m_folder, errorString))
+    if (!K_CheckedSaveFile::makeFolder(m_folder, errorString)
+        || !K_CheckedSaveFile::writeText(filePath(), text, errorString))
         return false;
-    if (file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        file.write(text);
-        if (file.finish()) {
-            m_changed = false;
-            return true;
-        }
-    }
-    if (errorString)
-        *errorString = file.failureReason();
-    return false;
+    m_changed = false;
+    return true;
 }

@@ -12,22 +12,6 @@
 
 namespace {
 
-// The folder itself, or the nearest parent that exists; `missing` gets the folders between,
-// outermost first.
-QString nearestExisting(const QString &folder, QStringList *missing = nullptr)
-{
-    QString path = QDir::cleanPath(QDir::fromNativeSeparators(folder));
-    while (!QFileInfo::exists(path)) {
-        if (missing)
-            missing->prepend(path);
-        const QString parent = QFileInfo(path).path();
-        if (parent == path)
-            break;
-        path = parent;
-    }
-    return path;
-}
-
 bool isLetterOrDigit(QChar c)
 {
     return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
@@ -58,7 +42,7 @@ bool isDigits(QStringView text)
 bool K_DestinationFolder::probeWritable(const QString &folder, QString *reason)
 {
     QStringList created;
-    nearestExisting(folder, &created);
+    K_CheckedSaveFile::nearestExisting(folder, &created);
     bool written = false;
     if (K_CheckedSaveFile::makeFolder(folder, reason)) {
         QTemporaryFile probe(K_CheckedSaveFile::probeTemplate(folder));
@@ -73,7 +57,7 @@ bool K_DestinationFolder::probeWritable(const QString &folder, QString *reason)
 
 qint64 K_DestinationFolder::freeSpace(const QString &folder)
 {
-    const QStorageInfo storage(nearestExisting(folder));
+    const QStorageInfo storage(K_CheckedSaveFile::nearestExisting(folder));
     return storage.isValid() ? storage.bytesAvailable() : -1;
 }
 

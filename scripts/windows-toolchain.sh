@@ -88,22 +88,10 @@ if [ "$(id -u)" != 0 ]; then
     sudo=sudo
 fi
 
-# qt6-base-dev carries the CMake packages of the host tools (Qt6CoreTools, Qt6HostInfo...) that a
-# cross build of qtbase looks for under QT_HOST_PATH; perl runs qtbase's syncqt.pl.
-packages="g++-mingw-w64-x86-64-posix cmake ninja-build dpkg-dev qt6-base-dev qt6-base-dev-tools
-perl patch xz-utils"
-missing=""
-for package in $packages; do
-    if ! dpkg-query -W -f '${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-        missing="$missing $package"
-    fi
-done
-if [ -n "$missing" ]; then
-    echo "Installing:$missing"
-    $sudo apt-get update
-    # shellcheck disable=SC2086
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends $missing
-fi
+# qt6-base-dev (installed by setup.sh) carries the CMake packages of the host tools (Qt6CoreTools,
+# Qt6HostInfo...) that a cross build of qtbase looks for under QT_HOST_PATH; perl runs qtbase's
+# syncqt.pl.
+"$root/scripts/setup.sh" g++-mingw-w64-x86-64-posix dpkg-dev perl patch xz-utils
 
 # The host's moc, rcc and uic generate code for the Windows libraries, so both must be the same
 # release of Qt: take the source package that Debian's host tools were built from.

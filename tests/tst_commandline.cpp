@@ -44,7 +44,6 @@ void tst_CommandLine::parses_data()
     row("help wins over a missing folder", "--help | Usage: orvik-convert [options] SOURCE "
                                            "DESTINATION");
     row("help by -h", "-h in out | Usage: orvik-convert [options] SOURCE DESTINATION");
-    row("help by -?", "-? | Usage: orvik-convert [options] SOURCE DESTINATION");
     row("no argument", " | SOURCE and DESTINATION are missing.");
     row("BGL LOD above 13",
         "--bgl-lod 14 in out | BGL LOD must be a whole number from 0 to 13, not \"14\".");
@@ -67,11 +66,10 @@ void tst_CommandLine::parses()
 
 void tst_CommandLine::runs_data()
 {
-    // "locale | arguments | exit code | standard error". The program speaks the locale's
-    // language; "C" keeps it English. A conversion writes the engine's log to standard output,
-    // and its summary ("sum N": N problems) to standard error. EMPTY holds no tile bitmaps.
-    // SAMPLE: the sample; SOUND: the same less its broken tile; MANY: 48 tiles, each a 1024x1024
-    // picture at BGL LOD 11, so that the run lasts until SIGINT comes after the first.
+    // "locale | arguments | exit code | standard error"; "C" keeps the program English. The log
+    // goes to standard output, the summary ("sum N": N problems) to standard error. EMPTY holds no
+    // tile bitmaps, SAMPLE the sample, SOUND the same less its broken tile, MANY 48 tiles, each a
+    // 1024x1024 picture at BGL LOD 11, so that the run lasts until SIGINT comes after the first.
     QTest::addColumn<QString>("row");
     row("usage error, Russian",
         "ru_RU.UTF-8 | SOUND | 2 | orvik-convert: Не указана папка DESTINATION.");

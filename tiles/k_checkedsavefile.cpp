@@ -41,9 +41,7 @@ bool K_CheckedSaveFile::makeFolder(const QString &folder, QString *reason)
         return true;
     // The toolkit does not tell why a folder cannot be made; a file in its nearest existing parent
     // does.
-    QString parent = QDir::cleanPath(QDir::fromNativeSeparators(folder));
-    while (!QFileInfo::exists(parent) && QFileInfo(parent).path() != parent)
-        parent = QFileInfo(parent).path();
+    const QString parent = nearestExisting(folder);
     if (!QFileInfo(parent).isDir()) {
         *reason = QFileInfo::exists(parent)
                           ? tr("\"%1\" is not a folder").arg(QDir::toNativeSeparators(parent))
@@ -52,6 +50,33 @@ bool K_CheckedSaveFile::makeFolder(const QString &folder, QString *reason)
     }
     QTemporaryFile probe(probeTemplate(parent));
     *reason = probe.open() ? tr("The folder cannot be created") : probe.errorString();
+    return false;
+}
+
+QString K_CheckedSaveFile::nearestExisting(const QString &folder, QStringList *missing)
+{
+    QString path = QDir::cleanPath(QDir::fromNativeSeparators(folder));
+    while (!QFileInfo::exists(path)) {
+        if (missing)
+            missing->prepend(path);
+        const QString parent = QFileInfo(path).path();
+        if (parent == path)
+            break;
+        path = parent;
+    }
+    return path;
+}
+
+bool K_CheckedSaveFile::writeText(const QString &path, const QByteArray &text, QString *reason)
+{
+    K_CheckedSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        file.write(text);
+        if (file.finish())
+            return true;
+    }
+    if (reason)
+        *reason = file.failureReason();
     return false;
 }
 

@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QSaveFile>
+#include <QStringList>
 
 // A save file that also fails on a short write. A disk that runs full accepts part of a large
 // block without an error, and a writer on top then reports success, which would commit a
@@ -17,6 +18,13 @@ public:
 
     // Creates `folder` with its missing parents; false, with the system's reason, when it cannot.
     static bool makeFolder(const QString &folder, QString *reason);
+    // The folder itself, or the nearest parent that exists; `missing` gets the folders between,
+    // outermost first.
+    static QString nearestExisting(const QString &folder, QStringList *missing = nullptr);
+
+    // Replaces the file at `path` with `text` as a text file (CR LF line ends on Windows) once all
+    // of it is written; false, with the system's reason, and any older file kept, when it cannot.
+    static bool writeText(const QString &path, const QByteArray &text, QString *reason);
 
     // The name of a small file that tries whether a folder takes files: ProbeName, a dot and six
     // letters or digits, as the temporaries of save files are named.

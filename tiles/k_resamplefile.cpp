@@ -174,15 +174,7 @@ QByteArray K_ResampleFile::contents(const QString &key, const QString &imageFold
 
 bool K_ResampleFile::write(const QString &path, const QByteArray &contents, QString *errorString)
 {
-    K_CheckedSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        file.write(contents);
-        if (file.finish())
-            return true;
-    }
-    if (errorString)
-        *errorString = file.failureReason();
-    return false;
+    return K_CheckedSaveFile::writeText(path, contents, errorString);
 }
 
 bool K_ResampleFile::read(const QString &path, QByteArray *contents)

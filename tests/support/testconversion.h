@@ -32,8 +32,7 @@ struct TestConversion
     QStringList log() const;
 };
 
-// Installs the English catalogue, as the programs do where the system's language has none, so
-// that texts with a number read "1 tile" and "2 tiles".
+// Installs the English catalogue, as the programs do, whose plural forms give "1 tile", "2 tiles".
 void installEnglishPluralForms();
 
 // Every file below `folder`, hidden ones included, by path relative to it, with its contents.
