@@ -5,12 +5,9 @@
 # and the lines end in CR LF, the record of finished destination tiles line for line but for the
 # .inf files' checksums, and the log and the exit code. Usage: compare-windows.sh WINDOWS_BUILD_DIR
 #
-# The sets: the sample (DXT1, DXT3 and DXT5 tiles, gaps, a completely transparent and a broken
-# tile, winter and night tiles) and one of our own made from its tiles (the southern hemisphere,
-# other regions, a complete node, a season whose only tile is transparent, a broken tile, a name in
-# lower case), each at every BGL LOD from 0 to 13, with and without seasons, and the sample with
-# the other options, into folders with Cyrillic and other names and into a folder whose path is
-# longer than 260 characters.
+# The sets (scripts/tile-sets.sh): the sample and one of our own made from its tiles, each at every
+# BGL LOD from 0 to 13, with and without seasons, and the sample with the other options, into
+# folders with Cyrillic and other names and into a folder whose path is longer than 260 characters.
 set -eu
 cd "$(dirname "$0")/.."
 
@@ -94,50 +91,10 @@ compare() {
     echo "same: $name ($pictures pictures, exit code $linux_status)"
 }
 
-sample="$work/sample"
-"$linux_build/app/orvik-make-sample" "$sample" >/dev/null
+. ./scripts/tile-sets.sh
+make_tile_sets "$work" "$linux_build/app/orvik-make-sample"
 
-# Our own set, from the sample's tiles: opaque ones, the transparent one and the broken one.
-own="$work/own"
-mkdir -p "$own"
-opaque="$sample/012301230121300SU.BMP $sample/012301230121301SU.BMP"
-opaque="$opaque $sample/012301230121302SU.BMP $sample/012301230121303SU.BMP"
-i=0
-for tile in $opaque; do
-    cp "$tile" "$own/03012301230120${i}SU.BMP"
-    i=$((i + 1))
-done
-cp "$sample/012301230121300WI.BMP" "$own/030123012301200WI.BMP"
-cp "$sample/012301230121301WI.BMP" "$own/030123012301201WI.BMP"
-cp "$sample/012301230102103SU.BMP" "$own/030123012301202HW.BMP"
-cp "$sample/012301231030021SU.BMP" "$own/030123012301210SU.BMP"
-cp "$sample/012301230102103SU.BMP" "$own/030123012301212SU.BMP"
-cp "$sample/012301230121310SU.BMP" "$own/030123012301213su.bmp"
-cp "$sample/012301230121311SU.BMP" "$own/100123012301230SU.BMP"
-cp "$sample/012301230121312SU.BMP" "$own/020000000000000Su.Bmp"
-cp "$sample/012301230102100LM.BMP" "$own/020000000000000LM.BMP"
-
-destination=out
-for set in "$sample" "$own"; do
-    for lod in 0 1 2 3 4 5 6 7 8 9 10 11 12 13; do
-        compare "$(basename "$set")-lod$lod" --bgl-lod "$lod"
-        compare "$(basename "$set")-lod$lod-seasons" --bgl-lod "$lod" --seasons
-    done
-done
-set=$sample
-for lod in 8 11 13; do
-    compare "sample-lod$lod-other-options" --bgl-lod "$lod" --single-destination-image \
-        --no-pass-broken-tiles --no-pass-transparent-tiles --vertical-mirror-source-tiles \
-        --compression-quality 42
-done
-destination="Выход/Карта"
-compare "sample-cyrillic" --seasons
-destination="Выход/日本 ü"
-compare "sample-outside-the-code-page" --bgl-lod 9
-# Past Windows' classic limit of 260 characters for a path.
-long=$(printf '%0100d' 0)
-destination="$long/$long/$long"
-compare "sample-in-a-path-of-$(printf '%s' "$work/run/$destination" | wc -c)-characters" --bgl-lod 10
+compare_every_case
 
 if [ "$failures" -gt 0 ]; then
     echo "$failures differences between the Windows and the Linux conversions." >&2
