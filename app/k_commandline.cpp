@@ -1,5 +1,6 @@
 #include "k_commandline.h"
 
+#include "engine/k_conversiontexts.h"
 #include "tiles/k_flightsimulatortile.h"
 
 #include "k_console.h"
@@ -48,9 +49,8 @@ K_CommandLine::~K_CommandLine()
     K_Console::removeInterruptHandler();
 }
 
-K_CommandLine::Arguments K_CommandLine::parse(const QStringList &arguments)
+void K_CommandLine::addOptions(QCommandLineParser &parser)
 {
-    QCommandLineParser parser;
     parser.setApplicationDescription(
             tr("Converts the FS9 tile bitmaps in SOURCE into TIFF pictures and .inf files for the "
                "FSX resampler in DESTINATION."));
@@ -58,91 +58,97 @@ K_CommandLine::Arguments K_CommandLine::parse(const QStringList &arguments)
                                  tr("The folder that holds the FS9 tile bitmaps."));
     parser.addPositionalArgument(QStringLiteral("DESTINATION"),
                                  tr("The folder that receives the TIFF pictures and .inf files."));
-    const QCommandLineOption bglLodOption(QStringLiteral("bgl-lod"),
-                                          tr("The level of the destination tiles, 0 to 13 "
-                                             "(default 8)."),
-                                          QStringLiteral("N"));
-    const QCommandLineOption qualityOption(QStringLiteral("compression-quality"),
-                                           tr("The compression quality written into the .inf "
-                                              "files, 1 to 100 (default 95)."),
-                                           QStringLiteral("N"));
-    const QCommandLineOption singleOption(QStringLiteral("single-destination-image"),
-                                          tr("Fill missing quarters with transparency, so that "
-                                             "each destination tile gives one picture."));
-    const QCommandLineOption transparentOption(QStringLiteral("no-pass-transparent-tiles"),
-                                               tr("Use completely transparent tiles as they are."));
-    const QCommandLineOption brokenOption(QStringLiteral("no-pass-broken-tiles"),
-                                          tr("Paint broken tiles opaque white."));
-    const QCommandLineOption mirrorOption(QStringLiteral("vertical-mirror-source-tiles"),
-                                          tr("Mirror the source tiles vertically."));
-    const QCommandLineOption seasonsOption(
-            QStringLiteral("seasons"),
-            tr("Also convert the spring, fall, winter, hard winter and night tiles, as extra "
-               "sources of the same .inf files."));
-    const QCommandLineOption skipOption(QStringLiteral("skip-converted"),
-                                        tr("Leave alone the destination tiles that a former run "
-                                           "into DESTINATION finished."));
-    const QCommandLineOption helpOption = K_CommandLine::helpOption();
-    const QCommandLineOption versionOption(QStringLiteral("version"), tr("Shows the version."));
-    parser.addOptions({bglLodOption, qualityOption, singleOption, transparentOption, brokenOption,
-                       mirrorOption, seasonsOption, skipOption, helpOption, versionOption});
+    parser.addOptions({
+            {QStringLiteral("bgl-lod"),
+             tr("The level of the destination tiles, 0 to 13 (default 8)."), QStringLiteral("N")},
+            {QStringLiteral("compression-quality"),
+             tr("The compression quality written into the .inf files, 1 to 100 (default 95)."),
+             QStringLiteral("N")},
+            {QStringLiteral("single-destination-image"),
+             tr("Fill missing quarters with transparency, so that each destination tile gives one "
+                "picture.")},
+            {QStringLiteral("no-pass-transparent-tiles"),
+             tr("Use completely transparent tiles as they are.")},
+            {QStringLiteral("no-pass-broken-tiles"), tr("Paint broken tiles opaque white.")},
+            {QStringLiteral("vertical-mirror-source-tiles"),
+             tr("Mirror the source tiles vertically.")},
+            {QStringLiteral("seasons"),
+             tr("Also convert the spring, fall, winter, hard winter and night tiles, as extra "
+                "sources of the same .inf files.")},
+            {QStringLiteral("skip-converted"),
+             tr("Leave alone the destination tiles that a former run into DESTINATION finished.")},
+            helpOption(),
+            {QStringLiteral("version"), tr("Shows the version.")},
+    });
+}
 
+K_CommandLine::Arguments K_CommandLine::parse(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    addOptions(parser);
     Arguments result;
     if (!parser.parse(arguments)) {
         result.text = parser.errorText();
         return result;
     }
-    if (parser.isSet(helpOption)) {
+    if (parser.isSet(QStringLiteral("help"))) {
         result.action = Action::ShowHelp;
         result.text = helpText(parser, arguments.value(0));
         return result;
     }
-    if (parser.isSet(versionOption)) {
+    if (parser.isSet(QStringLiteral("version"))) {
         result.action = Action::ShowVersion;
         result.text = QStringLiteral("%1 %2").arg(QCoreApplication::applicationName(),
                                                   QCoreApplication::applicationVersion());
         return result;
     }
+    if (readSettings(parser, &result.settings, &result.text))
+        result.action = Action::Convert;
+    return result;
+}
 
+bool K_CommandLine::readSettings(const QCommandLineParser &parser,
+                                 K_BuilderThread::Settings *settings, QString *error)
+{
     const QStringList folders = parser.positionalArguments();
     if (folders.size() < 2) {
-        result.text = folders.isEmpty() ? tr("SOURCE and DESTINATION are missing.")
-                                        : tr("DESTINATION is missing.");
-        return result;
+        *error = folders.isEmpty() ? tr("SOURCE and DESTINATION are missing.")
+                                   : tr("DESTINATION is missing.");
+        return false;
     }
     if (folders.size() > 2) {
-        result.text = tr("Unexpected argument \"%1\".").arg(folders.at(2));
-        return result;
+        *error = tr("Unexpected argument \"%1\".").arg(folders.at(2));
+        return false;
     }
     // An empty folder text would mean the root folder to the engine.
     if (folders.at(0).trimmed().isEmpty() || folders.at(1).trimmed().isEmpty()) {
-        result.text = tr("SOURCE and DESTINATION must not be empty.");
-        return result;
+        *error = tr("SOURCE and DESTINATION must not be empty.");
+        return false;
     }
-
-    K_BuilderThread::Settings &settings = result.settings;
-    if (parser.isSet(bglLodOption)
-        && !toBoundedInt(parser.value(bglLodOption), 0, 13, &settings.bglLod)) {
-        result.text = tr("BGL LOD must be a whole number from 0 to 13, not \"%1\".")
-                              .arg(parser.value(bglLodOption));
-        return result;
+    const QString bglLod = parser.value(QStringLiteral("bgl-lod"));
+    if (parser.isSet(QStringLiteral("bgl-lod"))
+        && !toBoundedInt(bglLod, 0, 13, &settings->bglLod)) {
+        *error = tr("BGL LOD must be a whole number from 0 to 13, not \"%1\".").arg(bglLod);
+        return false;
     }
-    if (parser.isSet(qualityOption)
-        && !toBoundedInt(parser.value(qualityOption), 1, 100, &settings.compressionQuality)) {
-        result.text = tr("Compression quality must be a whole number from 1 to 100, not \"%1\".")
-                              .arg(parser.value(qualityOption));
-        return result;
+    const QString quality = parser.value(QStringLiteral("compression-quality"));
+    if (parser.isSet(QStringLiteral("compression-quality"))
+        && !toBoundedInt(quality, 1, 100, &settings->compressionQuality)) {
+        *error = tr("Compression quality must be a whole number from 1 to 100, not \"%1\".")
+                         .arg(quality);
+        return false;
     }
-    settings.sourceFolder = folders.at(0);
-    settings.destinationFolder = folders.at(1);
-    settings.singleDestinationImage = parser.isSet(singleOption);
-    settings.passCompletelyTransparentTiles = !parser.isSet(transparentOption);
-    settings.passBrokenTiles = !parser.isSet(brokenOption);
-    settings.verticalMirrorSourceTiles = parser.isSet(mirrorOption);
-    settings.convertSeasons = parser.isSet(seasonsOption);
-    settings.skipConverted = parser.isSet(skipOption);
-    result.action = Action::Convert;
-    return result;
+    settings->sourceFolder = folders.at(0);
+    settings->destinationFolder = folders.at(1);
+    settings->singleDestinationImage = parser.isSet(QStringLiteral("single-destination-image"));
+    settings->passCompletelyTransparentTiles
+            = !parser.isSet(QStringLiteral("no-pass-transparent-tiles"));
+    settings->passBrokenTiles = !parser.isSet(QStringLiteral("no-pass-broken-tiles"));
+    settings->verticalMirrorSourceTiles
+            = parser.isSet(QStringLiteral("vertical-mirror-source-tiles"));
+    settings->convertSeasons = parser.isSet(QStringLiteral("seasons"));
+    settings->skipConverted = parser.isSet(QStringLiteral("skip-converted"));
+    return true;
 }
 
 QString K_CommandLine::progressLine(const QString &stepText, int percent, qint64 tilesDone,
@@ -157,7 +163,7 @@ QString K_CommandLine::progressLine(const QString &stepText, int percent, qint64
     tail << (tilesTotal >= 0 ? tr("tiles: %1/%2").arg(tilesDone).arg(tilesTotal)
                              : tr("tiles: %1").arg(tilesDone));
     if (secondsLeft >= 0)
-        tail << tr("%1 left").arg(K_BuilderThread::durationText(secondsLeft));
+        tail << K_ConversionTexts::timeLeftText(secondsLeft);
     const QString tailText = tail.join(QStringLiteral("  "));
 
     // The last column is left free: some terminals wrap as soon as it is written.

@@ -73,6 +73,12 @@ public:
     int exec(const QStringList &arguments);
 
 private:
+    static void addOptions(QCommandLineParser &parser);
+    // The settings of a conversion from the parsed folders and options; false, with the reason in
+    // `error`, when they cannot be used.
+    static bool readSettings(const QCommandLineParser &parser, K_BuilderThread::Settings *settings,
+                             QString *error);
+
     int convert(const K_BuilderThread::Settings &settings);
     void interrupt();
 

@@ -25,10 +25,8 @@ QString K_PreviewCommandLine::destinationLine(const K_PreviewThread::Destination
             .arg(destination.transparent);
 }
 
-int K_PreviewCommandLine::exec(const QStringList &arguments)
+void K_PreviewCommandLine::addOptions(QCommandLineParser &parser)
 {
-    const QString program = QCoreApplication::applicationName();
-    QCommandLineParser parser;
     parser.setApplicationDescription(tr(
             "Writes a map of the FS9 tile bitmaps in SOURCE as a PNG picture, each tile a square "
             "of 1 to 32 pixels, the largest that keeps the picture within 2,048 pixels (where "
@@ -37,50 +35,73 @@ int K_PreviewCommandLine::exec(const QStringList &arguments)
     parser.addPositionalArgument(QStringLiteral("SOURCE"),
                                  tr("The folder that holds the FS9 tile bitmaps."));
     parser.addPositionalArgument(QStringLiteral("OUTPUT.png"), tr("The picture to write."));
-    const QCommandLineOption bglLodOption(
-            QStringLiteral("bgl-lod"),
-            tr("The level of the destination tiles to outline and count, 0 to 13 (default 8)."),
-            QStringLiteral("N"));
-    const QCommandLineOption variantOption(
-            QStringLiteral("variant"),
-            tr("The variant to show: su, sp, fa, wi, hw or lm (default su)."), QStringLiteral("V"));
-    const QCommandLineOption helpOption = K_CommandLine::helpOption();
-    parser.addOptions({bglLodOption, variantOption, helpOption});
+    parser.addOptions({
+            {QStringLiteral("bgl-lod"),
+             tr("The level of the destination tiles to outline and count, 0 to 13 (default 8)."),
+             QStringLiteral("N")},
+            {QStringLiteral("variant"),
+             tr("The variant to show: su, sp, fa, wi, hw or lm (default su)."),
+             QStringLiteral("V")},
+            K_CommandLine::helpOption(),
+    });
+}
 
-    const auto usageError = [&program](const QString &text) {
-        K_Console::write(stderr, QStringLiteral("%1: %2\n").arg(program, text));
-        return 2;
-    };
-    if (!parser.parse(arguments))
-        return usageError(parser.errorText());
-    if (parser.isSet(helpOption)) {
+bool K_PreviewCommandLine::readSettings(const QCommandLineParser &parser,
+                                        K_PreviewThread::Settings *settings, QString *error)
+{
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 2 || positional.at(0).trimmed().isEmpty()
+        || positional.at(1).trimmed().isEmpty()) {
+        *error = tr("SOURCE and OUTPUT.png are needed, and nothing else.");
+        return false;
+    }
+    settings->sourceFolder = positional.at(0);
+    settings->variant = QStringLiteral("SU");
+    const QString bglLod = parser.value(QStringLiteral("bgl-lod"));
+    if (parser.isSet(QStringLiteral("bgl-lod"))
+        && !K_CommandLine::toBoundedInt(bglLod, 0, 13, &settings->bglLod)) {
+        *error = tr("BGL LOD must be a whole number from 0 to 13, not \"%1\".").arg(bglLod);
+        return false;
+    }
+    if (parser.isSet(QStringLiteral("variant"))) {
+        const QString variant = parser.value(QStringLiteral("variant"));
+        settings->variant = variant.toUpper();
+        bool known = false;
+        for (int v = 0; v < K_FlightSimulatorTile::VariantCount; ++v)
+            known |= K_FlightSimulatorTile::variantLetters(K_FlightSimulatorTile::Variant(v))
+                     == settings->variant;
+        if (!known) {
+            *error = tr("Unknown variant \"%1\".").arg(variant);
+            return false;
+        }
+    }
+    return true;
+}
+
+int K_PreviewCommandLine::exec(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    addOptions(parser);
+    const bool parsed = parser.parse(arguments);
+    if (parsed && parser.isSet(QStringLiteral("help"))) {
         K_Console::write(stdout,
                          K_CommandLine::helpText(parser, arguments.value(0)) + QLatin1Char('\n'));
         return 0;
     }
-    const QStringList positional = parser.positionalArguments();
-    if (positional.size() != 2 || positional.at(0).trimmed().isEmpty()
-        || positional.at(1).trimmed().isEmpty())
-        return usageError(tr("SOURCE and OUTPUT.png are needed, and nothing else."));
-
     K_PreviewThread::Settings settings;
-    settings.sourceFolder = positional.at(0);
-    settings.variant = QStringLiteral("SU");
-    if (parser.isSet(bglLodOption)
-        && !K_CommandLine::toBoundedInt(parser.value(bglLodOption), 0, 13, &settings.bglLod)) {
-        return usageError(tr("BGL LOD must be a whole number from 0 to 13, not \"%1\".")
-                                  .arg(parser.value(bglLodOption)));
+    QString error;
+    if (!parsed || !readSettings(parser, &settings, &error)) {
+        K_Console::write(stderr, QStringLiteral("%1: %2\n")
+                                         .arg(QCoreApplication::applicationName(),
+                                              parsed ? error : parser.errorText()));
+        return 2;
     }
-    if (parser.isSet(variantOption)) {
-        settings.variant = parser.value(variantOption).toUpper();
-        bool known = false;
-        for (int v = 0; v < K_FlightSimulatorTile::VariantCount; ++v)
-            known |= K_FlightSimulatorTile::variantLetters(K_FlightSimulatorTile::Variant(v))
-                     == settings.variant;
-        if (!known)
-            return usageError(tr("Unknown variant \"%1\".").arg(parser.value(variantOption)));
-    }
+    return preview(settings, parser.positionalArguments().at(1));
+}
 
+int K_PreviewCommandLine::preview(const K_PreviewThread::Settings &settings, const QString &output)
+{
+    const QString program = QCoreApplication::applicationName();
     K_PreviewThread preview(settings);
     if (!preview.build()) {
         K_Console::write(stderr, QStringLiteral("%1: %2\n").arg(program, preview.errorString()));
@@ -92,10 +113,11 @@ int K_PreviewCommandLine::exec(const QStringList &arguments)
         return 1;
     }
 
-    QImageWriter writer(positional.at(1), "png");
+    QImageWriter writer(output, "png");
     if (!writer.write(preview.picture(K_PreviewThread::scaleFor(layout.size)))) {
-        K_Console::write(stderr, tr("%1: Cannot write \"%2\": %3\n")
-                                         .arg(program, positional.at(1), writer.errorString()));
+        K_Console::write(
+                stderr,
+                tr("%1: Cannot write \"%2\": %3\n").arg(program, output, writer.errorString()));
         return 1;
     }
     const QList<K_PreviewThread::Destination> destinations = preview.destinations();

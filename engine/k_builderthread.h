@@ -1,19 +1,17 @@
 #ifndef K_BUILDERTHREAD_H
 #define K_BUILDERTHREAD_H
 
+#include "engine/k_destinationtrees.h"
+
 #include <QAtomicInt>
 #include <QElapsedTimer>
-#include <QMap>
 #include <QString>
 #include <QThread>
 #include <QVector>
 
 class K_ConversionRecord;
-class K_FlightSimulatorTile;
 class K_FormMain;
 class QMutex;
-
-using K_TileMap = QMap<QString, K_FlightSimulatorTile *>;
 
 // Runs one conversion on its own thread: scans the source folder for FS9 tile bitmaps, groups
 // them under destination tiles of the chosen level and builds each destination tile's TIFF
@@ -104,16 +102,6 @@ public:
     };
     Progress progress(int percent) const;
 
-    // "4:05", or "1:02:03" from an hour on.
-    static QString durationText(qint64 seconds);
-
-    // Why `folder`, as typed, cannot be read as a source folder (not set, or missing), as the log
-    // says it; empty when it can. The preview asks the same before it reads.
-    static QString sourceFolderProblem(const QString &folder);
-    // The log line for a source folder without tile bitmaps (summer ones, or of every variant
-    // with `convertSeasons`), naming the subfolder that holds the most, if any does.
-    static QString noTilesText(const QString &folder, bool convertSeasons);
-
 signals:
     void progressTextChanged(const QString &progressText);
     void progressBarValueChanged(int value);
@@ -126,29 +114,21 @@ private:
     void convert();
     void finish(const QString &lastLine);
     bool scan();
-    void group();
-    QVector<QVector<K_FlightSimulatorTile *>> destinationGroups() const;
-    bool prepareDestination(const QVector<QVector<K_FlightSimulatorTile *>> &groups,
-                            K_ConversionRecord &record, QVector<bool> *converted);
     void saveRecord(K_ConversionRecord &record, bool soon);
-    void buildAll(const QVector<QVector<K_FlightSimulatorTile *>> &groups,
-                  const QVector<bool> &converted, K_ConversionRecord &record);
+    void buildAll(const QVector<K_DestinationTrees::Group> &groups, const QVector<bool> &converted,
+                  K_ConversionRecord &record);
+    void skip(const K_DestinationTrees::Group &trees);
 
-    // Room for a destination tile's .inf file and its line in the record, generously.
-    static constexpr qint64 ResampleFileRoom = 64 * 1024;
-
+    // The snapshot, folders trimmed and ending in the native separator, and the folders as typed,
+    // which is how the log names them.
+    const Settings m_settings;
+    const QString typedSourceFolder;
+    const QString typedDestinationFolder;
     K_TileMap *sourceTiles;
     K_TileMap *destinationTiles;
-    QString sourceFolder;
-    QString destinationFolder;
-    int bglLod;
-    int compressionQuality;
-    bool singleDestinationImage;
-    bool passCompletelyTransparentTiles;
-    bool passBrokenTiles;
-    bool verticalMirrorSourceTiles;
-    bool convertSeasons;
-    bool skipConverted;
+    QMutex *mutex;
+    bool *breakFlag;
+
     // Atomic so that a front end can show them while the worker writes them.
     QAtomicInteger<qint64> tilesCounter = 0;
     QAtomicInteger<qint64> processedTilesCounter = 0;
@@ -157,11 +137,6 @@ private:
     QAtomicInteger<qint64> sourceTilesCounter = 0;
     QAtomicInteger<qint64> processedSourceTilesCounter = 0;
     QAtomicInteger<qint64> skippedTilesCounter = 0;
-    QMutex *mutex;
-    bool *breakFlag;
-
-    QString typedSourceFolder;
-    QString typedDestinationFolder;
     QAtomicInt problems;
     int writeFailures = 0;
     bool recordFailed = false;

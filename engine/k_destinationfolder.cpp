@@ -1,7 +1,10 @@
 #include "k_destinationfolder.h"
 
+#include "engine/k_builderthread.h"
 #include "engine/k_conversionrecord.h"
+#include "engine/k_conversiontexts.h"
 #include "tiles/k_checkedsavefile.h"
+#include "tiles/k_flightsimulatortile_assembly.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -37,15 +40,82 @@ bool isDigits(QStringView text)
            && std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
+// Room for a destination tile's .inf file and its line in the record, generously.
+constexpr qint64 ResampleFileRoom = 64 * 1024;
+
 } // namespace
 
-bool K_DestinationFolder::probeWritable(const QString &folder, QString *reason)
+K_DestinationFolder::K_DestinationFolder(const QString &folder, const QString &typed)
+    : m_folder(folder)
+    , m_shown(QDir::toNativeSeparators(typed))
+{ }
+
+bool K_DestinationFolder::prepare(K_BuilderThread *thread,
+                                  const QVector<K_DestinationTrees::Group> &groups,
+                                  const QVector<bool> &converted, bool singleDestinationImage) const
+{
+    QString reason;
+    if (!probeWritable(&reason)) {
+        thread->appendLog(tr("Cannot write into the destination folder \"%1\": %2.")
+                                  .arg(m_shown, K_ConversionTexts::reasonText(reason)));
+        return false;
+    }
+    const int removed = removeStaleTemporaries();
+    if (removed > 0) {
+        thread->appendInfo(tr("Removed %n temporary file(s) that an interrupted run left in "
+                              "\"%1\".",
+                              nullptr, removed)
+                                   .arg(m_shown));
+    }
+    QSet<QString> keys;
+    for (const K_DestinationTrees::Group &trees : groups)
+        keys.insert(trees.first()->key());
+    const QStringList others = otherResampleFiles(keys);
+    if (!others.isEmpty()) {
+        thread->appendInfo(tr("\"%1\" already holds %n .inf file(s) that this run does not write, "
+                              "of another BGL LOD or another source, such as \"%2\".",
+                              nullptr, int(others.size()))
+                                   .arg(m_shown, others.first()));
+    }
+    const qint64 needed = roomNeeded(groups, converted, singleDestinationImage);
+    const qint64 free = freeSpace();
+    if (free >= 0 && needed > free) {
+        thread->appendLog(tr("The pictures need up to %1, but \"%2\" has only %3 free.")
+                                  .arg(K_ConversionTexts::sizeText(needed), m_shown,
+                                       K_ConversionTexts::sizeText(free)));
+        return false;
+    }
+    return true;
+}
+
+qint64 K_DestinationFolder::roomNeeded(const QVector<K_DestinationTrees::Group> &groups,
+                                       const QVector<bool> &converted,
+                                       bool singleDestinationImage) const
+{
+    // Pictures that replace older ones of the same destination take the room of those, but each
+    // old one goes only when its successor is complete.
+    qint64 needed = 0;
+    qint64 replacing = 0;
+    for (int i = 0; i < groups.size(); ++i) {
+        if (converted.at(i))
+            continue;
+        qint64 bound = ResampleFileRoom;
+        for (const K_FlightSimulatorTile *tree : groups[i])
+            bound += K_TileAssembly::picturesSizeBound(*tree, singleDestinationImage);
+        const qint64 existing = picturesSize(groups[i].first()->key());
+        needed += qMax(qint64(0), bound - existing);
+        replacing = qMax(replacing, qMin(bound, existing));
+    }
+    return needed + replacing;
+}
+
+bool K_DestinationFolder::probeWritable(QString *reason) const
 {
     QStringList created;
-    K_CheckedSaveFile::nearestExisting(folder, &created);
+    K_CheckedSaveFile::nearestExisting(m_folder, &created);
     bool written = false;
-    if (K_CheckedSaveFile::makeFolder(folder, reason)) {
-        QTemporaryFile probe(K_CheckedSaveFile::probeTemplate(folder));
+    if (K_CheckedSaveFile::makeFolder(m_folder, reason)) {
+        QTemporaryFile probe(K_CheckedSaveFile::probeTemplate(m_folder));
         written = probe.open() && probe.write(QByteArray(4096, '\0')) == 4096 && probe.flush();
         if (!written)
             *reason = probe.errorString();
@@ -55,17 +125,17 @@ bool K_DestinationFolder::probeWritable(const QString &folder, QString *reason)
     return written;
 }
 
-qint64 K_DestinationFolder::freeSpace(const QString &folder)
+qint64 K_DestinationFolder::freeSpace() const
 {
-    const QStorageInfo storage(K_CheckedSaveFile::nearestExisting(folder));
+    const QStorageInfo storage(K_CheckedSaveFile::nearestExisting(m_folder));
     return storage.isValid() ? storage.bytesAvailable() : -1;
 }
 
-qint64 K_DestinationFolder::picturesSize(const QString &folder, const QString &key)
+qint64 K_DestinationFolder::picturesSize(const QString &key) const
 {
     qint64 bytes = 0;
     const QFileInfoList files
-            = QDir(folder + QLatin1String("Source/") + key).entryInfoList(QDir::Files);
+            = QDir(m_folder + QLatin1String("Source/") + key).entryInfoList(QDir::Files);
     for (const QFileInfo &file : files) {
         if (file.fileName().endsWith(QLatin1String(".tif")))
             bytes += file.size();
@@ -73,11 +143,10 @@ qint64 K_DestinationFolder::picturesSize(const QString &folder, const QString &k
     return bytes;
 }
 
-QStringList K_DestinationFolder::otherResampleFiles(const QString &folder,
-                                                    const QSet<QString> &keys)
+QStringList K_DestinationFolder::otherResampleFiles(const QSet<QString> &keys) const
 {
     QStringList others;
-    const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    const QStringList names = QDir(m_folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     for (const QString &name : names) {
         if (name.endsWith(QLatin1String(".inf")) && !keys.contains(name.chopped(4)))
             others << name;
@@ -85,7 +154,7 @@ QStringList K_DestinationFolder::otherResampleFiles(const QString &folder,
     return others;
 }
 
-int K_DestinationFolder::removeStaleTemporaries(const QString &folder)
+int K_DestinationFolder::removeStaleTemporaries() const
 {
     int removed = 0;
     const auto removeIf = [&removed](const QString &path, const auto &ours) {
@@ -97,14 +166,14 @@ int K_DestinationFolder::removeStaleTemporaries(const QString &folder)
         }
     };
     // The .inf files are named by their key.
-    removeIf(folder, [](const QString &finalName) {
+    removeIf(m_folder, [](const QString &finalName) {
         return finalName == QLatin1String(K_ConversionRecord::FileName)
                || finalName == QLatin1String(K_CheckedSaveFile::ProbeName)
                || (finalName.endsWith(QLatin1String(".inf"))
                    && isDigits(QStringView(finalName).chopped(4)));
     });
     // Each destination tile's pictures are named by keys that begin with its own.
-    const QString source = folder + QLatin1String("Source");
+    const QString source = m_folder + QLatin1String("Source");
     const QStringList keys = QDir(source).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString &key : keys) {
         removeIf(source + QLatin1Char('/') + key, [&key](const QString &finalName) {

@@ -1,41 +1,68 @@
 #ifndef K_DESTINATIONFOLDER_H
 #define K_DESTINATIONFOLDER_H
 
+#include "engine/k_destinationtrees.h"
+
+#include <QCoreApplication>
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
-// What a conversion learns about its destination folder before it writes into it, and the
-// tidying up after a run that was killed. Plain functions for the builder thread; each sees the
-// folder as it is at the time of the call. `folder` ends in the native separator.
+class K_BuilderThread;
+
+// What a conversion makes sure of in its destination folder before it reads the first tile: that
+// the folder takes files, that a killed run's temporaries are gone, which other .inf files lie
+// there, and that the pictures will fit. Used by the builder thread alone, once per run; it sees
+// the folder as it is at the time of the call. The texts are the builder's, in its translation
+// context.
 //
 // Names are matched by plain string work, never by name filters or regular expressions: those
 // leave a thread-local cache in the worker thread, on which the MinGW runtime can deadlock when
 // the program ends.
 class K_DestinationFolder
 {
+    Q_DECLARE_TR_FUNCTIONS(K_BuilderThread)
+
 public:
+    // `folder` ends in the native separator; `typed` is the folder as the user typed it, which is
+    // how the log names it.
+    K_DestinationFolder(const QString &folder, const QString &typed);
+
+    // Logs through `thread` what it finds: a folder that cannot be written, or pictures that need
+    // more room than it has, end the run with one problem line each (false); temporaries removed
+    // and other .inf files are told as information. `converted` marks the destinations of
+    // `groups` that are left alone.
+    bool prepare(K_BuilderThread *thread, const QVector<K_DestinationTrees::Group> &groups,
+                 const QVector<bool> &converted, bool singleDestinationImage) const;
+
+private:
     // Creates the folder with its missing parents, writes a small probe file into it and removes
     // it again, then removes the folders it created, so that nothing shows until the first
     // picture is saved. False, with the system's reason, when any of that fails.
-    static bool probeWritable(const QString &folder, QString *reason);
-
-    // Bytes free for this user on the file system that holds the folder, or its nearest existing
-    // parent; -1 when the system does not tell.
-    static qint64 freeSpace(const QString &folder);
-
-    // Bytes that the pictures in "Source/<key>/" take now.
-    static qint64 picturesSize(const QString &folder, const QString &key);
-
-    // The .inf files directly in the folder whose names are not one of `keys` + ".inf".
-    static QStringList otherResampleFiles(const QString &folder, const QSet<QString> &keys);
+    bool probeWritable(QString *reason) const;
 
     // Removes the temporary files that a run killed while writing left behind (a picture is
     // written beside its final name, as "<name>.tif.XXXXXX", and renamed when complete; on Linux
     // the system hides them, on Windows it cannot). Only such files of our pictures in
     // "Source/<key>/", of .inf files named by a key and of the record of converted tiles count.
     // Returns how many were removed.
-    static int removeStaleTemporaries(const QString &folder);
+    int removeStaleTemporaries() const;
+
+    // The .inf files directly in the folder whose names are not one of `keys` + ".inf".
+    QStringList otherResampleFiles(const QSet<QString> &keys) const;
+
+    // The most bytes that converting the destinations of `groups` not yet `converted` can add.
+    qint64 roomNeeded(const QVector<K_DestinationTrees::Group> &groups,
+                      const QVector<bool> &converted, bool singleDestinationImage) const;
+    // Bytes that the pictures in "Source/<key>/" take now.
+    qint64 picturesSize(const QString &key) const;
+    // Bytes free for this user on the file system that holds the folder, or its nearest existing
+    // parent; -1 when the system does not tell.
+    qint64 freeSpace() const;
+
+    QString m_folder;
+    QString m_shown;
 };
 
 #endif // K_DESTINATIONFOLDER_H

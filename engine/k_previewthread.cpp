@@ -1,13 +1,13 @@
 #include "k_previewthread.h"
 
-#include "engine/k_builderthread.h"
+#include "engine/k_sourcefolder.h"
 #include "tiles/k_flightsimulatorbmpreader.h"
 #include "tiles/k_flightsimulatortile.h"
 #include "tiles/k_tilereadahead.h"
 
 #include <QDir>
+#include <QHash>
 #include <QMutexLocker>
-#include <QPainter>
 
 #include <algorithm>
 
@@ -15,9 +15,6 @@ namespace {
 
 constexpr int SourceLevel = 13;
 constexpr int SourceSide = 256;
-
-// The six regions of 120 x 90 degrees as three columns and two rows.
-const char *const regionPrefixes[2][3] = {{"00", "01", "10"}, {"02", "03", "12"}};
 
 } // namespace
 
@@ -66,34 +63,9 @@ QList<K_PreviewThread::Destination> K_PreviewThread::destinations() const
     return destinationList;
 }
 
-QPoint K_PreviewThread::tileOf(const QString &key)
-{
-    // The tile's own decoding places it; its corner lies on a whole multiple of its size.
-    const K_FlightSimulatorTile tile(key);
-    const double tiles = double(1 << qMax(0, tile.level()));
-    return QPoint(qRound((tile.west() + 180.0) / 120.0 * tiles),
-                  qRound((90.0 - tile.north()) / 90.0 * tiles));
-}
-
-QString K_PreviewThread::keyAt(const QPoint &tile, int level)
-{
-    const int column = qBound(0, tile.x() >> level, 2);
-    const int row = qBound(0, tile.y() >> level, 1);
-    QString key = QLatin1String(regionPrefixes[row][column]);
-    for (int bit = level - 1; bit >= 0; --bit)
-        key += QChar(u'0' + ((tile.y() >> bit) & 1) * 2 + ((tile.x() >> bit) & 1));
-    return key;
-}
-
-int K_PreviewThread::scaleFor(const QSize &cells)
-{
-    const int longer = qMax(1, qMax(cells.width(), cells.height()));
-    return qBound(1, 2048 / longer, 32);
-}
-
 bool K_PreviewThread::scan()
 {
-    const QString problem = K_BuilderThread::sourceFolderProblem(settings.sourceFolder);
+    const QString problem = K_SourceFolder::problem(settings.sourceFolder);
     if (!problem.isEmpty()) {
         const QMutexLocker locker(&mutex);
         error = problem;
@@ -102,14 +74,32 @@ bool K_PreviewThread::scan()
     const QDir dir(settings.sourceFolder.trimmed());
     sourceDir = dir.absolutePath() + QLatin1Char('/');
 
-    struct Found
-    {
-        QPoint tile;
-        QString key;
-        QString fileName;
-    };
-    QVector<Found> tiles;
-    QString variant = settings.variant;
+    Layout layout;
+    const QVector<Found> tiles = listTiles(dir, &layout);
+    QList<Destination> destinations;
+    QVector<Entry> sorted;
+    if (!tiles.isEmpty()) {
+        layOut(tiles, &layout);
+        destinations = destinationsOf(tiles, layout);
+        sorted = entriesOf(tiles, layout, destinations);
+    } else {
+        layout.noTilesText
+                = layout.variants.isEmpty()
+                          ? K_SourceFolder::noTilesText(settings.sourceFolder, true)
+                          : tr("No tile bitmaps of variant %1 in \"%2\".")
+                                    .arg(layout.variant, settings.sourceFolder.trimmed());
+    }
+
+    layout.tiles = int(sorted.size());
+    const QMutexLocker locker(&mutex);
+    found = layout;
+    entries = sorted;
+    destinationList = destinations;
+    return true;
+}
+
+QVector<K_PreviewThread::Found> K_PreviewThread::listTiles(const QDir &dir, Layout *layout) const
+{
     const QStringList names = dir.entryList(QDir::Files, QDir::Name);
     // Every tile bitmap with its variant, named once.
     QVector<std::pair<QString, K_FlightSimulatorTile::Variant>> bitmaps;
@@ -120,82 +110,92 @@ bool K_PreviewThread::scan()
             bitmaps.append({name, *fileVariant});
         }
     }
-    QStringList variants;
     for (int v = 0; v < K_FlightSimulatorTile::VariantCount; ++v) {
         if (present & (1 << v))
-            variants << K_FlightSimulatorTile::variantLetters(K_FlightSimulatorTile::Variant(v));
+            layout->variants << K_FlightSimulatorTile::variantLetters(
+                    K_FlightSimulatorTile::Variant(v));
     }
-    if (variant.isEmpty())
-        variant = variants.isEmpty() ? QStringLiteral("SU") : variants.first();
+    layout->variant = settings.variant;
+    if (layout->variant.isEmpty())
+        layout->variant
+                = layout->variants.isEmpty() ? QStringLiteral("SU") : layout->variants.first();
+    QVector<Found> tiles;
     for (const auto &[name, fileVariant] : qAsConst(bitmaps)) {
-        if (K_FlightSimulatorTile::variantLetters(fileVariant) == variant)
+        if (K_FlightSimulatorTile::variantLetters(fileVariant) == layout->variant)
             tiles.append({tileOf(name.left(15)), name.left(15), name});
     }
+    return tiles;
+}
 
-    Layout layout;
-    layout.variants = variants;
-    layout.variant = variant;
+void K_PreviewThread::layOut(const QVector<Found> &tiles, Layout *layout)
+{
+    QRect bounds(tiles.first().tile, QSize(1, 1));
+    for (const Found &tile : tiles)
+        bounds |= QRect(tile.tile, QSize(1, 1));
+    // Cells start on multiples of the factor, so each covers exactly one quad-tree node.
+    int shift = 0;
+    while (((bounds.right() >> shift) - (bounds.left() >> shift)) >= MaximumSide
+           || ((bounds.bottom() >> shift) - (bounds.top() >> shift)) >= MaximumSide)
+        ++shift;
+    layout->factor = 1 << shift;
+    layout->origin = QPoint((bounds.left() >> shift) << shift, (bounds.top() >> shift) << shift);
+    layout->size = QSize((bounds.right() >> shift) - (bounds.left() >> shift) + 1,
+                         (bounds.bottom() >> shift) - (bounds.top() >> shift) + 1);
+}
+
+QList<K_PreviewThread::Destination> K_PreviewThread::destinationsOf(const QVector<Found> &tiles,
+                                                                    const Layout &layout) const
+{
+    const int shift = qCountTrailingZeroBits(uint(layout.factor));
+    const int keyLength = destinationKeyLength();
+    const int side = 1 << (SourceLevel - (keyLength - 2));
+    QMap<QString, int> keys;
+    for (const Found &tile : tiles)
+        keys.insert(tile.key.left(keyLength), 0);
     QList<Destination> destinations;
-    QVector<Entry> sorted;
-    if (!tiles.isEmpty()) {
-        QRect bounds(tiles.first().tile, QSize(1, 1));
-        for (const Found &tile : qAsConst(tiles))
-            bounds |= QRect(tile.tile, QSize(1, 1));
-        // Cells start on multiples of the factor, so each covers exactly one quad-tree node.
-        int shift = 0;
-        while (((bounds.right() >> shift) - (bounds.left() >> shift)) >= MaximumSide
-               || ((bounds.bottom() >> shift) - (bounds.top() >> shift)) >= MaximumSide)
-            ++shift;
-        layout.factor = 1 << shift;
-        layout.origin = QPoint((bounds.left() >> shift) << shift, (bounds.top() >> shift) << shift);
-        layout.size = QSize((bounds.right() >> shift) - (bounds.left() >> shift) + 1,
-                            (bounds.bottom() >> shift) - (bounds.top() >> shift) + 1);
-
-        const int keyLength = qBound(2, settings.bglLod + 2, 15);
-        const int side = 1 << (SourceLevel - (keyLength - 2));
-        QMap<QString, int> destinationIndex;
-        for (const Found &tile : qAsConst(tiles))
-            destinationIndex.insert(tile.key.left(keyLength), 0);
-        for (auto it = destinationIndex.begin(); it != destinationIndex.end(); ++it) {
-            Destination destination;
-            destination.key = it.key();
-            destination.possible = qint64(1) << (2 * (15 - keyLength));
-            const QPoint corner = tileOf(it.key()) * side - layout.origin;
-            const int cells = qMax(1, side >> shift);
-            destination.cells = QRect(corner.x() >> shift, corner.y() >> shift, cells, cells);
-            it.value() = int(destinations.size());
-            destinations.append(destination);
-        }
-
-        sorted.reserve(tiles.size());
-        for (const Found &tile : qAsConst(tiles)) {
-            const QPoint cell((tile.tile.x() >> shift) - (layout.origin.x() >> shift),
-                              (tile.tile.y() >> shift) - (layout.origin.y() >> shift));
-            sorted.append({qint64(cell.y()) * layout.size.width() + cell.x(), tile.key,
-                           tile.fileName, destinationIndex.value(tile.key.left(keyLength)), Unread,
-                           QString()});
-        }
-        // Stable, so that of names differing only in case the first by name is kept every time.
-        std::stable_sort(sorted.begin(), sorted.end(), [](const Entry &a, const Entry &b) {
-            return a.cell != b.cell ? a.cell < b.cell : a.key < b.key;
-        });
-        // Names that differ only in the case of the variant or extension give one tile.
-        sorted.erase(std::unique(sorted.begin(), sorted.end(),
-                                 [](const Entry &a, const Entry &b) { return a.key == b.key; }),
-                     sorted.end());
-    } else {
-        layout.noTilesText = variants.isEmpty()
-                                     ? K_BuilderThread::noTilesText(settings.sourceFolder, true)
-                                     : tr("No tile bitmaps of variant %1 in \"%2\".")
-                                               .arg(variant, settings.sourceFolder.trimmed());
+    for (auto it = keys.cbegin(); it != keys.cend(); ++it) {
+        Destination destination;
+        destination.key = it.key();
+        destination.possible = qint64(1) << (2 * (15 - keyLength));
+        const QPoint corner = tileOf(it.key()) * side - layout.origin;
+        const int cells = qMax(1, side >> shift);
+        destination.cells = QRect(corner.x() >> shift, corner.y() >> shift, cells, cells);
+        destinations.append(destination);
     }
+    return destinations;
+}
 
-    layout.tiles = int(sorted.size());
-    const QMutexLocker locker(&mutex);
-    found = layout;
-    entries = sorted;
-    destinationList = destinations;
-    return true;
+QVector<K_PreviewThread::Entry>
+K_PreviewThread::entriesOf(const QVector<Found> &tiles, const Layout &layout,
+                           const QList<Destination> &destinations) const
+{
+    const int shift = qCountTrailingZeroBits(uint(layout.factor));
+    const int keyLength = destinationKeyLength();
+    QHash<QString, int> destinationIndex;
+    for (int i = 0; i < destinations.size(); ++i)
+        destinationIndex.insert(destinations.at(i).key, i);
+    QVector<Entry> sorted;
+    sorted.reserve(tiles.size());
+    for (const Found &tile : tiles) {
+        const QPoint cell((tile.tile.x() >> shift) - (layout.origin.x() >> shift),
+                          (tile.tile.y() >> shift) - (layout.origin.y() >> shift));
+        sorted.append({qint64(cell.y()) * layout.size.width() + cell.x(), tile.key, tile.fileName,
+                       destinationIndex.value(tile.key.left(keyLength)), Unread, QString()});
+    }
+    // Stable, so that of names differing only in case the first by name is kept every time.
+    std::stable_sort(sorted.begin(), sorted.end(), [](const Entry &a, const Entry &b) {
+        return a.cell != b.cell ? a.cell < b.cell : a.key < b.key;
+    });
+    // Names that differ only in the case of the variant or extension give one tile.
+    sorted.erase(std::unique(sorted.begin(), sorted.end(),
+                             [](const Entry &a, const Entry &b) { return a.key == b.key; }),
+                 sorted.end());
+    return sorted;
+}
+
+int K_PreviewThread::destinationKeyLength() const
+{
+    return qBound(2, settings.bglLod + 2, 15);
 }
 
 bool K_PreviewThread::build()
@@ -343,69 +343,4 @@ void K_PreviewThread::report(int row, bool last)
     reportedRow = last ? map.height() : row;
     const Counts now = counts();
     emit progressChanged(now.read, found.tiles);
-}
-
-K_PreviewThread::CellInfo K_PreviewThread::cellInfo(const QPoint &cell) const
-{
-    const QMutexLocker locker(&mutex);
-    CellInfo info;
-    if (!QRect(QPoint(0, 0), found.size).contains(cell))
-        return info;
-    const int shift = qCountTrailingZeroBits(uint(found.factor));
-    const QPoint node(found.origin.x() >> shift, found.origin.y() >> shift);
-    info.key = keyAt(node + cell, SourceLevel - shift);
-    const qint64 index = qint64(cell.y()) * found.size.width() + cell.x();
-    auto it = std::lower_bound(entries.begin(), entries.end(), index,
-                               [](const Entry &entry, qint64 value) { return entry.cell < value; });
-    for (; it != entries.end() && it->cell == index; ++it) {
-        if (++info.present == 1) {
-            info.key = shift == 0 ? it->key : info.key;
-            info.fileName = it->fileName;
-            info.state = it->state;
-            info.error = it->error;
-        } else {
-            info.fileName.clear();
-            info.error.clear();
-            info.state = qMax(info.state, it->state);
-        }
-    }
-    return info;
-}
-
-QImage K_PreviewThread::picture(int scale) const
-{
-    if (map.isNull())
-        return QImage();
-    QImage result = map.scaled(map.size() * scale, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    const QMutexLocker locker(&mutex);
-    if (scale >= 2) {
-        // A cell of completely transparent tiles gets a checker of its own, not just a shade.
-        const int half = scale / 2;
-        for (auto first = entries.begin(); first != entries.end();) {
-            auto end = first;
-            bool transparent = true;
-            for (; end != entries.end() && end->cell == first->cell; ++end)
-                transparent = transparent && end->state == Transparent;
-            const int x = int(first->cell % map.width());
-            const int y = int(first->cell / map.width());
-            first = end;
-            if (!transparent)
-                continue;
-            for (int dy = 0; dy < scale; ++dy) {
-                auto *line = reinterpret_cast<QRgb *>(result.scanLine(y * scale + dy));
-                for (int dx = 0; dx < scale; ++dx)
-                    line[x * scale + dx] = checkerColour(dx / half, dy / half);
-            }
-        }
-    }
-    if (scale >= 4) {
-        QPainter painter(&result);
-        painter.setPen(QColor::fromRgba(OutlineColour));
-        for (const Destination &destination : destinationList) {
-            const QRect r(destination.cells.topLeft() * scale, destination.cells.size() * scale);
-            painter.drawLine(r.topLeft(), QPoint(r.right(), r.top()));
-            painter.drawLine(r.topLeft(), QPoint(r.left(), r.bottom()));
-        }
-    }
-    return result;
 }

@@ -1,6 +1,7 @@
 #ifndef K_PREVIEWTHREAD_H
 #define K_PREVIEWTHREAD_H
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QMutex>
@@ -142,7 +143,21 @@ private:
         QString error;
     };
 
+    // A tile bitmap of the variant shown, where it lies in level-13 tiles.
+    struct Found
+    {
+        QPoint tile;
+        QString key;
+        QString fileName;
+    };
+
     bool scan();
+    QVector<Found> listTiles(const QDir &dir, Layout *layout) const;
+    static void layOut(const QVector<Found> &tiles, Layout *layout);
+    QList<Destination> destinationsOf(const QVector<Found> &tiles, const Layout &layout) const;
+    QVector<Entry> entriesOf(const QVector<Found> &tiles, const Layout &layout,
+                             const QList<Destination> &destinations) const;
+    int destinationKeyLength() const;
     static TileSums readTile(const QString &path, QRgb *pixels);
     void readCell(int first, int end, std::vector<TileSums> &sums);
     void report(int row, bool last);

@@ -1,6 +1,7 @@
 #include "engine/k_builderthread.h"
 #include "tiles/k_flightsimulatorbmpreader.h"
 #include "tiles/k_flightsimulatortile.h"
+#include "tiles/k_flightsimulatortile_assembly.h"
 #include "tiles/k_tilebitmapwriter.h"
 
 #include "testconversion.h"
@@ -292,7 +293,7 @@ void tst_BuilderThread::converts()
     s.passCompletelyTransparentTiles = !options.contains("keep");
     s.passBrokenTiles = !options.contains("keep") && !options.contains("white");
     s.verticalMirrorSourceTiles = options.contains("mirror");
-    K_FlightSimulatorTile::setPictureSizeLimit(qint64(number("limit=", 1 << 21)) << 10);
+    K_TileAssembly::setPictureSizeLimit(qint64(number("limit=", 1 << 21)) << 10);
     s.sourceFolder = "  "
                      + (options.contains("source=") ? options.section("source=", 1) : source.path())
                      + "  ";

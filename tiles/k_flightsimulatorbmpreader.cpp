@@ -149,26 +149,44 @@ bool K_FlightSimulatorBMPReader::parse(QFile &file, const Target &target)
     const QByteArray headers = file.read(HeadersSize);
     QDataStream stream(headers);
     stream.setByteOrder(QDataStream::LittleEndian);
+    Layout layout;
+    if (!readBmpHeaders(stream, &layout) || !readFsHeader(stream))
+        return false;
+    if (layout.dataOffset < HeadersSize)
+        return fail(tr("BMP offset to the bitmap bits is incorrect"));
 
+    // Refuse a short file before allocating anything, so a crafted header cannot cost memory.
+    if (file.size() - qint64(layout.dataOffset) < layout.dataLength)
+        return fail(tr("Compressed image reading error"));
+    if (!file.seek(layout.dataOffset))
+        return fail(tr("Compressed image reading error"));
+    std::unique_ptr<uchar[]> blocks(new (std::nothrow) uchar[size_t(layout.dataLength)]);
+    if (!blocks)
+        return fail(tr("Not enough memory to read the image"));
+    if (file.read(reinterpret_cast<char *>(blocks.get()), layout.dataLength) != layout.dataLength)
+        return fail(tr("Compressed image reading error"));
+    return decode(layout, blocks.get(), target);
+}
+
+bool K_FlightSimulatorBMPReader::readBmpHeaders(QDataStream &stream, Layout *layout)
+{
     quint16 signature = 0;
     quint32 fileSize = 0;
     quint16 reserved1 = 0;
     quint16 reserved2 = 0;
-    quint32 dataOffset = 0;
-    stream >> signature >> fileSize >> reserved1 >> reserved2 >> dataOffset;
+    stream >> signature >> fileSize >> reserved1 >> reserved2 >> layout->dataOffset;
     if (stream.status() != QDataStream::Ok)
         return fail(tr("BMP file header reading error"));
     if (signature != BmpSignature)
         return fail(tr("File is not BMP file"));
 
     quint32 headerSize = 0;
-    qint32 width = 0;
-    qint32 height = 0;
     quint16 planes = 0;
     quint16 bitsPerPixel = 0;
     quint32 compression = 0;
     quint32 unused[5] = {};
-    stream >> headerSize >> width >> height >> planes >> bitsPerPixel >> compression;
+    stream >> headerSize >> layout->width >> layout->height >> planes >> bitsPerPixel
+            >> compression;
     for (quint32 &value : unused)
         stream >> value;
     if (stream.status() != QDataStream::Ok)
@@ -176,34 +194,36 @@ bool K_FlightSimulatorBMPReader::parse(QFile &file, const Target &target)
     if (headerSize != InfoHeaderSize)
         return fail(tr("Unsupported BMP info header size"));
 
-    int squishFlag = 0;
-    qint64 blockSize = 0;
     switch (compression) {
     case FourCcDxt1:
         m_compressionType = 2;
-        squishFlag = squish::kDxt1;
-        blockSize = 8;
+        layout->squishFlag = squish::kDxt1;
+        layout->blockSize = 8;
         break;
     case FourCcDxt3:
         m_compressionType = 3;
-        squishFlag = squish::kDxt3;
-        blockSize = 16;
+        layout->squishFlag = squish::kDxt3;
         break;
     case FourCcDxt5:
         m_compressionType = 4;
-        squishFlag = squish::kDxt5;
-        blockSize = 16;
+        layout->squishFlag = squish::kDxt5;
         break;
     default:
         return fail(tr("Unsupported image compression type"));
     }
     // The header is not trusted: a negative, empty or huge picture would make the decoder run
     // past the blocks or the picture past memory.
+    const qint32 width = layout->width;
+    const qint32 height = layout->height;
     if (width <= 0 || height <= 0 || width > MaximumDimension || height > MaximumDimension)
         return fail(tr("Unsupported image dimensions"));
     // Partial blocks at the right and bottom edges still take a whole block each.
-    const qint64 dataLength = ((qint64(width) + 3) / 4) * ((qint64(height) + 3) / 4) * blockSize;
+    layout->dataLength = ((qint64(width) + 3) / 4) * ((qint64(height) + 3) / 4) * layout->blockSize;
+    return true;
+}
 
+bool K_FlightSimulatorBMPReader::readFsHeader(QDataStream &stream)
+{
     quint32 fsSignature = 0;
     quint32 fsVersion = 0;
     qint8 fsBytes[5] = {};
@@ -219,22 +239,14 @@ bool K_FlightSimulatorBMPReader::parse(QFile &file, const Target &target)
         return fail(tr("Unsupported BMP format"));
     if (fsVersion != FsVersion)
         return fail(tr("Unsupported BMP version"));
+    return true;
+}
 
-    if (dataOffset < HeadersSize)
-        return fail(tr("BMP offset to the bitmap bits is incorrect"));
-
-    // Refuse a short file before allocating anything, so a crafted header cannot cost memory.
-    if (file.size() - qint64(dataOffset) < dataLength)
-        return fail(tr("Compressed image reading error"));
-    if (!file.seek(dataOffset))
-        return fail(tr("Compressed image reading error"));
-
-    std::unique_ptr<uchar[]> blocks(new (std::nothrow) uchar[size_t(dataLength)]);
-    if (!blocks)
-        return fail(tr("Not enough memory to read the image"));
-    if (file.read(reinterpret_cast<char *>(blocks.get()), dataLength) != dataLength)
-        return fail(tr("Compressed image reading error"));
-
+bool K_FlightSimulatorBMPReader::decode(const Layout &layout, const uchar *blocks,
+                                        const Target &target)
+{
+    const int width = layout.width;
+    const int height = layout.height;
     m_imageSize = QSize(width, height);
     uchar *pixels = nullptr;
     qsizetype bytesPerLine = 0;
@@ -264,13 +276,13 @@ bool K_FlightSimulatorBMPReader::parse(QFile &file, const Target &target)
     std::unique_ptr<uchar[]> strip(new (std::nothrow) uchar[size_t(stripLine) * 4]);
     if (!strip)
         return fail(tr("Not enough memory to read the image"));
-    const uchar *block = blocks.get();
+    const uchar *block = blocks;
     uchar decoded[4 * 4 * 4];
     uint alphaAnd = 0xff;
     uint alphaOr = 0;
     for (int blockY = 0; blockY < blocksDown; ++blockY) {
-        for (int blockX = 0; blockX < blocksAcross; ++blockX, block += blockSize) {
-            squish::Decompress(decoded, block, squishFlag);
+        for (int blockX = 0; blockX < blocksAcross; ++blockX, block += layout.blockSize) {
+            squish::Decompress(decoded, block, layout.squishFlag);
             for (int row = 0; row < 4; ++row)
                 std::memcpy(strip.get() + row * stripLine + blockX * 16, decoded + row * 16, 16);
         }

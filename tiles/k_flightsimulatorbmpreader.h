@@ -6,6 +6,7 @@
 #include <QSize>
 #include <QString>
 
+class QDataStream;
 class QFile;
 
 // Reads one FS9 scenery tile bitmap: a BMP file whose pixels are DXT1, DXT3 or DXT5 blocks, with
@@ -59,9 +60,23 @@ private:
         bool mirror = false;
     };
 
+    // What the headers say about the blocks.
+    struct Layout
+    {
+        quint32 dataOffset = 0;
+        qint32 width = 0;
+        qint32 height = 0;
+        int squishFlag = 0;
+        qint64 blockSize = 16;
+        qint64 dataLength = 0;
+    };
+
     void reset();
     bool readProcedure(const Target &target);
     bool parse(QFile &file, const Target &target);
+    bool readBmpHeaders(QDataStream &stream, Layout *layout);
+    bool readFsHeader(QDataStream &stream);
+    bool decode(const Layout &layout, const uchar *blocks, const Target &target);
     bool fail(const QString &text);
 
     QString m_fileName;

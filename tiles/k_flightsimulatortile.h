@@ -12,6 +12,11 @@
 #include <optional>
 
 class K_BuilderThread;
+class K_FlightSimulatorTile;
+
+// Tiles by key, in the order of their keys: the builder's source and destination tiles, a tile's
+// children.
+using K_TileMap = QMap<QString, K_FlightSimulatorTile *>;
 
 // One node of the FS9 quad tree: a key of a two-character region prefix and one quadrant digit per
 // level (0 north-west, 1 north-east, 2 south-west, 3 south-east), and the rectangle on the globe
@@ -56,7 +61,7 @@ public:
     double north() const { return m_north; }
 
     // Child nodes keyed by their full key (this key plus one character); filled by the builder.
-    QMap<QString, K_FlightSimulatorTile *> children;
+    K_TileMap children;
     // The child in quadrant `digit` (0 to 3), or null.
     K_FlightSimulatorTile *child(int digit) const
     {
@@ -96,21 +101,21 @@ public:
 
     static void clearSources(ResampleSources &sources);
 
-    // At least the bytes on disk of the pictures that building this tree can save, known from
-    // the tree alone before any tile is read.
-    qint64 picturesSizeBound(bool singleDestinationImage) const;
-
-    // The largest picture, in bytes, that this machine's memory is trusted with: a larger node
-    // that a TIFF file could still hold is saved as its complete quadrants instead, and the log
-    // says so. By default the physical memory; tests lower it.
-    static qint64 pictureSizeLimit();
-    static void setPictureSizeLimit(qint64 bytes);
-
 private:
     struct Assembly;
+    struct Quadrants
+    {
+        K_FlightSimulatorTile *tiles[4] = {};
+        QImage pictures[4];
+    };
 
     void decodeKey();
     QImage assemble(Assembly &assembly, uchar *canvas, qsizetype bytesPerLine);
+    QImage ownCanvas(Assembly &assembly) const;
+    QImage assembleQuadrants(Assembly &assembly, uchar *canvas, qsizetype bytesPerLine);
+    QImage completed(Assembly &assembly, int firstUnpainted, uchar *canvas,
+                     qsizetype bytesPerLine) const;
+    void saveQuadrants(Assembly &assembly, Quadrants &quadrants) const;
     QImage readSourceTile(Assembly &assembly, uchar *canvas, qsizetype bytesPerLine);
     bool canBeComplete(bool singleDestinationImage) const;
 

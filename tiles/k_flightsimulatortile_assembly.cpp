@@ -11,10 +11,11 @@
 
 #include "engine/k_builderthread.h"
 #include "k_flightsimulatorbmpreader.h"
+#include "k_flightsimulatortile_assembly.h"
+#include "k_painttable.h"
 #include "k_platform.h"
 #include "k_tilereadahead.h"
 
-#include <QPainter>
 #include <QScopeGuard>
 #include <QVector>
 
@@ -72,62 +73,6 @@ QImage view(uchar *place, int side, qsizetype bytesPerLine)
     QImage picture(place, side, side, bytesPerLine, QImage::Format_ARGB32);
     setResolution(picture);
     return picture;
-}
-
-// What drawing a pixel onto a transparent ARGB32 picture leaves, per alpha and colour channel,
-// taken from the painter so that it matches whatever the toolkit does on this machine.
-struct PaintTable
-{
-    uchar alpha[256];
-    uchar colour[256][256];
-    bool idempotent = true;
-
-    PaintTable()
-    {
-        QImage source(256, 256, QImage::Format_ARGB32);
-        for (int a = 0; a < 256; ++a) {
-            auto *row = reinterpret_cast<QRgb *>(source.scanLine(a));
-            for (int c = 0; c < 256; ++c)
-                row[c] = qRgba(c, c, c, a);
-        }
-        QImage painted(256, 256, QImage::Format_ARGB32);
-        painted.fill(0);
-        {
-            QPainter painter(&painted);
-            painter.drawImage(0, 0, source);
-        }
-        for (int a = 0; a < 256; ++a) {
-            const auto *row = reinterpret_cast<const QRgb *>(painted.constScanLine(a));
-            alpha[a] = uchar(qAlpha(row[0]));
-            for (int c = 0; c < 256; ++c)
-                colour[a][c] = uchar(qRed(row[c]));
-        }
-        // When a second pass changes nothing, a tile needs one pass however deep it lies.
-        for (int a = 0; a < 256 && idempotent; ++a) {
-            idempotent = alpha[alpha[a]] == alpha[a];
-            for (int c = 0; c < 256 && idempotent; ++c)
-                idempotent = colour[alpha[a]][colour[a][c]] == colour[a][c];
-        }
-    }
-
-    void apply(uchar *place, qsizetype bytesPerLine) const
-    {
-        for (int y = 0; y < SourceSide; ++y) {
-            auto *row = reinterpret_cast<QRgb *>(place + y * bytesPerLine);
-            for (int x = 0; x < SourceSide; ++x) {
-                const QRgb p = row[x];
-                const int a = qAlpha(p);
-                const uchar *c = colour[a];
-                row[x] = qRgba(c[qRed(p)], c[qGreen(p)], c[qBlue(p)], alpha[a]);
-            }
-        }
-    }
-};
-
-const PaintTable &paintTable()
-{
-    static const PaintTable table;
-    return table;
 }
 
 } // namespace
@@ -199,12 +144,12 @@ struct K_FlightSimulatorTile::Assembly
     }
 };
 
-qint64 K_FlightSimulatorTile::pictureSizeLimit()
+qint64 K_TileAssembly::pictureSizeLimit()
 {
     return sizeLimit().load();
 }
 
-void K_FlightSimulatorTile::setPictureSizeLimit(qint64 bytes)
+void K_TileAssembly::setPictureSizeLimit(qint64 bytes)
 {
     sizeLimit().store(bytes);
 }
@@ -226,23 +171,24 @@ QImage K_FlightSimulatorTile::assembleImage(K_BuilderThread *thread, const QStri
     return assemble(assembly, nullptr, 0);
 }
 
-qint64 K_FlightSimulatorTile::picturesSizeBound(bool singleDestinationImage) const
+qint64 K_TileAssembly::picturesSizeBound(const K_FlightSimulatorTile &tree,
+                                         bool singleDestinationImage)
 {
     // A node gets one picture only when a TIFF file holds it; a larger one leaves its pictures to
     // its quadrants. Without the single-picture option only complete nodes become pictures, and
     // they never overlap, so each source tile adds at most its own square. TIFF adds a header of
     // a few hundred bytes and eight bytes for each strip of 256 KiB.
     constexpr qint64 PictureOverhead = 1024;
-    if (m_level >= SourceLevel || !singleDestinationImage
-        || pictureBytes(m_level) > TiffSizeLimit) {
-        if (m_level >= SourceLevel)
+    const int level = tree.level();
+    if (level >= SourceLevel || !singleDestinationImage || pictureBytes(level) > TiffSizeLimit) {
+        if (level >= SourceLevel)
             return pictureBytes(SourceLevel) + PictureOverhead;
         qint64 bytes = 0;
-        for (const K_FlightSimulatorTile *child : children)
-            bytes += child->picturesSizeBound(singleDestinationImage);
+        for (const K_FlightSimulatorTile *child : tree.children)
+            bytes += picturesSizeBound(*child, singleDestinationImage);
         return bytes;
     }
-    return pictureBytes(m_level) + pictureBytes(m_level) / 1024 + PictureOverhead;
+    return pictureBytes(level) + pictureBytes(level) / 1024 + PictureOverhead;
 }
 
 bool K_FlightSimulatorTile::canBeComplete(bool singleDestinationImage) const
@@ -267,26 +213,10 @@ QImage K_FlightSimulatorTile::assemble(Assembly &assembly, uchar *canvas, qsizet
     thread->setProcessedTilesCount(int(processed));
     thread->reportProgress(int(processed * 100 / qMax(1, thread->tilesCount())));
 
-    const int side = SourceSide << (SourceLevel - m_level);
-    QImage own;
-    // Whether a node is one picture depends on the tiles and on what a TIFF file holds only, so
-    // the same tiles give the same files everywhere; a machine short of memory is the exception,
-    // and says so.
-    if (!canvas && pictureBytes(m_level) <= TiffSizeLimit
-        && canBeComplete(assembly.singleDestinationImage)) {
-        if (pictureBytes(m_level) <= pictureSizeLimit())
-            own = QImage(side, side, QImage::Format_ARGB32);
-        if (!own.isNull()) {
-            setResolution(own);
-            canvas = own.bits();
-            bytesPerLine = own.bytesPerLine();
-            // A canvas is written whole, so large pages cost no memory and save most page faults.
-            K_Platform::adviseHugePages(canvas, own.sizeInBytes());
-        } else if (m_level < SourceLevel) {
-            thread->appendInfo(tr("Tile \"%1\" does not fit into memory, its quarters are saved "
-                                  "separately.")
-                                       .arg(variantKey()));
-        }
+    QImage own = canvas ? QImage() : ownCanvas(assembly);
+    if (!own.isNull()) {
+        canvas = own.bits();
+        bytesPerLine = own.bytesPerLine();
     }
     // The node that owns the canvas has every source tile below it decoded on all cores, ahead
     // of the walk, which still takes them one by one in its own order.
@@ -306,38 +236,70 @@ QImage K_FlightSimulatorTile::assemble(Assembly &assembly, uchar *canvas, qsizet
             assembly.readAhead = nullptr;
     });
 
+    QImage picture;
     if (m_level >= SourceLevel) {
         thread->countSourceTile();
-        const QImage picture = readSourceTile(assembly, canvas, bytesPerLine);
-        return picture.isNull() || own.isNull() ? picture : own;
+        picture = readSourceTile(assembly, canvas, bytesPerLine);
+    } else {
+        picture = assembleQuadrants(assembly, canvas, bytesPerLine);
     }
+    return picture.isNull() || own.isNull() ? picture : own;
+}
 
+QImage K_FlightSimulatorTile::ownCanvas(Assembly &assembly) const
+{
+    // Whether a node is one picture depends on the tiles and on what a TIFF file holds only, so
+    // the same tiles give the same files everywhere; a machine short of memory is the exception,
+    // and says so.
+    if (pictureBytes(m_level) > TiffSizeLimit || !canBeComplete(assembly.singleDestinationImage))
+        return QImage();
+    const int side = SourceSide << (SourceLevel - m_level);
+    QImage own;
+    if (pictureBytes(m_level) <= K_TileAssembly::pictureSizeLimit())
+        own = QImage(side, side, QImage::Format_ARGB32);
+    if (!own.isNull()) {
+        setResolution(own);
+        // A canvas is written whole, so large pages cost no memory and save most page faults.
+        K_Platform::adviseHugePages(own.bits(), own.sizeInBytes());
+    } else if (m_level < SourceLevel) {
+        assembly.thread->appendInfo(tr("Tile \"%1\" does not fit into memory, its quarters are "
+                                       "saved separately.")
+                                            .arg(variantKey()));
+    }
+    return own;
+}
+
+QImage K_FlightSimulatorTile::assembleQuadrants(Assembly &assembly, uchar *canvas,
+                                                qsizetype bytesPerLine)
+{
+    K_BuilderThread *thread = assembly.thread;
+    const int side = SourceSide << (SourceLevel - m_level);
     const int half = side / 2;
     const int firstUnpainted = int(assembly.unpainted.size());
-    K_FlightSimulatorTile *quadrantTiles[4] = {};
-    QImage quadrants[4];
+    Quadrants quadrants;
     bool allPresent = true;
     for (int digit = 0; digit < 4; ++digit) {
         if (thread->isBreak())
             break;
         uchar *place = canvas ? quadrantOf(canvas, digit, half, bytesPerLine) : nullptr;
-        quadrantTiles[digit] = child(digit);
-        if (quadrantTiles[digit])
-            quadrants[digit] = quadrantTiles[digit]->assemble(assembly, place, bytesPerLine);
+        quadrants.tiles[digit] = child(digit);
+        if (quadrants.tiles[digit])
+            quadrants.pictures[digit]
+                    = quadrants.tiles[digit]->assemble(assembly, place, bytesPerLine);
         if (!canvas) {
             // Without a canvas this node is never one picture, so each complete quadrant is saved
             // and freed before the next is assembled: one quadrant picture at a time.
-            if (!quadrants[digit].isNull()) {
-                quadrantTiles[digit]->saveImage(thread, assembly.folder, quadrants[digit],
-                                                *assembly.sources);
+            if (!quadrants.pictures[digit].isNull()) {
+                quadrants.tiles[digit]->saveImage(thread, assembly.folder,
+                                                  quadrants.pictures[digit], *assembly.sources);
             }
-            quadrants[digit] = QImage();
+            quadrants.pictures[digit] = QImage();
             assembly.unpainted.resize(firstUnpainted);
             allPresent = false;
-        } else if (quadrants[digit].isNull()) {
+        } else if (quadrants.pictures[digit].isNull()) {
             if (assembly.singleDestinationImage && place) {
                 fill(place, half, bytesPerLine, 0);
-                quadrants[digit] = view(place, half, bytesPerLine);
+                quadrants.pictures[digit] = view(place, half, bytesPerLine);
             } else {
                 allPresent = false;
             }
@@ -347,32 +309,40 @@ QImage K_FlightSimulatorTile::assemble(Assembly &assembly, uchar *canvas, qsizet
         assembly.unpainted.resize(firstUnpainted);
         return QImage();
     }
-
-    if (allPresent && canvas) {
-        const PaintTable &table = paintTable();
-        for (int i = firstUnpainted; i < assembly.unpainted.size(); ++i)
-            table.apply(assembly.unpainted.at(i).place, assembly.unpainted.at(i).bytesPerLine);
-        if (table.idempotent)
-            assembly.unpainted.resize(firstUnpainted);
-        if (thread->isBreak())
-            return QImage();
-        return own.isNull() ? view(canvas, side, bytesPerLine) : own;
-    }
-
+    if (allPresent && canvas)
+        return completed(assembly, firstUnpainted, canvas, bytesPerLine);
     // Not complete: its complete quadrants, squares of the canvas, become pictures of their own,
     // and nothing above paints them any more.
     assembly.unpainted.resize(firstUnpainted);
+    saveQuadrants(assembly, quadrants);
+    return QImage();
+}
+
+QImage K_FlightSimulatorTile::completed(Assembly &assembly, int firstUnpainted, uchar *canvas,
+                                        qsizetype bytesPerLine) const
+{
+    const K_PaintTable &table = K_PaintTable::instance();
+    for (int i = firstUnpainted; i < assembly.unpainted.size(); ++i)
+        table.apply(assembly.unpainted.at(i).place, assembly.unpainted.at(i).bytesPerLine);
+    if (table.isIdempotent())
+        assembly.unpainted.resize(firstUnpainted);
+    if (assembly.thread->isBreak())
+        return QImage();
+    return view(canvas, SourceSide << (SourceLevel - m_level), bytesPerLine);
+}
+
+void K_FlightSimulatorTile::saveQuadrants(Assembly &assembly, Quadrants &quadrants) const
+{
     for (int digit = 0; digit < 4; ++digit) {
-        if (thread->isBreak())
+        if (assembly.thread->isBreak())
             break;
         // Only a tile of its own has a picture here: substitutes exist only in complete nodes.
-        if (quadrants[digit].isNull())
+        if (quadrants.pictures[digit].isNull())
             continue;
-        quadrantTiles[digit]->saveImage(thread, assembly.folder, quadrants[digit],
-                                        *assembly.sources);
-        quadrants[digit] = QImage();
+        quadrants.tiles[digit]->saveImage(assembly.thread, assembly.folder,
+                                          quadrants.pictures[digit], *assembly.sources);
+        quadrants.pictures[digit] = QImage();
     }
-    return QImage();
 }
 
 QImage K_FlightSimulatorTile::readSourceTile(Assembly &assembly, uchar *canvas,

@@ -50,15 +50,6 @@ public:
     // when it cannot be read or is far larger than any file of ours.
     static bool read(const QString &path, QByteArray *contents);
     static Listing listing(const QByteArray &contents);
-
-    // Text to the Windows Cyrillic code page (Windows-1251) and back, exactly as the toolkit's
-    // converter does it on Linux: a character outside the page becomes 0x1A, a default-ignorable
-    // one vanishes. Where the toolkit has no such converter (Windows), a table of our own does
-    // the same.
-    static QByteArray encode(const QString &text);
-    static QString decode(const QByteArray &bytes);
-    static QByteArray encodeByTable(const QString &text);
-    static QString decodeByTable(const QByteArray &bytes);
 };
 
 #endif // K_RESAMPLEFILE_H

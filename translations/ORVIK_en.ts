@@ -4,7 +4,7 @@
 <context>
     <name>K_BuilderThread</name>
     <message numerus="yes">
-        <location filename="../engine/k_builderthread.cpp" line="441"/>
+        <location filename="../engine/k_destinationfolder.cpp" line="66"/>
         <source>Removed %n temporary file(s) that an interrupted run left in &quot;%1&quot;.</source>
         <translation>
             <numerusform>Removed %n temporary file that an interrupted run left in &quot;%1&quot;.</numerusform>
@@ -12,7 +12,7 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location filename="../engine/k_builderthread.cpp" line="454"/>
+        <location filename="../engine/k_destinationfolder.cpp" line="76"/>
         <source>&quot;%1&quot; already holds %n .inf file(s) that this run does not write, of another BGL LOD or another source, such as &quot;%2&quot;.</source>
         <translation>
             <numerusform>&quot;%1&quot; already holds %n .inf file that this run does not write, of another BGL LOD or another source: &quot;%2&quot;.</numerusform>
@@ -50,7 +50,7 @@
 <context>
     <name>K_PreviewCommandLine</name>
     <message numerus="yes">
-        <location filename="../app/k_previewcommandline.cpp" line="19"/>
+        <location filename="../app/k_previewcommandline.cpp" line="20"/>
         <source>%1: %2 of %n tile(s), %3 broken, %4 completely transparent</source>
         <translation>
             <numerusform>%1: %2 of %n tile, %3 broken, %4 completely transparent</numerusform>

@@ -4,17 +4,17 @@
 <context>
     <name>K_BuilderThread</name>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="338"/>
+        <location filename="../engine/k_builderthread.cpp" line="231"/>
         <source>Step 1 of 2. Source folder scanning...</source>
         <translation>Шаг 1 из 2. Сканирование исходной папки...</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="435"/>
+        <location filename="../engine/k_destinationfolder.cpp" line="60"/>
         <source>Cannot write into the destination folder &quot;%1&quot;: %2.</source>
         <translation>Невозможно записать в конечную папку &quot;%1&quot;: %2.</translation>
     </message>
     <message numerus="yes">
-        <location filename="../engine/k_builderthread.cpp" line="441"/>
+        <location filename="../engine/k_destinationfolder.cpp" line="66"/>
         <source>Removed %n temporary file(s) that an interrupted run left in &quot;%1&quot;.</source>
         <translation>
             <numerusform>Удалён %n временный файл, оставленный прерванным запуском в &quot;%1&quot;.</numerusform>
@@ -23,7 +23,7 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location filename="../engine/k_builderthread.cpp" line="454"/>
+        <location filename="../engine/k_destinationfolder.cpp" line="76"/>
         <source>&quot;%1&quot; already holds %n .inf file(s) that this run does not write, of another BGL LOD or another source, such as &quot;%2&quot;.</source>
         <translation>
             <numerusform>В &quot;%1&quot; уже есть %n файл .inf, который этот запуск не пишет (другой BGL LOD или другой источник), например &quot;%2&quot;.</numerusform>
@@ -32,79 +32,84 @@
         </translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="478"/>
+        <location filename="../engine/k_destinationfolder.cpp" line="84"/>
         <source>The pictures need up to %1, but &quot;%2&quot; has only %3 free.</source>
         <translation>Изображениям нужно до %1, но в &quot;%2&quot; свободно только %3.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="491"/>
+        <location filename="../engine/k_builderthread.cpp" line="273"/>
         <source>The record of finished destination tiles &quot;%1&quot; cannot be written: %2.</source>
         <translation>Невозможно записать перечень готовых конечных тайлов &quot;%1&quot;: %2.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="506"/>
+        <location filename="../engine/k_builderthread.cpp" line="289"/>
         <source>Step 2 of 2. Build images...</source>
         <translation>Шаг 2 из 2. Построение изображений...</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="530"/>
+        <location filename="../engine/k_builderthread.cpp" line="335"/>
         <source>Tile &quot;%1&quot; already converted.</source>
         <translation>Тайл &quot;%1&quot; уже преобразован.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="539"/>
+        <location filename="../engine/k_builderthread.cpp" line="315"/>
         <source>Tile &quot;%1&quot; saved.</source>
         <translation>Тайл &quot;%1&quot; сохранён.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="284"/>
-        <location filename="../app/k_commandline.cpp" line="188"/>
+        <location filename="../engine/k_builderthread.cpp" line="214"/>
+        <location filename="../app/k_commandline.cpp" line="187"/>
         <source>Converting complete.</source>
         <translation>Конвертация завершена.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="143"/>
-        <location filename="../app/k_commandline.cpp" line="190"/>
+        <location filename="../engine/k_builderthread.cpp" line="80"/>
+        <location filename="../app/k_commandline.cpp" line="189"/>
         <source>Break.</source>
         <translation>Прервано.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="163"/>
+        <location filename="../engine/k_builderthread.cpp" line="100"/>
         <source>Cannot write &quot;%1&quot;: %2.</source>
         <translation>Невозможно записать &quot;%1&quot;: %2.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="185"/>
+        <location filename="../engine/k_conversiontexts.cpp" line="32"/>
+        <source>%1 left</source>
+        <translation>осталось %1</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_conversiontexts.cpp" line="47"/>
         <source>Stopped. Destination tiles written: %1, pictures: %2 (%3), problems: %4, time: %5.</source>
         <translation>Остановлено. Записано конечных тайлов: %1, изображений: %2 (%3), проблем: %4, время: %5.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="187"/>
+        <location filename="../engine/k_conversiontexts.cpp" line="49"/>
         <source>Destination tiles written: %1, pictures: %2 (%3), problems: %4, time: %5.</source>
         <translation>Записано итоговых тайлов: %1, изображений: %2 (%3), проблем: %4, время: %5.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="300"/>
+        <location filename="../engine/k_sourcefolder.cpp" line="22"/>
         <source>Source folder is not set.</source>
         <translation>Исходная папка не задана.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="302"/>
+        <location filename="../engine/k_sourcefolder.cpp" line="24"/>
         <source>Source folder &quot;%1&quot; does not exist.</source>
         <translation>Исходная папка &quot;%1&quot; не существует.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="248"/>
+        <location filename="../engine/k_builderthread.cpp" line="174"/>
         <source>Destination folder is not set.</source>
         <translation>Папка назначения не задана.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="326"/>
+        <location filename="../engine/k_sourcefolder.cpp" line="48"/>
         <source>No FS9 tile bitmaps in &quot;%1&quot;.</source>
         <translation>В папке &quot;%1&quot; нет BMP-тайлов FS9.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="327"/>
+        <location filename="../engine/k_sourcefolder.cpp" line="49"/>
         <source>No FS9 tile bitmaps in &quot;%1&quot;; its subfolder &quot;%2&quot; holds %3.</source>
         <translation>В папке &quot;%1&quot; нет BMP-тайлов FS9; в её подпапке &quot;%2&quot; их %3.</translation>
     </message>
@@ -112,17 +117,17 @@
 <context>
     <name>K_CheckedSaveFile</name>
     <message>
-        <location filename="../tiles/k_checkedsavefile.cpp" line="49"/>
+        <location filename="../tiles/k_checkedsavefile.cpp" line="47"/>
         <source>&quot;%1&quot; is not a folder</source>
         <translation>&quot;%1&quot; не является папкой</translation>
     </message>
     <message>
-        <location filename="../tiles/k_checkedsavefile.cpp" line="50"/>
+        <location filename="../tiles/k_checkedsavefile.cpp" line="48"/>
         <source>No such drive or folder</source>
         <translation>Нет такого диска или папки</translation>
     </message>
     <message>
-        <location filename="../tiles/k_checkedsavefile.cpp" line="54"/>
+        <location filename="../tiles/k_checkedsavefile.cpp" line="52"/>
         <source>The folder cannot be created</source>
         <translation>Папку невозможно создать</translation>
     </message>
@@ -130,117 +135,112 @@
 <context>
     <name>K_CommandLine</name>
     <message>
-        <location filename="../app/k_commandline.cpp" line="60"/>
+        <location filename="../app/k_commandline.cpp" line="55"/>
         <source>Converts the FS9 tile bitmaps in SOURCE into TIFF pictures and .inf files for the FSX resampler in DESTINATION.</source>
         <translation>Конвертирует BMP-тайлы FS9 из папки SOURCE в изображения TIFF и файлы .inf для ресемплера FSX в папке DESTINATION.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="63"/>
+        <location filename="../app/k_commandline.cpp" line="58"/>
         <source>The folder that holds the FS9 tile bitmaps.</source>
         <translation>Папка с BMP-тайлами FS9.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="65"/>
+        <location filename="../app/k_commandline.cpp" line="60"/>
         <source>The folder that receives the TIFF pictures and .inf files.</source>
         <translation>Папка для изображений TIFF и файлов .inf.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="67"/>
+        <location filename="../app/k_commandline.cpp" line="63"/>
         <source>The level of the destination tiles, 0 to 13 (default 8).</source>
         <translation>Уровень итоговых тайлов, от 0 до 13 (по умолчанию 8).</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="71"/>
+        <location filename="../app/k_commandline.cpp" line="65"/>
         <source>The compression quality written into the .inf files, 1 to 100 (default 95).</source>
         <translation>Качество сжатия, записываемое в файлы .inf, от 1 до 100 (по умолчанию 95).</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="75"/>
+        <location filename="../app/k_commandline.cpp" line="68"/>
         <source>Fill missing quarters with transparency, so that each destination tile gives one picture.</source>
         <translation>Заполнять недостающие четверти прозрачностью, чтобы каждый итоговый тайл давал одно изображение.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="78"/>
+        <location filename="../app/k_commandline.cpp" line="71"/>
         <source>Use completely transparent tiles as they are.</source>
         <translation>Использовать полностью прозрачные тайлы как есть.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="80"/>
+        <location filename="../app/k_commandline.cpp" line="72"/>
         <source>Paint broken tiles opaque white.</source>
         <translation>Закрашивать повреждённые тайлы непрозрачным белым.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="82"/>
+        <location filename="../app/k_commandline.cpp" line="74"/>
         <source>Mirror the source tiles vertically.</source>
         <translation>Отражать исходные тайлы по вертикали.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="85"/>
+        <location filename="../app/k_commandline.cpp" line="76"/>
         <source>Also convert the spring, fall, winter, hard winter and night tiles, as extra sources of the same .inf files.</source>
         <translation>Также конвертировать тайлы весны, осени, зимы, суровой зимы и ночные тайлы как дополнительные источники тех же файлов .inf.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="88"/>
+        <location filename="../app/k_commandline.cpp" line="79"/>
         <source>Leave alone the destination tiles that a former run into DESTINATION finished.</source>
         <translation>Не трогать тайлы назначения, которые уже завершил прежний запуск в DESTINATION.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="32"/>
+        <location filename="../app/k_commandline.cpp" line="28"/>
         <source>Shows this help.</source>
         <translation>Показывает эту справку.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="91"/>
+        <location filename="../app/k_commandline.cpp" line="81"/>
         <source>Shows the version.</source>
         <translation>Показывает версию.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="114"/>
+        <location filename="../app/k_commandline.cpp" line="115"/>
         <source>SOURCE and DESTINATION are missing.</source>
         <translation>Не указаны папки SOURCE и DESTINATION.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="115"/>
+        <location filename="../app/k_commandline.cpp" line="116"/>
         <source>DESTINATION is missing.</source>
         <translation>Не указана папка DESTINATION.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="119"/>
+        <location filename="../app/k_commandline.cpp" line="120"/>
         <source>Unexpected argument &quot;%1&quot;.</source>
         <translation>Лишний аргумент &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="124"/>
+        <location filename="../app/k_commandline.cpp" line="125"/>
         <source>SOURCE and DESTINATION must not be empty.</source>
         <translation>Пути SOURCE и DESTINATION не должны быть пустыми.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="131"/>
+        <location filename="../app/k_commandline.cpp" line="130"/>
         <source>BGL LOD must be a whole number from 0 to 13, not &quot;%1&quot;.</source>
         <translation>BGL LOD должен быть целым числом от 0 до 13, а не &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="137"/>
+        <location filename="../app/k_commandline.cpp" line="135"/>
         <source>Compression quality must be a whole number from 1 to 100, not &quot;%1&quot;.</source>
         <translation>Качество сжатия должно быть целым числом от 1 до 100, а не &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="162"/>
+        <location filename="../app/k_commandline.cpp" line="161"/>
         <source>tiles: %1/%2</source>
         <translation>тайлы: %1/%2</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="163"/>
+        <location filename="../app/k_commandline.cpp" line="162"/>
         <source>tiles: %1</source>
         <translation>тайлы: %1</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="165"/>
-        <source>%1 left</source>
-        <translation>осталось %1</translation>
-    </message>
-    <message>
-        <location filename="../app/k_commandline.cpp" line="232"/>
+        <location filename="../app/k_commandline.cpp" line="233"/>
         <source>%1: Cannot watch for Ctrl+C.
 </source>
         <translation>%1: не удаётся отслеживать Ctrl+C.
@@ -261,66 +261,66 @@
         <translation>Ошибка открытия файла</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="160"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="179"/>
         <source>BMP file header reading error</source>
         <translation>Ошибка чтения заголовка файла BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="162"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="181"/>
         <source>File is not BMP file</source>
         <translation>Файл не является файлом BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="175"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="193"/>
         <source>BMP info header reading error</source>
         <translation>Ошибка чтения информационного заголовка BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="177"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="195"/>
         <source>Unsupported BMP info header size</source>
         <translation>Неподдерживаемый размер информационного заголовка BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="198"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="212"/>
         <source>Unsupported image compression type</source>
         <translation>Неподдерживаемый тип сжатия изображения</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="203"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="219"/>
         <source>Unsupported image dimensions</source>
         <translation>Неподдерживаемые размеры изображения</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="217"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="237"/>
         <source>BMP FSX header reading error</source>
         <translation>Ошибка чтения заголовка FSX в файле BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="219"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="239"/>
         <source>Unsupported BMP format</source>
         <translation>Неподдерживаемый формат BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="221"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="241"/>
         <source>Unsupported BMP version</source>
         <translation>Неподдерживаемая версия BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="224"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="156"/>
         <source>BMP offset to the bitmap bits is incorrect</source>
         <translation>Неверное смещение до данных изображения BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="228"/>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="230"/>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="236"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="160"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="162"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="167"/>
         <source>Compressed image reading error</source>
         <translation>Ошибка чтения сжатого изображения</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="234"/>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="252"/>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="266"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="165"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="264"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="278"/>
         <source>Not enough memory to read the image</source>
         <translation>Недостаточно памяти для чтения изображения</translation>
     </message>
@@ -328,22 +328,22 @@
 <context>
     <name>K_FlightSimulatorTile</name>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="286"/>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="265"/>
         <source>Tile &quot;%1&quot; does not fit into memory, its quarters are saved separately.</source>
         <translation>Тайл &quot;%1&quot; не помещается в память, его четверти сохраняются по отдельности.</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="397"/>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="366"/>
         <source>BMP tile &quot;%1&quot; read error: </source>
         <translation>Ошибка чтения BMP-тайла &quot;%1&quot;: </translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="400"/>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="369"/>
         <source>BMP tile &quot;%1&quot; image dimensions not 256x256.</source>
         <translation>Размеры изображения BMP-тайла &quot;%1&quot; не равны 256x256.</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="383"/>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="352"/>
         <source>Tile &quot;%1&quot; begin painting error.</source>
         <translation>Ошибка начала рисования тайла &quot;%1&quot;.</translation>
     </message>
@@ -556,48 +556,43 @@
         <translation>Открыть папку назначения завершённой конвертации</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="251"/>
+        <location filename="../ui/k_formmain.cpp" line="253"/>
         <source>Select source folder</source>
         <translation>Выберите исходную папку</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="261"/>
+        <location filename="../ui/k_formmain.cpp" line="263"/>
         <source>Select destination folder</source>
         <translation>Выберите папку назначения</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="344"/>
+        <location filename="../ui/k_formmain.cpp" line="346"/>
         <source>Cannot open &quot;%1&quot;.</source>
         <translation>Не удаётся открыть &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="355"/>
+        <location filename="../ui/k_formmain.cpp" line="357"/>
         <source>Stopping...</source>
         <translation>Остановка...</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="361"/>
+        <location filename="../ui/k_formmain.cpp" line="363"/>
         <source>Tiles found: %1</source>
         <translation>Найдено тайлов: %1</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="363"/>
+        <location filename="../ui/k_formmain.cpp" line="365"/>
         <source>%1 of %2 tiles</source>
         <translation>Тайлов: %1 из %2</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="366"/>
-        <source>%1 left</source>
-        <translation>осталось %1</translation>
-    </message>
-    <message>
-        <location filename="../ui/k_formmain.cpp" line="203"/>
-        <location filename="../ui/k_formmain.cpp" line="332"/>
+        <location filename="../ui/k_formmain.cpp" line="205"/>
+        <location filename="../ui/k_formmain.cpp" line="334"/>
         <source>Warning</source>
         <translation>Предупреждение</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="204"/>
+        <location filename="../ui/k_formmain.cpp" line="206"/>
         <source>Application closing is impossible until termination of conversion process.</source>
         <translation>Закрытие приложения невозможно до завершения процесса конвертации.</translation>
     </message>
@@ -802,7 +797,7 @@
 <context>
     <name>K_PreviewCommandLine</name>
     <message numerus="yes">
-        <location filename="../app/k_previewcommandline.cpp" line="19"/>
+        <location filename="../app/k_previewcommandline.cpp" line="20"/>
         <source>%1: %2 of %n tile(s), %3 broken, %4 completely transparent</source>
         <translation>
             <numerusform>%1: %2 из %n тайла, повреждённых %3, полностью прозрачных %4</numerusform>
@@ -811,47 +806,47 @@
         </translation>
     </message>
     <message>
-        <location filename="../app/k_previewcommandline.cpp" line="31"/>
+        <location filename="../app/k_previewcommandline.cpp" line="30"/>
         <source>Writes a map of the FS9 tile bitmaps in SOURCE as a PNG picture, each tile a square of 1 to 32 pixels, the largest that keeps the picture within 2,048 pixels (where the tiles span more than 4,096 across, one square covers 2x2, 4x4, ... tiles), and prints what each destination tile holds.</source>
         <translation>Записывает карту BMP-тайлов FS9 из SOURCE в картинку PNG, каждый тайл квадратом от 1 до 32 пикселей, наибольшим, при котором картинка не выходит за 2048 пикселей (если тайлы занимают больше 4096 в ширину или высоту, один квадрат покрывает 2x2, 4x4, ... тайлов), и выводит, что содержит каждый тайл назначения.</translation>
     </message>
     <message>
-        <location filename="../app/k_previewcommandline.cpp" line="37"/>
+        <location filename="../app/k_previewcommandline.cpp" line="36"/>
         <source>The folder that holds the FS9 tile bitmaps.</source>
         <translation>Папка с тайлами FS9.</translation>
     </message>
     <message>
-        <location filename="../app/k_previewcommandline.cpp" line="38"/>
+        <location filename="../app/k_previewcommandline.cpp" line="37"/>
         <source>The picture to write.</source>
         <translation>Картинка, которую нужно записать.</translation>
     </message>
     <message>
-        <location filename="../app/k_previewcommandline.cpp" line="41"/>
+        <location filename="../app/k_previewcommandline.cpp" line="40"/>
         <source>The level of the destination tiles to outline and count, 0 to 13 (default 8).</source>
         <translation>Уровень тайлов назначения, которые обводятся и подсчитываются, от 0 до 13 (по умолчанию 8).</translation>
     </message>
     <message>
-        <location filename="../app/k_previewcommandline.cpp" line="45"/>
+        <location filename="../app/k_previewcommandline.cpp" line="43"/>
         <source>The variant to show: su, sp, fa, wi, hw or lm (default su).</source>
         <translation>Показываемый вариант: su, sp, fa, wi, hw или lm (по умолчанию su).</translation>
     </message>
     <message>
-        <location filename="../app/k_previewcommandline.cpp" line="63"/>
+        <location filename="../app/k_previewcommandline.cpp" line="55"/>
         <source>SOURCE and OUTPUT.png are needed, and nothing else.</source>
         <translation>Нужны SOURCE и OUTPUT.png, и ничего больше.</translation>
     </message>
     <message>
-        <location filename="../app/k_previewcommandline.cpp" line="70"/>
+        <location filename="../app/k_previewcommandline.cpp" line="63"/>
         <source>BGL LOD must be a whole number from 0 to 13, not &quot;%1&quot;.</source>
         <translation>BGL LOD должен быть целым числом от 0 до 13, а не &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_previewcommandline.cpp" line="80"/>
+        <location filename="../app/k_previewcommandline.cpp" line="74"/>
         <source>Unknown variant &quot;%1&quot;.</source>
         <translation>Неизвестный вариант &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_previewcommandline.cpp" line="98"/>
+        <location filename="../app/k_previewcommandline.cpp" line="119"/>
         <source>%1: Cannot write &quot;%2&quot;: %3
 </source>
         <translation>%1: Не удаётся записать &quot;%2&quot;: %3
@@ -861,17 +856,17 @@
 <context>
     <name>K_PreviewThread</name>
     <message>
-        <location filename="../engine/k_previewthread.cpp" line="189"/>
+        <location filename="../engine/k_previewthread.cpp" line="88"/>
         <source>No tile bitmaps of variant %1 in &quot;%2&quot;.</source>
         <translation>В &quot;%2&quot; нет тайлов варианта %1.</translation>
     </message>
     <message>
-        <location filename="../engine/k_previewthread.cpp" line="213"/>
+        <location filename="../engine/k_previewthread.cpp" line="211"/>
         <source>Not enough memory for the map.</source>
         <translation>Недостаточно памяти для карты.</translation>
     </message>
     <message>
-        <location filename="../engine/k_previewthread.cpp" line="265"/>
+        <location filename="../engine/k_previewthread.cpp" line="263"/>
         <source>Image dimensions not 256x256</source>
         <translation>Размеры изображения не равны 256x256</translation>
     </message>

@@ -1,5 +1,7 @@
 #include "ui/k_formmain.h"
 
+#include "engine/k_conversiontexts.h"
+#include "engine/k_sourcefolder.h"
 #include "tiles/k_flightsimulatortile.h"
 #include "ui/k_formabout.h"
 #include "ui/k_formaboutsquish.h"
@@ -327,7 +329,7 @@ void K_FormMain::on_actionAboutSquish_triggered()
 void K_FormMain::on_actionPreviewTileSet_triggered()
 {
     // A folder that Convert would refuse gets the same words, and no empty map.
-    const QString problem = K_BuilderThread::sourceFolderProblem(sourceFolder());
+    const QString problem = K_SourceFolder::problem(sourceFolder());
     if (!problem.isEmpty()) {
         QMessageBox::warning(this, tr("Warning"), problem, QMessageBox::Ok, QMessageBox::NoButton);
         return;
@@ -362,8 +364,7 @@ void K_FormMain::showConversionStatus()
     else if (progress.step == 2)
         text = tr("%1 of %2 tiles").arg(progress.tilesDone).arg(progress.tilesTotal);
     if (!text.isEmpty() && progress.secondsLeft >= 0)
-        text += QStringLiteral(" \u00b7 ")
-                + tr("%1 left").arg(K_BuilderThread::durationText(progress.secondsLeft));
+        text += QStringLiteral(" \u00b7 ") + K_ConversionTexts::timeLeftText(progress.secondsLeft);
     m_statusLabel->setText(text);
 }
 

@@ -1,0 +1,56 @@
+#include "k_conversiontexts.h"
+
+#include <QLocale>
+
+QString K_ConversionTexts::reasonText(const QString &reason)
+{
+    const QString text = reason.trimmed();
+    return text.endsWith(QLatin1Char('.')) ? text.chopped(1) : text;
+}
+
+QString K_ConversionTexts::sizeText(qint64 bytes)
+{
+    return QLocale()
+            .formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat)
+            .replace(QLatin1Char(' '), QChar::Nbsp);
+}
+
+QString K_ConversionTexts::durationText(qint64 seconds)
+{
+    const QLatin1Char zero('0');
+    if (seconds >= 3600) {
+        return QStringLiteral("%1:%2:%3")
+                .arg(seconds / 3600)
+                .arg(seconds / 60 % 60, 2, 10, zero)
+                .arg(seconds % 60, 2, 10, zero);
+    }
+    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, zero);
+}
+
+QString K_ConversionTexts::timeLeftText(qint64 seconds)
+{
+    return tr("%1 left").arg(durationText(seconds));
+}
+
+qint64 K_ConversionTexts::secondsLeft(double fraction, qint64 elapsedMs)
+{
+    if (fraction >= 1.0)
+        return 0;
+    if (fraction <= 0.0)
+        return -1;
+    return qint64(double(elapsedMs) * (1.0 - fraction) / fraction / 1000.0 + 0.5);
+}
+
+QString K_ConversionTexts::summary(const Figures &figures)
+{
+    const QString text = figures.stopped
+                                 ? tr("Stopped. Destination tiles written: %1, pictures: %2 (%3), "
+                                      "problems: %4, time: %5.")
+                                 : tr("Destination tiles written: %1, pictures: %2 (%3), problems: "
+                                      "%4, time: %5.");
+    return text.arg(figures.destinationTiles)
+            .arg(figures.pictures)
+            .arg(sizeText(figures.bytes))
+            .arg(figures.problems)
+            .arg(durationText((figures.milliseconds + 500) / 1000));
+}
