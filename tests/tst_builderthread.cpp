@@ -21,40 +21,158 @@ using Writer = K_TileBitmapWriter;
 
 namespace {
 
-// Keys in the table are written relative to this level-11 key: "B03" stands for B + "03".
-QString keyOf(const QString &token)
+// Keys are written short: "B" stands for the level-11 key 0123012301230, so "B03" is that key
+// followed by "03". Every other key is written in full.
+QString keyOf(const QString &key)
 {
-    return token.startsWith('B') ? "0123012301230" + token.mid(1) : token;
+    return key.startsWith('B') ? "0123012301230" + key.mid(1) : key;
 }
 
-// Writes a tile set: keys, "B0*" for every source tile below B0 (DXT1, DXT5 and DXT3 in turn),
-// ":kind" for "alpha" (DXT5, alpha 0 to 255), "alpha3" (the same in DXT3), "hidden" (DXT5,
-// colours under alpha 0), "transparent", "broken" (cut short), "small" (128x128),
-// "smalltransparent", "folder" (a folder of that name) or "sub" (in a subfolder), and "=suffix" for
-// a name other than key "SU.BMP".
-void writeTileSet(const QString &folder, const QString &tiles)
+// What a tile bitmap of a test set holds; see Bitmaps.
+enum class Kind { Opaque, Alpha, Alpha3, Hidden, Clear, Broken, Small, SmallClear, Folder, Nested };
+
+// Per kind: the compression, the alpha (-1: from 0 to 255), the side and where the file ends.
+// A Folder is a folder named like a tile bitmap; a Nested tile lies in a subfolder.
+const std::tuple<Writer::Dxt, int, int, qint64> Bitmaps[] = {
+        {Writer::Dxt::Dxt1, 255, 256, -1}, // Opaque
+        {Writer::Dxt::Dxt5, -1, 256, -1}, // Alpha
+        {Writer::Dxt::Dxt3, -1, 256, -1}, // Alpha3
+        {Writer::Dxt::Dxt5, 0, 256, -1}, // Hidden: colours under alpha 0
+        {Writer::Dxt::Dxt1, 0, 256, -1}, // Clear: transparent
+        {Writer::Dxt::Dxt1, 255, 256, 1000}, // Broken: cut short
+        {Writer::Dxt::Dxt1, 255, 128, -1}, // Small
+        {Writer::Dxt::Dxt1, 0, 128, -1}, // SmallClear
+        {Writer::Dxt::Dxt1, 255, 256, -1}, // Folder
+        {Writer::Dxt::Dxt1, 255, 256, -1}, // Nested
+};
+
+// What strikes a run, before it starts or as it emits an event in a step.
+enum class Fault {
+    None,
+    Break,
+    ReadOnly, // the destination turns read-only
+    Full, // 1 MiB left on the disk
+    InfFull, // room for a picture, not for the .inf after it
+    SizeLimit, // a limit on the size of files
+    InfFolder, // a folder where the .inf goes
+    Removed, // the destination removed
+    Replaced, // the destination replaced by a file
+    TileGone, // a source tile deleted
+    ThreePicturesSaved // strikes nothing: checks that three pictures are saved at that moment
+};
+
+// Stands for the destination folder, as the system names it, in expected log lines.
+const QString Destination = QStringLiteral("<destination>");
+
+// A tile set, put together tile by tile: each tile's key, kind and what follows the key in its
+// file name.
+struct TileSet
 {
-    for (const QString &token : tiles.split(' ', Qt::SkipEmptyParts)) {
-        const QString key = keyOf(token.section(QRegularExpression("[:=]"), 0, 0));
-        const QString kind = token.section('=', 0, 0).section(':', 1);
-        const QString suffix = token.contains('=') ? token.section('=', 1) : "SU.BMP";
-        const QStringList keys
-                = key.endsWith('*') ? Writer::keysUnder(key.chopped(1)) : QStringList{key};
-        for (int i = 0; i < keys.size(); ++i) {
-            const QString k = keys.size() > 1 ? QStringList{"", "alpha", "alpha3"}[i % 3] : kind;
-            const QString path = folder + (k == "sub" ? "/sub/" : "/") + keys[i] + suffix;
-            QVERIFY(QDir().mkpath(k == "folder" ? path : QFileInfo(path).path()));
-            Writer::Fields fields(k == "alpha3"                   ? Writer::Dxt::Dxt3
-                                  : k == "alpha" || k == "hidden" ? Writer::Dxt::Dxt5
-                                                                  : Writer::Dxt::Dxt1);
-            fields.cutAt = k == "broken" ? 1000 : -1;
-            const int alpha = k.startsWith("alpha")                        ? -1
-                              : k == "hidden" || k.endsWith("transparent") ? 0
-                                                                           : 255;
-            const QImage picture = Writer::pattern(int(qHash(keys[i], 0) % 1000), alpha,
-                                                   k.startsWith("small") ? 128 : 256);
-            QVERIFY(k == "folder" || Writer::write(path, picture, fields));
-        }
+    QVector<std::tuple<QString, Kind, QString>> tiles;
+
+    explicit TileSet(const QStringList &keys = {}, Kind kind = Kind::Opaque)
+    {
+        for (const QString &key : keys)
+            tiles << std::tuple(key, kind, "SU.BMP");
+    }
+    // Every source tile below `key`, DXT1, DXT5 and DXT3 tiles with alpha in turn.
+    TileSet &under(const QString &key)
+    {
+        const QStringList keys = Writer::keysUnder(keyOf(key));
+        for (int i = 0; i < keys.size(); ++i)
+            tiles << std::tuple(keys[i],
+                                QVector<Kind>{Kind::Opaque, Kind::Alpha, Kind::Alpha3}[i % 3],
+                                "SU.BMP");
+        return *this;
+    }
+    TileSet &add(const QString &key, Kind kind, const QString &suffix = QStringLiteral("SU.BMP"))
+    {
+        tiles << std::tuple(key, kind, suffix);
+        return *this;
+    }
+};
+
+// How a conversion runs: its settings (BGL LOD 12 unless set), where it reads and writes, what
+// lies in the destination before it, and what strikes it.
+struct Run
+{
+    Settings settings;
+    QString source; // instead of the tile set's folder
+    QString destination; // as typed, instead of a folder in the work folder
+    bool cyrillic = false; // a destination named outside ASCII, and partly outside the code page
+    qint64 limitKiB = 1 << 21; // of a picture in memory
+    Fault fault = Fault::None;
+    int step = 0; // 0: the fault strikes before the run
+    QString event;
+    QStringList before; // files there before the run, which must stay as they were
+    QStringList stale; // files whose temporaries a killed run left, which must go
+
+    Run() { settings.bglLod = 12; }
+
+    Run &lod(int level) { return settings.bglLod = level, *this; }
+    Run &quality(int value) { return settings.compressionQuality = value, *this; }
+    Run &single() { return settings.singleDestinationImage = true, *this; }
+    Run &mirror() { return settings.verticalMirrorSourceTiles = true, *this; }
+    Run &white() { return settings.passBrokenTiles = false, *this; }
+    // Neither transparent nor broken tiles passed.
+    Run &keep() { return settings.passCompletelyTransparentTiles = false, white(); }
+    Run &pictureLimit(qint64 kib) { return limitKiB = kib, *this; }
+    Run &from(const QString &folder) { return source = folder, *this; }
+    Run &into(const QString &folder) { return destination = folder, *this; }
+    Run &cyrillicDestination() { return cyrillic = true, *this; }
+    Run &strike(Fault what, int inStep = 0, const QString &onEvent = QString())
+    {
+        return fault = what, step = inStep, event = onEvent, *this;
+    }
+    Run &keeps(const QStringList &files) { return before += files, *this; }
+    Run &removesTemporariesOf(const QStringList &files) { return stale += files, *this; }
+};
+
+// The path below the destination of "B0.inf" or "B03.tif", and of a file beside it such as
+// "B1.tif.bak"; a picture lies in its destination's folder, whose key is `keyLength` long.
+QString pathOf(const QString &file, int keyLength)
+{
+    const QString key = keyOf(file.section('.', 0, 0));
+    const QString name = key + file.mid(file.indexOf('.'));
+    return file.section('.', 1, 1) == "inf" ? name : "Source/" + key.left(keyLength) + '/' + name;
+}
+
+// Log lines and events, in English: line(Saved, "B0") is what the log says when B0 is saved.
+const char Saved[] = "Tile \"%1\" saved.";
+const char NotSquare[] = "BMP tile \"%1\" image dimensions not 256x256.";
+const char SaveError[] = "Tile \"%1\" save error.";
+const char InfError[] = "Tile \"%1\" .inf create error.";
+const char TooLarge[] = "Tile \"%1\" does not fit into memory, its quarters are saved separately.";
+const char Unreadable[] = "BMP tile \"%1\" read error: Compressed image reading error.";
+const char Missing[] = "BMP tile \"%1\" read error: File not exists.";
+const QString Complete = QStringLiteral("Converting complete.");
+const QString Stopped = QStringLiteral("Break.");
+QString line(const char *text, const QString &key)
+{
+    return QString(text).arg(keyOf(key));
+}
+// The reason a file below the destination cannot be written: "B0.inf", or "B1.tif" at BGL LOD 12.
+QString unwritable(const QString &file, const QString &why)
+{
+    return QStringLiteral("Cannot write \"%1%2\": %3.")
+            .arg(Destination, QDir::toNativeSeparators('/' + pathOf(file, 14)), why);
+}
+QString progress(int value)
+{
+    return QStringLiteral("value: %1").arg(value);
+}
+
+// Writes the tile set into `folder`.
+void writeTileSet(const QString &folder, const TileSet &set)
+{
+    for (const auto &[key, kind, suffix] : set.tiles) {
+        const QString path = folder + (kind == Kind::Nested ? "/sub/" : "/") + keyOf(key) + suffix;
+        QVERIFY(QDir().mkpath(kind == Kind::Folder ? path : QFileInfo(path).path()));
+        const auto [dxt, alpha, side, cutAt] = Bitmaps[int(kind)];
+        Writer::Fields fields(dxt);
+        fields.cutAt = cutAt;
+        const QImage picture = Writer::pattern(int(qHash(keyOf(key), 0) % 1000), alpha, side);
+        QVERIFY(kind == Kind::Folder || Writer::write(path, picture, fields));
     }
 }
 
@@ -91,40 +209,6 @@ QImage literalPicture(const QString &key, const QString &folder, const Settings 
     return target;
 }
 
-// The log of "B0 saved, B03 read error: File not exists": "Tile" or "BMP tile", key, text, full
-// stop. "B1 unwritable: reason" names B1's picture at BGL LOD 12, "B1.inf unwritable: reason"
-// its .inf. An entry with its own full stop stands as it is, "$d" in it the destination, "$/" the
-// separator, "$," a comma; a log that does not end in one ends in "Converting complete.".
-QStringList logLines(const QString &description, const QString &destination = QString())
-{
-    QStringList lines;
-    const QString shown = QString(description)
-                                  .replace("$/", QDir::separator())
-                                  .replace("$,", "\x01")
-                                  .replace("$d", QDir::toNativeSeparators(destination));
-    for (QString entry : shown.split(", ", Qt::SkipEmptyParts)) {
-        entry.replace('\x01', ',');
-        const QString what = entry.section(' ', 1).replace(
-                "$m", "does not fit into memory, its quarters are saved separately");
-        const QString name = entry.section(' ', 0, 0);
-        const QString key = keyOf(name.section('.', 0, 0));
-        const bool bmp = what.startsWith("read") || what.startsWith("image");
-        if (entry.endsWith('.'))
-            lines << entry;
-        else if (what.startsWith("unwritable: "))
-            lines << QStringLiteral("Cannot write \"%1\": %2.")
-                             .arg(QDir::toNativeSeparators(
-                                          destination
-                                          + (name.endsWith(".inf")
-                                                     ? '/' + key + ".inf"
-                                                     : "/Source/" + key + '/' + key + ".tif")),
-                                  what.section(": ", 1));
-        else
-            lines << QStringLiteral("%1 \"%2\" %3.").arg(bmp ? "BMP tile" : "Tile", key, what);
-    }
-    return description.endsWith('.') ? lines : lines << "Converting complete.";
-}
-
 // The .inf of `destination` listing `pictures`, with every folder as this system writes it.
 QByteArray infText(const QByteArray &folder, const QString &destination,
                    const QStringList &pictures, int quality)
@@ -159,7 +243,80 @@ bool fill(const QString &root, qint64 room)
            && filler.flush() && QStorageInfo(root).bytesAvailable() == room;
 }
 
+// Strikes the fault of run `c`; false when it cannot.
+bool strike(const Run &c, const QString &source, const QString &work, const QString &destination,
+            TestConversion &conversion)
+{
+    if (c.fault == Fault::Break)
+        conversion.requestBreak();
+    return c.fault == Fault::Break
+           || (c.fault == Fault::ReadOnly && TestPlatform::tmpfs(work, "read-only"))
+           || (c.fault == Fault::Full && fill(work, 1 << 20))
+           // Room for the pixels of a 512x512 picture and a page for its header only.
+           || (c.fault == Fault::InfFull && fill(work, 512 * 512 * 4 + 4096))
+           || (c.fault == Fault::SizeLimit && TestPlatform::limitFileSize(512 * 1024))
+           || (c.fault == Fault::InfFolder && QDir().mkpath(destination + '/' + keyOf("B0.inf")))
+           || (c.fault == Fault::Removed && QDir(destination).removeRecursively())
+           || (c.fault == Fault::Replaced && QDir(destination).removeRecursively()
+               && Writer::writeBytes(destination, "not a folder"))
+           || (c.fault == Fault::TileGone && QFile::remove(source + '/' + keyOf("B03SU.BMP")))
+           // Three pictures and the dot entries, as the last quadrant's node begins.
+           || (c.fault == Fault::ThreePicturesSaved
+               && QDir(destination + "/Source/" + keyOf("B")).count() == 5);
+}
+
+// Compares what lies in `destination` with the row's files and record, every .inf with its text
+// and every picture with what painting its tiles gives, placed on the globe.
+void compareFiles(const Run &c, const QStringList &written, QStringList recorded,
+                  const QString &source, const QString &destination, const QByteArray &folderBytes)
+{
+    const Settings &s = c.settings;
+    const int keyLength = s.bglLod + 2;
+    QStringList paths, all;
+    for (const QString &file : written)
+        paths << pathOf(file, keyLength);
+    for (const QString &file : c.before)
+        all << pathOf(file, keyLength);
+    all += paths + (recorded.isEmpty() ? QStringList() : QStringList{"ORVIK-converted.txt"});
+    all.sort();
+    const QMap<QString, QByteArray> files = contentsBelow(destination);
+    QCOMPARE(files.keys(), all);
+    // Each line after the first ends in a key, after the .inf's hash and the variants.
+    for (QString &key : recorded)
+        key = keyOf(key);
+    const QString recordText = outputText(files.value("ORVIK-converted.txt"));
+    QCOMPARE(recordText.split('\n', Qt::SkipEmptyParts)
+                     .mid(1)
+                     .replaceInStrings(QRegularExpression("^\\S+ \\S+ "), ""),
+             recorded);
+    for (const QString &file : c.before)
+        QCOMPARE(files[pathOf(file, keyLength)], "older " + file.toUtf8());
+    for (const QString &file : written) {
+        const QString key = keyOf(file.section('.', 0, 0));
+        if (file.endsWith(".inf")) {
+            QStringList pictures = QStringList(paths)
+                                           .filter("Source/" + key + '/')
+                                           .replaceInStrings(QRegularExpression(".*/|\\.tif$"), "");
+            pictures.sort();
+            QCOMPARE(files[pathOf(file, keyLength)],
+                     infText(folderBytes, key, pictures, s.compressionQuality));
+            continue;
+        }
+        const QString path = destination + '/' + pathOf(file, keyLength);
+        const QImage picture = readTiffSamples(path);
+        QVERIFY2(!picture.isNull() && picture == literalPicture(key, source, s), qPrintable(file));
+        // Geographic, pixel is area, WGS 84, degrees; the far corner on the tile's bounds.
+        const K_FlightSimulatorTile tile(key);
+        QCOMPARE(readGeoReference(path),
+                 QVector<double>({3, 6, 0, 0, tile.west(), tile.north(), tile.east(), tile.south(),
+                                  2, 1, 4326, 9102}));
+    }
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(TileSet)
+Q_DECLARE_METATYPE(Run)
 
 class tst_BuilderThread : public QObject
 {
@@ -173,281 +330,271 @@ private slots:
 
 void tst_BuilderThread::converts_data()
 {
-    // "tiles | options | fault | files | log". Options: "lod=N" (12 if not given), "quality=N",
-    // "single", "keep" (neither transparent nor broken tiles passed), "white" (broken tiles not
-    // passed), "mirror", "limit=KiB" (of a picture), "source=PATH", "dest=PATH" (blank if none),
-    // "cyrillic", "unix" or "windows" (a row for that system only). A fault strikes before the run
-    // or at an event of step 1 or 2. Files: those written; with "old:" those there before, which
-    // must stay as they were; with "stale:" the temporaries a killed run left, which must go;
-    // "rec=B0+B2" the destination tiles recorded as finished.
-    QTest::addColumn<QString>("row");
-    const auto row = [](const char *name, const char *text) {
-        QTest::newRow(name) << QString::fromUtf8(text)
-                                       .replace("$2", "B0* B1*")
-                                       .replace("$3", "B0* B1* B20")
-                                       .replace("$c", "read error: Compressed image reading error");
-    };
-    row("quadrants in place", "B00 B01 B02 B03 | cyrillic | | B0 rec=B0 | B0 saved");
-    row("south-east missing: three pictures in key order",
-        "B02 B00 B01 | quality=100 | | B0.inf B00.tif B01.tif B02.tif rec=B0 | B0 saved");
-    row("south-east missing, single picture", "B00 B01 B02 | single | | B0 rec=B0 | B0 saved");
-    row("alpha of every kind through three levels",
-        "012301230123* 012301230123000:hidden B33:hidden 012301230123333:transparent | lod=10 keep "
-        "| | 012301230123 rec=012301230123 | 012301230123 saved");
-    row("broken tile passed: largest complete squares",
-        "B* B00:broken | lod=11 | | B.inf B01.tif B02.tif B03.tif B1.tif B2.tif B3.tif rec=B | B00 "
-        "$c, B saved");
-    row("broken tile painted white", "B* B00:broken | lod=11 keep | | B rec=B | B00 $c, B saved");
-    row("128x128 tile is broken", "B00 B01 B02 B03:small | | | B0.inf B00.tif B01.tif B02.tif "
-                                  "rec=B0 | B03 image dimensions not 256x256, B0 saved");
-    row("128x128 transparent tile passed, not painted white",
-        "B00:smalltransparent B01 B02 B03 | white | | B0.inf B01.tif B02.tif B03.tif rec=B0 | B00 "
-        "image dimensions not 256x256, B0 saved");
-    row("transparent tile passed",
-        "B00:transparent B01 B02 B03 | | | B0.inf B01.tif B02.tif B03.tif rec=B0 | B0 saved");
-    row("only transparent tiles: nothing", "B00:transparent B01:transparent | | | | ");
-    row("mirrored tiles", "B00:alpha B01 B02 B03 | mirror | | B0 rec=B0 | B0 saved");
-    row("level 13, every tile alone",
-        "B00:alpha B03:broken | lod=13 | | B00 rec=B00 | B00 saved, B03 $c");
-    row("level 0, intermediate tiles at every length",
-        "010000000000000 013333333333333:alpha | lod=0 | | 01.inf 010000000000000.tif "
-        "013333333333333.tif rec=01 | 01 saved");
-    row("too large for one picture: its quadrants instead, each saved before the next is built",
-        "B* | lod=11 limit=1024 | three saved at 2 value: 80 | B.inf B0.tif B1.tif B2.tif B3.tif "
-        "rec=B | B $m, B saved");
-    row("too large, single: only quadrants holding tiles",
-        "B00 B33:alpha | lod=11 limit=1024 single | | B.inf B0.tif B3.tif rec=B | B $m, B saved");
-    row("only 21-character names ending in SU.BMP, in any case, one key once",
-        "abcDEF012301230=su.bmp abcDEF012301231=Su.Bmp abcDEF012301232 abcDEF012301233 B0 B000 "
-        "B01=SU.BMX B02=SU.BMP.txt B03:folder B10:sub B11 B11=su.bmp | | | B1.inf B11.tif "
-        "abcDEF01230123 rec=B1+abcDEF01230123 | B1 saved, abcDEF01230123 saved");
-    row("missing source folder", "B00 | source=/nonexistent/orvik | | | Source folder "
-                                 "\"/nonexistent/orvik\" does not exist.");
-    row("blank destination", "B00 | dest= | | | Destination folder is not set.");
-    row("destination in a folder nobody writes into",
-        "B00 | dest=/proc/orvik unix | | | Cannot write into the destination folder "
-        "\"/proc/orvik\": No such file or directory.");
-    row("destination on a drive that does not exist",
-        "B00 | dest=Q:/orvik windows | | | Cannot write into the destination folder \"Q:\\orvik\": "
-        "No such drive or folder.");
-    row("another run's .inf files stay and are named",
-        "$2 | | | old:B2.inf old:B3.inf B0 B1 rec=B0+B1 | \"$d\" already holds 2 .inf files that "
-        "this run does not write$, of another BGL LOD or another source$, such as "
-        "\"01230123012302.inf\"., B0 saved, B1 saved");
-    row("a killed run's temporaries go, nothing else",
-        "$2 | | | stale:B0.tif stale:B11.tif stale:B0.inf old:B1.tif.bak B0 B1 rec=B0+B1 | "
-        "Removed 3 temporary files that an interrupted run left in \"$d\"., B0 saved, B1 saved");
+    // "B0" is a destination tile at BGL LOD 12, "B00" to "B03" its source tiles. Written files are
+    // named "B0.inf" or "B03.tif" (in its destination's folder); recorded are the destination tiles
+    // that the record keeps as finished.
+    QTest::addColumn<TileSet>("tiles");
+    QTest::addColumn<Run>("c");
+    QTest::addColumn<QStringList>("written");
+    QTest::addColumn<QStringList>("recorded");
+    QTest::addColumn<QStringList>("log");
+    using Names = QStringList;
+    const Names quartet{"B00", "B01", "B02", "B03"};
+    const Names threeOfB0{"B0.inf", "B01.tif", "B02.tif", "B03.tif"};
+    const Names b0{"B0.inf", "B0.tif"};
+    const Names savedB0{line(Saved, "B0"), Complete};
 
-    row("break while scanning", "$2 | | break at 1 value: 10 | | Break.");
-    row("break on the first node", "$2 | | break at 2 value: 10 | | Break.");
-    row("break after the first destination tile",
-        "$2 | | break at 2 B0 saved | B0 rec=B0 | B0 saved, Break.");
+    QTest::newRow("quadrants in place")
+            << TileSet(quartet) << Run().cyrillicDestination() << b0 << Names{"B0"} << savedB0;
+    QTest::newRow("south-east missing: three pictures in key order")
+            << TileSet({"B02", "B00", "B01"}) << Run().quality(100)
+            << Names{"B0.inf", "B00.tif", "B01.tif", "B02.tif"} << Names{"B0"} << savedB0;
+    QTest::newRow("south-east missing, single picture")
+            << TileSet({"B00", "B01", "B02"}) << Run().single() << b0 << Names{"B0"} << savedB0;
+    QTest::newRow("alpha of every kind through three levels")
+            << TileSet()
+                       .under("012301230123")
+                       .add("012301230123000", Kind::Hidden)
+                       .add("B33", Kind::Hidden)
+                       .add("012301230123333", Kind::Clear)
+            << Run().lod(10).keep() << Names{"012301230123.inf", "012301230123.tif"}
+            << Names{"012301230123"} << Names{line(Saved, "012301230123"), Complete};
+    QTest::newRow("broken tile passed: largest complete squares")
+            << TileSet().under("B").add("B00", Kind::Broken) << Run().lod(11)
+            << Names{"B.inf", "B01.tif", "B02.tif", "B03.tif", "B1.tif", "B2.tif", "B3.tif"}
+            << Names{"B"} << Names{line(Unreadable, "B00"), line(Saved, "B"), Complete};
+    QTest::newRow("broken tile painted white")
+            << TileSet().under("B").add("B00", Kind::Broken) << Run().lod(11).keep()
+            << Names{"B.inf", "B.tif"} << Names{"B"}
+            << Names{line(Unreadable, "B00"), line(Saved, "B"), Complete};
+    QTest::newRow("128x128 tile is broken")
+            << TileSet({"B00", "B01", "B02"}).add("B03", Kind::Small) << Run()
+            << Names{"B0.inf", "B00.tif", "B01.tif", "B02.tif"} << Names{"B0"}
+            << Names{line(NotSquare, "B03"), line(Saved, "B0"), Complete};
+    QTest::newRow("128x128 transparent tile passed, not painted white")
+            << TileSet({"B01", "B02", "B03"}).add("B00", Kind::SmallClear) << Run().white()
+            << threeOfB0 << Names{"B0"}
+            << Names{line(NotSquare, "B00"), line(Saved, "B0"), Complete};
+    QTest::newRow("transparent tile passed")
+            << TileSet({"B01", "B02", "B03"}).add("B00", Kind::Clear) << Run() << threeOfB0
+            << Names{"B0"} << savedB0;
+    QTest::newRow("only transparent tiles: nothing")
+            << TileSet({"B00", "B01"}, Kind::Clear) << Run() << Names() << Names()
+            << Names{Complete};
+    QTest::newRow("mirrored tiles") << TileSet({"B01", "B02", "B03"}).add("B00", Kind::Alpha)
+                                    << Run().mirror() << b0 << Names{"B0"} << savedB0;
+    QTest::newRow("level 13, every tile alone")
+            << TileSet().add("B00", Kind::Alpha).add("B03", Kind::Broken) << Run().lod(13)
+            << Names{"B00.inf", "B00.tif"} << Names{"B00"}
+            << Names{line(Saved, "B00"), line(Unreadable, "B03"), Complete};
+    QTest::newRow("level 0, intermediate tiles at every length")
+            << TileSet({"010000000000000"}).add("013333333333333", Kind::Alpha) << Run().lod(0)
+            << Names{"01.inf", "010000000000000.tif", "013333333333333.tif"} << Names{"01"}
+            << Names{line(Saved, "01"), Complete};
+    QTest::newRow("too large for one picture: its quadrants instead, each saved before the next")
+            << TileSet().under("B")
+            << Run().lod(11).pictureLimit(1024).strike(Fault::ThreePicturesSaved, 2, progress(80))
+            << Names{"B.inf", "B0.tif", "B1.tif", "B2.tif", "B3.tif"} << Names{"B"}
+            << Names{line(TooLarge, "B"), line(Saved, "B"), Complete};
+    QTest::newRow("too large, single: only quadrants holding tiles")
+            << TileSet({"B00"}).add("B33", Kind::Alpha) << Run().lod(11).pictureLimit(1024).single()
+            << Names{"B.inf", "B0.tif", "B3.tif"} << Names{"B"}
+            << Names{line(TooLarge, "B"), line(Saved, "B"), Complete};
+    QTest::newRow("only 21-character names ending in SU.BMP, in any case, one key once")
+            << TileSet({"abcDEF012301232", "abcDEF012301233", "B0", "B000", "B11"})
+                       .add("abcDEF012301230", Kind::Opaque, "su.bmp")
+                       .add("abcDEF012301231", Kind::Opaque, "Su.Bmp")
+                       .add("B01", Kind::Opaque, "SU.BMX")
+                       .add("B02", Kind::Opaque, "SU.BMP.txt")
+                       .add("B03", Kind::Folder)
+                       .add("B10", Kind::Nested)
+                       .add("B11", Kind::Opaque, "su.bmp")
+            << Run() << Names{"B1.inf", "B11.tif", "abcDEF01230123.inf", "abcDEF01230123.tif"}
+            << Names{"B1", "abcDEF01230123"}
+            << Names{line(Saved, "B1"), line(Saved, "abcDEF01230123"), Complete};
 
-    row("destination turns read-only: the first save error says why",
-        "$3 | | read-only at 2 value: 50 | B0 rec=B0 | B0 saved, B1 save error, B1 unwritable: "
-        "Read-only file system, B20 save error");
-    row("too little room for the pictures: one line, nothing read",
-        "$3 | | full | | The pictures need up to 2.4\u00a0MB$, but \"$d\" has only 1.0\u00a0MB "
-        "free.");
-    row("file size limit reached while saving a picture",
-        "$3 | | size limit at 2 B0 saved | old:B1 B0 B2.inf B20.tif rec=B0+B2 | B0 saved, B1 save "
-        "error, B1 unwritable: File too large, B2 saved");
-    row("disk runs full while writing the .inf",
-        "$3 | | inf full at 2 value: 41 | old:B0.inf B0.tif | B0 .inf create error, B0.inf "
-        "unwritable: No space left on device, B0 saved, B1 save error, B20 save error");
-    row(".inf name taken by a folder",
-        "$3 | | inf folder | B0.tif B1 B2.inf B20.tif rec=B1+B2 | B0 .inf create error, B0.inf "
-        "unwritable: Filename refers to a directory, B0 saved, B1 saved, B2 saved");
-    row("destination removed before a picture is saved",
-        "$3 | | removed at 2 value: 41 | B0 B1 B2.inf B20.tif rec=B0+B1+B2 | B0 saved, B1 saved, "
-        "B2 saved");
-    row("destination replaced by a file",
-        "$3 | | replaced at 2 B0 saved | | B0 saved, The record of finished destination tiles "
-        "\"$d$/ORVIK-converted.txt\" cannot be written: \"$d\" is not a folder., B1 save error, "
-        "B1 unwritable: \"$d\" is not a folder, B20 save error");
-    row("source tile deleted after the scan",
-        "$3 | | tile gone at 1 value: 0 | B0.inf B00.tif B01.tif B02.tif B1 B2.inf B20.tif "
-        "rec=B0+B1+B2 | B03 read error: File not exists, B0 saved, B1 saved, B2 saved");
+    QTest::newRow("missing source folder")
+            << TileSet({"B00"}) << Run().from("/nonexistent/orvik") << Names() << Names()
+            << Names{"Source folder \"/nonexistent/orvik\" does not exist."};
+    QTest::newRow("blank destination") << TileSet({"B00"}) << Run().into(" ") << Names() << Names()
+                                       << Names{"Destination folder is not set."};
+    if (QDir::separator() == '/') {
+        QTest::newRow("destination in a folder nobody writes into")
+                << TileSet({"B00"}) << Run().into("/proc/orvik") << Names() << Names()
+                << Names{"Cannot write into the destination folder \"/proc/orvik\": No such file "
+                         "or directory."};
+    } else {
+        QTest::newRow("destination on a drive that does not exist")
+                << TileSet({"B00"}) << Run().into("Q:/orvik") << Names() << Names()
+                << Names{"Cannot write into the destination folder \"Q:\\orvik\": No such drive "
+                         "or folder."};
+    }
+    const TileSet two = TileSet().under("B0").under("B1");
+    const Names b0b1{"B0.inf", "B0.tif", "B1.inf", "B1.tif"};
+    QTest::newRow("another run's .inf files stay and are named")
+            << two << Run().keeps({"B2.inf", "B3.inf"}) << b0b1 << Names{"B0", "B1"}
+            << Names{'"' + Destination
+                             + "\" already holds 2 .inf files that this run does not write, of "
+                               "another BGL LOD or another source, such as "
+                               "\"01230123012302.inf\".",
+                     line(Saved, "B0"), line(Saved, "B1"), Complete};
+    QTest::newRow("a killed run's temporaries go, nothing else")
+            << two
+            << Run().removesTemporariesOf({"B0.tif", "B11.tif", "B0.inf"}).keeps({"B1.tif.bak"})
+            << b0b1 << Names{"B0", "B1"}
+            << Names{"Removed 3 temporary files that an interrupted run left in \"" + Destination
+                             + "\".",
+                     line(Saved, "B0"), line(Saved, "B1"), Complete};
+
+    QTest::newRow("break while scanning") << two << Run().strike(Fault::Break, 1, progress(10))
+                                          << Names() << Names() << Names{Stopped};
+    QTest::newRow("break on the first node") << two << Run().strike(Fault::Break, 2, progress(10))
+                                             << Names() << Names() << Names{Stopped};
+    QTest::newRow("break after the first destination tile")
+            << two << Run().strike(Fault::Break, 2, "log: " + line(Saved, "B0")) << b0
+            << Names{"B0"} << Names{line(Saved, "B0"), Stopped};
+
+    const TileSet three = TileSet(two).add("B20", Kind::Opaque);
+    QTest::newRow("destination turns read-only: the first save error says why")
+            << three << Run().strike(Fault::ReadOnly, 2, progress(50)) << b0 << Names{"B0"}
+            << Names{line(Saved, "B0"), line(SaveError, "B1"),
+                     unwritable("B1.tif", "Read-only file system"), line(SaveError, "B20"),
+                     Complete};
+    QTest::newRow("too little room for the pictures: one line, nothing read")
+            << three << Run().strike(Fault::Full) << Names() << Names()
+            << Names{"The pictures need up to 2.4\u00a0MB, but \"" + Destination
+                     + "\" has only 1.0\u00a0MB free."};
+    QTest::newRow("file size limit reached while saving a picture")
+            << three
+            << Run().strike(Fault::SizeLimit, 2, "log: " + line(Saved, "B0"))
+                       .keeps({"B1.inf", "B1.tif"})
+            << Names{"B0.inf", "B0.tif", "B2.inf", "B20.tif"} << Names{"B0", "B2"}
+            << Names{line(Saved, "B0"), line(SaveError, "B1"),
+                     unwritable("B1.tif", "File too large"), line(Saved, "B2"), Complete};
+    QTest::newRow("disk runs full while writing the .inf")
+            << three << Run().strike(Fault::InfFull, 2, progress(41)).keeps({"B0.inf"})
+            << Names{"B0.tif"} << Names()
+            << Names{line(InfError, "B0"),   unwritable("B0.inf", "No space left on device"),
+                     line(Saved, "B0"),      line(SaveError, "B1"),
+                     line(SaveError, "B20"), Complete};
+    QTest::newRow(".inf name taken by a folder")
+            << three << Run().strike(Fault::InfFolder)
+            << Names{"B0.tif", "B1.inf", "B1.tif", "B2.inf", "B20.tif"} << Names{"B1", "B2"}
+            << Names{line(InfError, "B0"), unwritable("B0.inf", "Filename refers to a directory"),
+                     line(Saved, "B0"),    line(Saved, "B1"),
+                     line(Saved, "B2"),    Complete};
+    QTest::newRow("destination removed before a picture is saved")
+            << three << Run().strike(Fault::Removed, 2, progress(41))
+            << b0b1 + Names{"B2.inf", "B20.tif"} << Names{"B0", "B1", "B2"}
+            << Names{line(Saved, "B0"), line(Saved, "B1"), line(Saved, "B2"), Complete};
+    QTest::newRow("destination replaced by a file")
+            << three << Run().strike(Fault::Replaced, 2, "log: " + line(Saved, "B0")) << Names()
+            << Names()
+            << Names{line(Saved, "B0"),
+                     "The record of finished destination tiles \"" + Destination + QDir::separator()
+                             + "ORVIK-converted.txt\" cannot be written: \"" + Destination
+                             + "\" is not a folder.",
+                     line(SaveError, "B1"),
+                     unwritable("B1.tif", '"' + Destination + "\" is not a folder"),
+                     line(SaveError, "B20"),
+                     Complete};
+    QTest::newRow("source tile deleted after the scan")
+            << three << Run().strike(Fault::TileGone, 1, progress(0))
+            << Names{"B0.inf", "B00.tif", "B01.tif", "B02.tif",
+                     "B1.inf", "B1.tif",  "B2.inf",  "B20.tif"}
+            << Names{"B0", "B1", "B2"}
+            << Names{line(Missing, "B03"), line(Saved, "B0"), line(Saved, "B1"), line(Saved, "B2"),
+                     Complete};
 }
 
 void tst_BuilderThread::converts()
 {
-    QFETCH(QString, row);
-    const QStringList column = row.split(QRegularExpression(" ?\\| ?"));
-    const QString options = column[1], fault = column[2].section(" at ", 0, 0);
-    const QString when = column[2].section(" at ", 1);
-
-    if (options.contains(QDir::separator() == '/' ? "windows" : "unix"))
-        QSKIP("a case of another system");
+    QFETCH(TileSet, tiles);
+    QFETCH(Run, c);
+    QFETCH(QStringList, written);
+    QFETCH(QStringList, recorded);
+    QFETCH(QStringList, log);
     QTemporaryDir source, work;
-    writeTileSet(source.path(), column[0]);
+    writeTileSet(source.path(), tiles);
     const int entries = int(QDir(source.path()).count()); // dot entries included
-    Settings s;
-    const auto number = [&](const QString &name, int otherwise) {
-        return options.contains(name) ? options.section(name, 1).section(' ', 0, 0).toInt()
-                                      : otherwise;
-    };
-    s.bglLod = number("lod=", 12);
-    s.compressionQuality = number("quality=", 95);
-    s.singleDestinationImage = options.contains("single");
-    s.passCompletelyTransparentTiles = !options.contains("keep");
-    s.passBrokenTiles = !options.contains("keep") && !options.contains("white");
-    s.verticalMirrorSourceTiles = options.contains("mirror");
-    K_TileAssembly::setPictureSizeLimit(qint64(number("limit=", 1 << 21)) << 10);
-    s.sourceFolder = "  "
-                     + (options.contains("source=") ? options.section("source=", 1) : source.path())
-                     + "  ";
+    Settings s = c.settings;
+    K_TileAssembly::setPictureSizeLimit(c.limitKiB << 10);
+    s.sourceFolder = "  " + (c.source.isEmpty() ? source.path() : c.source) + "  ";
     // The .inf names the folder with native separators in the Windows Cyrillic code page, where
     // what the page lacks becomes its replacement character.
-    const bool cyrillic = options.contains("cyrillic");
-    QString destination = work.filePath(cyrillic ? "out/Карта日" : "out");
+    QString destination = work.filePath(c.cyrillic ? "out/Карта日" : "out");
     const QByteArray folderBytes
             = QDir::toNativeSeparators(work.filePath("out/")).toLatin1()
-              + (cyrillic ? "\xca\xe0\xf0\xf2\xe0\x1a" + QByteArray(1, QDir::separator().toLatin1())
-                          : "");
-    const QString typedDestination = options.section("dest=", 1).section(' ', 0, 0);
-    if (!typedDestination.isEmpty())
-        destination = typedDestination;
-    s.destinationFolder
-            = options.contains("dest=") ? "   " + typedDestination : "  " + destination + "  ";
+              + (c.cyrillic
+                         ? "\xca\xe0\xf0\xf2\xe0\x1a" + QByteArray(1, QDir::separator().toLatin1())
+                         : "");
+    if (!c.destination.isEmpty())
+        destination = c.destination.trimmed();
+    s.destinationFolder = "  " + (c.destination.isEmpty() ? destination : c.destination) + "  ";
 
-    const bool onTmpfs = fault == "read-only" || fault.endsWith("full");
+    const bool onTmpfs
+            = c.fault == Fault::ReadOnly || c.fault == Fault::Full || c.fault == Fault::InfFull;
     if (onTmpfs && !TestPlatform::tmpfs(work.path(), "mount"))
         QSKIP("mounting a tmpfs needs Linux and root");
-    if (fault == "size limit" && !TestPlatform::limitFileSize(-1))
+    if (c.fault == Fault::SizeLimit && !TestPlatform::limitFileSize(-1))
         QSKIP("limiting the size of files needs Linux");
     const auto unmount = qScopeGuard([&] {
         if (onTmpfs)
             TestPlatform::tmpfs(work.path(), "unmount");
     });
-    // "B0" is B0.inf and B0's own picture, "B0.inf" or "B20.tif" the one file, "B1.tif.bak" a
-    // file beside that picture.
-    QStringList newFiles, oldFiles, staleFiles, recorded;
-    for (const QString &token : column[3].split(' ', Qt::SkipEmptyParts)) {
-        if (token.startsWith("rec=")) {
-            for (const QString &key : token.mid(4).split('+'))
-                recorded << keyOf(key);
-            continue;
-        }
-        const QString name = token.section(':', -1);
-        const QString key = keyOf(name.section('.', 0, 0));
-        const QString extension = name.section('.', 1, 1);
-        QStringList files;
-        if (extension != "tif")
-            files << key + ".inf";
-        if (extension != "inf")
-            files << QStringLiteral("Source/%1/%2.tif").arg(key.left(s.bglLod + 2), key);
-        const QString suffix = token.startsWith("stale:") ? "Ab12Cd" : name.section('.', 2);
-        if (!suffix.isEmpty())
-            files.replaceInStrings(QRegularExpression("$"), '.' + suffix);
-        (token.startsWith("old:")     ? oldFiles
-         : token.startsWith("stale:") ? staleFiles
-                                      : newFiles)
-                << files;
-    }
-    if (!recorded.isEmpty())
-        newFiles << "ORVIK-converted.txt";
     // Older files are kept when nothing replaces them; an older .inf is replaced whole.
-    for (const QString &file : oldFiles + staleFiles + newFiles.filter(".inf")) {
-        QVERIFY(QDir().mkpath(QFileInfo(destination + '/' + file).path()));
-        QVERIFY(Writer::writeBytes(destination + '/' + file, oldFiles.contains(file)
-                                                                     ? "older " + file.toUtf8()
-                                                                     : QByteArray(5000, 'x')));
+    const int keyLength = s.bglLod + 2;
+    for (const QString &file : c.before + c.stale + written.filter(".inf")) {
+        const QString path = destination + '/' + pathOf(file, keyLength)
+                             + (c.stale.contains(file) ? ".Ab12Cd" : "");
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        QVERIFY(Writer::writeBytes(path, c.before.contains(file) ? "older " + file.toUtf8()
+                                                                 : QByteArray(5000, 'x')));
     }
 
     TestConversion conversion;
-    const auto strike = [&] {
-        QFile tile(source.filePath(keyOf("B03SU.BMP")));
-        if (fault == "break")
-            conversion.requestBreak();
-        return fault == "break"
-               || (fault == "read-only" && TestPlatform::tmpfs(work.path(), "read-only"))
-               || (fault == "full" && fill(work.path(), 1 << 20))
-               // Room for the pixels of a 512x512 picture and a page for its header only.
-               || (fault == "inf full" && fill(work.path(), 512 * 512 * 4 + 4096))
-               || (fault == "size limit" && TestPlatform::limitFileSize(512 * 1024))
-               || (fault == "inf folder" && QDir().mkpath(destination + '/' + keyOf("B0.inf")))
-               || (fault == "removed" && QDir(destination).removeRecursively())
-               || (fault == "replaced" && QDir(destination).removeRecursively()
-                   && Writer::writeBytes(destination, "not a folder"))
-               || (fault == "tile gone" && tile.remove())
-               // As the last quadrant's node, 17th of 21, begins: three pictures and dot entries.
-               || (fault == "three saved"
-                   && QDir(destination + "/Source/" + keyOf("B")).count() == 5);
+    const auto strikeNow = [&] {
+        return strike(c, source.path(), work.path(), destination, conversion) ? 1 : -1;
     };
-    const QString trigger = when.section(' ', 1);
-    const QString event = trigger.startsWith("value:") ? trigger : "log: " + logLines(trigger)[0];
-    int struck = fault.isEmpty() ? 1 : when.isEmpty() ? (strike() ? 1 : -1) : 0, step = 0;
+    int struck = c.fault == Fault::None ? 1 : c.step == 0 ? strikeNow() : 0;
+    int step = 0;
     conversion.onEvent = [&](const QString &e) {
         step += e.startsWith("text: Step ");
-        if (!struck && step == when.section(' ', 0, 0).toInt() && e == event)
-            struck = strike() ? 1 : -1;
+        if (!struck && step == c.step && e == c.event)
+            struck = strikeNow();
     };
     conversion.run(s);
     TestPlatform::limitFileSize(-1);
     QCOMPARE(struck, 1);
 
-    const QStringList log = logLines(column[4], destination);
+    log.replaceInStrings(Destination, QDir::toNativeSeparators(destination));
     QCOMPARE(conversion.log(), log);
     // Lines that inform rather than warn.
     const QRegularExpression noProblem(" saved\\.$|^Converting complete\\.$|^Break\\.$|does not "
                                        "fit into memory|^Cannot write \"|^The record|already "
                                        "holds|^Removed");
     QCOMPARE(conversion.problems, int(log.size() - log.filter(noProblem).size()));
-    if (log.last() == "Converting complete.") {
+    if (log.last() == Complete) {
         // Step 1 reports each listing entry, step 2 each tile node.
         QStringList expected;
         for (const auto &[text, count] :
              {std::pair("Step 1 of 2. Source folder scanning...", entries),
               {"Step 2 of 2. Build images...", conversion.tilesCount},
               {"", 0}}) {
-            expected << "value: 0" << QStringLiteral("text: ") + text;
+            expected << progress(0) << QStringLiteral("text: ") + text;
             for (int i = 1; i <= count; ++i)
-                expected << QStringLiteral("value: %1").arg(100 * i / count);
+                expected << progress(100 * i / count);
         }
         QCOMPARE(conversion.events.filter(QRegularExpression("^(value|text): ")), expected);
-    } else if (log.last() == "Break.") {
+    } else if (log.last() == Stopped) {
         QCOMPARE(conversion.events.mid(conversion.events.size() - 3),
-                 QStringList({"log: Break.", "value: 0", "text: "}));
-        QCOMPARE(conversion.sourceTiles.isEmpty(), when.startsWith('1'));
+                 QStringList({"log: " + Stopped, progress(0), "text: "}));
+        QCOMPARE(conversion.sourceTiles.isEmpty(), c.step == 1);
     } else {
         // A run stopped by its checks reads no tile.
         QVERIFY(!conversion.events.contains("text: Step 2 of 2. Build images..."));
     }
-
-    QStringList all = newFiles + oldFiles;
-    all.sort();
-    const QMap<QString, QByteArray> written = contentsBelow(destination);
-    QCOMPARE(written.keys(), all);
-    // Each line after the first ends in a key, after the .inf's hash and the variants.
-    const QString recordText = outputText(written.value("ORVIK-converted.txt"));
-    QCOMPARE(recordText.split('\n', Qt::SkipEmptyParts)
-                     .mid(1)
-                     .replaceInStrings(QRegularExpression("^\\S+ \\S+ "), ""),
-             recorded);
-    for (const QString &file : all) {
-        if (file == "ORVIK-converted.txt")
-            continue;
-        const QString key = QFileInfo(file).completeBaseName();
-        const QStringList pictures
-                = newFiles.filter("Source/" + key + "/")
-                          .replaceInStrings(QRegularExpression(".*/|\\.tif$"), "");
-        if (oldFiles.contains(file))
-            QCOMPARE(written[file], "older " + file.toUtf8());
-        else if (file.endsWith(".inf"))
-            QCOMPARE(written[file], infText(folderBytes, key, pictures, s.compressionQuality));
-        else {
-            const QString path = destination + '/' + file;
-            const QImage picture = readTiffSamples(path);
-            QVERIFY2(!picture.isNull() && picture == literalPicture(key, source.path(), s),
-                     qPrintable(file));
-            // Geographic, pixel is area, WGS 84, degrees; the far corner on the tile's bounds.
-            const K_FlightSimulatorTile tile(key);
-            QCOMPARE(readGeoReference(path),
-                     QVector<double>({3, 6, 0, 0, tile.west(), tile.north(), tile.east(),
-                                      tile.south(), 2, 1, 4326, 9102}));
-        }
-    }
+    compareFiles(c, written, recorded, source.path(), destination, folderBytes);
 }
 
 QTEST_GUILESS_MAIN(tst_BuilderThread)

@@ -40,10 +40,8 @@ void tst_CommandLine::parses_data()
                         "--no-pass-transparent-tiles --no-pass-broken-tiles "
                         "--vertical-mirror-source-tiles --seasons --skip-converted in out | "
                         "in|out|13|1|100111");
-    row("values after '='", "in --bgl-lod=0 out --compression-quality=100 | in|out|0|100|011000");
     row("help wins over a missing folder", "--help | Usage: orvik-convert [options] SOURCE "
                                            "DESTINATION");
-    row("help by -h", "-h in out | Usage: orvik-convert [options] SOURCE DESTINATION");
     row("no argument", " | SOURCE and DESTINATION are missing.");
     row("BGL LOD above 13",
         "--bgl-lod 14 in out | BGL LOD must be a whole number from 0 to 13, not \"14\".");

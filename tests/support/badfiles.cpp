@@ -44,7 +44,6 @@ QVector<BadFile> badFiles()
     row("FS header one byte short", "BMP FSX header reading error",
         [](Fields &f) { f.cutAt = 72; });
     row("FS signature fS70", format, [](Fields &f) { f.fsSignature = 0x30375366; });
-    row("FS signature FS7O", format, [](Fields &f) { f.fsSignature = 0x4f375346; });
     row("FS signature FS71 before version 21 and data offset 72", format,
         [](Fields &f) { f.fsSignature = 0x31375346, f.fsVersion = 21, f.dataOffset = 72; });
     row("FS version 21 before data offset 72", "Unsupported BMP version",
