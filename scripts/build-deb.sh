@@ -47,8 +47,8 @@ for program in orvik-convert orvik-preview; do
     listed=$(LC_ALL=C "$BUILD_DIR/bin/$program" --help | grep -o -- '--[a-z][a-z-]*' | sort -u)
     documented=$(sed 's/\\-/-/g' "$page" | grep -o -- '--[a-z][a-z-]*' | sort -u)
     if [ "$listed" != "$documented" ]; then
-        echo "$program --help names:" $listed >&2
-        echo "$page names:" $documented >&2
+        echo "$program --help names: $(printf '%s' "$listed" | tr '\n' ' ')" >&2
+        echo "$page names: $(printf '%s' "$documented" | tr '\n' ' ')" >&2
         fail "The manual page of $program and its help name different options."
     fi
 done
@@ -56,7 +56,9 @@ done
 rm -f "$BUILD_DIR"/orvik_*.deb
 (cd "$BUILD_DIR" && cpack -G DEB)
 set -- "$BUILD_DIR"/orvik_*.deb
-[ $# -eq 1 ] && [ -f "$1" ] || fail "CPack made no package orvik_*.deb in $BUILD_DIR."
+if [ $# -ne 1 ] || [ ! -f "$1" ]; then
+    fail "CPack made no package orvik_*.deb in $BUILD_DIR."
+fi
 package=$1
 
 echo "== lintian $package =="
