@@ -68,5 +68,5 @@ lintian --fail-on error --display-info --pedantic --tag-display-limit 0 "$packag
 
 echo "== $package =="
 wc -c <"$package" | awk '{ printf "%d bytes (%.1f MiB)\n", $1, $1 / 1048576 }'
-dpkg-deb --info "$package" | sed -n '/^ Package:/,$p'
+dpkg-deb --field "$package"
 dpkg-deb --contents "$package"
