@@ -1,8 +1,10 @@
 #!/bin/sh
-# Draws ORVIK's icon, packaging/orvik.ico, with ImageMagick (Debian imagemagick): one aerial picture
-# of fields, a forest, a river and a runway, cut into four tiles, which is what the program
-# assembles. Each size (16, 32, 48 and 256 pixels) is drawn on its own from the same shapes rather
-# than scaled down, and the tiles sit on whole pixels, so even 16 pixels show four sharp tiles.
+# Draws ORVIK's icon with ImageMagick (Debian imagemagick): one aerial picture of fields, a forest, a
+# river and a runway, cut into four tiles, which is what the program assembles. Each size is drawn
+# on its own from the same shapes rather than scaled down, and the tiles sit on whole pixels, so
+# even 16 pixels show four sharp tiles. Windows gets packaging/orvik.ico (16, 32, 48 and 256
+# pixels); the Linux desktop gets packaging/icons/orvik-<size>.png for its hicolor icon theme (the
+# same sizes and 64 and 128), without the time stamps that would change them at every drawing.
 set -eu
 cd "$(dirname "$0")"
 
@@ -39,7 +41,7 @@ pop graphic-context
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-sizes="16 32 48 256"
+sizes="16 32 48 64 128 256"
 for size in $sizes; do
     scale=$(awk -v size="$size" 'BEGIN { printf "%.6f", size / 256 }')
     # Tiles of 112 units with a gap of 32: whole pixels at every size.
@@ -69,3 +71,9 @@ done
 # ImageMagick stores the 256-pixel image as PNG inside the icon, as Windows expects.
 convert "$work/icon-16.png" "$work/icon-32.png" "$work/icon-48.png" "$work/icon-256.png" orvik.ico
 echo "Wrote $(pwd)/orvik.ico"
+mkdir -p icons
+for size in $sizes; do
+    convert "$work/icon-$size.png" -strip -define png:exclude-chunks=date,time \
+        "PNG32:icons/orvik-$size.png"
+done
+echo "Wrote $(pwd)/icons/orvik-*.png"
