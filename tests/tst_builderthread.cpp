@@ -528,7 +528,8 @@ void tst_BuilderThread::converts()
               + (c.cyrillic
                          ? "\xca\xe0\xf0\xf2\xe0\x1a" + QByteArray(1, QDir::separator().toLatin1())
                          : "");
-    if (!c.destination.isEmpty())
+    // A blank destination writes nothing, which its usual folder then shows.
+    if (!c.destination.trimmed().isEmpty())
         destination = c.destination.trimmed();
     s.destinationFolder = "  " + (c.destination.isEmpty() ? destination : c.destination) + "  ";
 
