@@ -14,9 +14,12 @@ namespace {
 
 K_BuilderThread::Settings normalised(K_BuilderThread::Settings settings)
 {
-    // Folders are used as prefixes, so they always end in the native separator.
+    // Folders are used as prefixes, so they always end in the native separator. The .inf files
+    // name the destination in full, wherever the resampler runs from, and a destination typed in
+    // another way is still the same folder to the record of finished destination tiles.
     settings.sourceFolder = K_SourceFolder::prefix(settings.sourceFolder);
-    settings.destinationFolder = K_SourceFolder::prefix(settings.destinationFolder);
+    settings.destinationFolder
+            = K_SourceFolder::prefix(QDir(settings.destinationFolder.trimmed()).absolutePath());
     return settings;
 }
 
@@ -195,17 +198,15 @@ void K_BuilderThread::convert()
     }
 
     const QVector<K_DestinationTrees::Group> groups = K_DestinationTrees::groups(*destinationTiles);
-    K_ConversionRecord record(m_settings.destinationFolder);
-    record.load();
-    QVector<bool> converted(groups.size(), false);
-    for (int i = 0; i < groups.size(); ++i)
-        converted[i] = m_settings.skipConverted && record.isConverted(groups[i]);
-    const K_DestinationFolder destination(m_settings.destinationFolder, typedDestinationFolder);
-    if (!destination.prepare(this, groups, converted, m_settings.singleDestinationImage)) {
+    K_DestinationFolder destination(m_settings.destinationFolder, typedDestinationFolder);
+    K_ConversionRecord record;
+    QVector<bool> converted;
+    if (!destination.prepare(this, groups, m_settings.skipConverted,
+                             m_settings.singleDestinationImage, &record, &converted)) {
         finish(QString());
         return;
     }
-    buildAll(groups, converted, record);
+    buildAll(groups, converted, record, destination.folder());
     if (isBreak()) {
         reportBreak();
         return;
@@ -277,7 +278,8 @@ void K_BuilderThread::saveRecord(K_ConversionRecord &record, bool soon)
 }
 
 void K_BuilderThread::buildAll(const QVector<K_DestinationTrees::Group> &groups,
-                               const QVector<bool> &converted, K_ConversionRecord &record)
+                               const QVector<bool> &converted, K_ConversionRecord &record,
+                               const QString &destinationFolder)
 {
     processedTilesCounter = 0;
     processedSourceTilesCounter = 0;
@@ -307,7 +309,7 @@ void K_BuilderThread::buildAll(const QVector<K_DestinationTrees::Group> &groups,
         K_FlightSimulatorTile *destination = trees.first();
         const int failuresBefore = writeFailures;
         QByteArray resampleFileContents;
-        if (destination->build(this, s.destinationFolder, s.compressionQuality,
+        if (destination->build(this, destinationFolder, s.compressionQuality,
                                s.singleDestinationImage, s.passCompletelyTransparentTiles,
                                s.passBrokenTiles, s.verticalMirrorSourceTiles, trees.mid(1),
                                &resampleFileContents)) {

@@ -55,7 +55,7 @@ public:
                     QMutex *mutex, bool *breakFlag, QObject *parent = nullptr);
     ~K_BuilderThread() override;
 
-    // The snapshot, folders trimmed and ending in the native separator.
+    // The snapshot, folders trimmed and ending in the native separator, the destination absolute.
     Settings settings() const;
 
     // For the tile code, on the worker thread.
@@ -116,11 +116,11 @@ private:
     bool scan();
     void saveRecord(K_ConversionRecord &record, bool soon);
     void buildAll(const QVector<K_DestinationTrees::Group> &groups, const QVector<bool> &converted,
-                  K_ConversionRecord &record);
+                  K_ConversionRecord &record, const QString &destinationFolder);
     void skip(const K_DestinationTrees::Group &trees);
 
-    // The snapshot, folders trimmed and ending in the native separator, and the folders as typed,
-    // which is how the log names them.
+    // The snapshot, folders trimmed and ending in the native separator, the destination made
+    // absolute; and the folders as typed, which is how the log names them.
     const Settings m_settings;
     const QString typedSourceFolder;
     const QString typedDestinationFolder;

@@ -1,7 +1,6 @@
 #include "k_conversionrecord.h"
 
 #include "tiles/k_checkedsavefile.h"
-#include "tiles/k_codepage1251.h"
 #include "tiles/k_flightsimulatortile.h"
 #include "tiles/k_platform.h"
 #include "tiles/k_resamplefile.h"
@@ -102,7 +101,7 @@ bool K_ConversionRecord::isConverted(const QVector<K_FlightSimulatorTile *> &tre
     // A folder moved elsewhere keeps its .inf files, which then point to the old place.
     const QString imageFolder
             = m_folder + QLatin1String("Source") + QDir::separator() + key + QDir::separator();
-    const QByteArray listedFolder = K_CodePage1251::encode(imageFolder);
+    const QByteArray listedFolder = K_ResampleFile::encode(imageFolder);
     const K_ResampleFile::Listing listing = K_ResampleFile::listing(contents);
     return std::all_of(listing.sourceFolders.cbegin(), listing.sourceFolders.cend(),
                        [&listedFolder](const QByteArray &folder) { return folder == listedFolder; })

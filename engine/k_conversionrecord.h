@@ -23,7 +23,8 @@ class K_ConversionRecord
 public:
     static const char FileName[];
 
-    // `destinationFolder` ends in the native separator.
+    // `destinationFolder` ends in the native separator; without one the record is empty.
+    K_ConversionRecord() = default;
     explicit K_ConversionRecord(const QString &destinationFolder);
 
     // Reads the record; a missing or unreadable file, or one of another format, records nothing.

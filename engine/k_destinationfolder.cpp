@@ -3,8 +3,11 @@
 #include "engine/k_builderthread.h"
 #include "engine/k_conversionrecord.h"
 #include "engine/k_conversiontexts.h"
+#include "engine/k_sourcefolder.h"
 #include "tiles/k_checkedsavefile.h"
 #include "tiles/k_flightsimulatortile_assembly.h"
+#include "tiles/k_platform.h"
+#include "tiles/k_resamplefile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -50,10 +53,18 @@ K_DestinationFolder::K_DestinationFolder(const QString &folder, const QString &t
     , m_shown(QDir::toNativeSeparators(typed))
 { }
 
+QString K_DestinationFolder::folder() const
+{
+    return m_folder;
+}
+
 bool K_DestinationFolder::prepare(K_BuilderThread *thread,
                                   const QVector<K_DestinationTrees::Group> &groups,
-                                  const QVector<bool> &converted, bool singleDestinationImage) const
+                                  bool skipConverted, bool singleDestinationImage,
+                                  K_ConversionRecord *record, QVector<bool> *converted)
 {
+    if (!nameForResampler(thread))
+        return false;
     QString reason;
     if (!probeWritable(&reason)) {
         thread->appendLog(tr("Cannot write into the destination folder \"%1\": %2.")
@@ -67,9 +78,14 @@ bool K_DestinationFolder::prepare(K_BuilderThread *thread,
                               nullptr, removed)
                                    .arg(m_shown));
     }
+    *record = K_ConversionRecord(m_folder);
+    record->load();
+    converted->fill(false, groups.size());
     QSet<QString> keys;
-    for (const K_DestinationTrees::Group &trees : groups)
-        keys.insert(trees.first()->key());
+    for (int i = 0; i < groups.size(); ++i) {
+        keys.insert(groups[i].first()->key());
+        (*converted)[i] = skipConverted && record->isConverted(groups[i]);
+    }
     const QStringList others = otherResampleFiles(keys);
     if (!others.isEmpty()) {
         thread->appendInfo(tr("\"%1\" already holds %n .inf file(s) that this run does not write, "
@@ -77,6 +93,64 @@ bool K_DestinationFolder::prepare(K_BuilderThread *thread,
                               nullptr, int(others.size()))
                                    .arg(m_shown, others.first()));
     }
+    return fits(thread, groups, *converted, singleDestinationImage);
+}
+
+bool K_DestinationFolder::nameForResampler(K_BuilderThread *thread)
+{
+    const QString shown = QDir::toNativeSeparators(QDir::cleanPath(m_folder));
+    // The resampler reads each folder between double quotes, so one inside would end it early.
+    if (m_folder.contains(QLatin1Char('"'))) {
+        thread->appendLog(tr("The .inf files cannot name \"%1\": the resampler reads folders "
+                             "between double quotes, which a double quote in its path would end "
+                             "early. Choose a folder whose path has none.")
+                                  .arg(shown));
+        return false;
+    }
+    QString missing;
+    K_ResampleFile::encode(m_folder, &missing);
+    if (missing.isEmpty())
+        return true;
+    const QString shortForm = shortFormOfFolder();
+    if (!shortForm.isEmpty()) {
+        thread->appendInfo(
+                tr("The .inf files name \"%1\" by its short form \"%2\", as code page %3 "
+                   "lacks some of its characters.")
+                        .arg(shown, QDir::toNativeSeparators(shortForm))
+                        .arg(K_ResampleFile::codePage()));
+        m_folder = K_SourceFolder::prefix(shortForm);
+        return true;
+    }
+    thread->appendLog(tr("The .inf files cannot name \"%1\": its characters \"%2\" are not in code "
+                         "page %3, so the resampler would not find the pictures. Choose a folder "
+                         "whose path has none.")
+                              .arg(shown, missing)
+                              .arg(K_ResampleFile::codePage()));
+    return false;
+}
+
+QString K_DestinationFolder::shortFormOfFolder() const
+{
+    // Only an existing folder has a short form, and it keeps the one it got: the folder stays.
+    QStringList created;
+    K_CheckedSaveFile::nearestExisting(m_folder, &created);
+    QString reason;
+    QString shortForm;
+    if (K_CheckedSaveFile::makeFolder(m_folder, &reason))
+        shortForm = K_Platform::shortPath(m_folder);
+    QString missing;
+    K_ResampleFile::encode(shortForm, &missing);
+    if (!shortForm.isEmpty() && missing.isEmpty() && !shortForm.contains(QLatin1Char('"')))
+        return shortForm;
+    for (auto it = created.crbegin(); it != created.crend(); ++it)
+        QDir().rmdir(*it);
+    return QString();
+}
+
+bool K_DestinationFolder::fits(K_BuilderThread *thread,
+                               const QVector<K_DestinationTrees::Group> &groups,
+                               const QVector<bool> &converted, bool singleDestinationImage) const
+{
     const qint64 needed = roomNeeded(groups, converted, singleDestinationImage);
     const qint64 free = freeSpace();
     if (free >= 0 && needed > free) {

@@ -10,10 +10,12 @@
 #include <QVector>
 
 class K_BuilderThread;
+class K_ConversionRecord;
 
 // What a conversion makes sure of in its destination folder before it reads the first tile: that
-// the folder takes files, that a killed run's temporaries are gone, which other .inf files lie
-// there, and that the pictures will fit. Used by the builder thread alone, once per run; it sees
+// the .inf files can name it, that it takes files, that a killed run's temporaries are gone, what
+// the record of finished destination tiles holds, which other .inf files lie there, and that the
+// pictures will fit. Used by the builder thread alone, once per run; it sees
 // the folder as it is at the time of the call. The texts are the builder's, in its translation
 // context.
 //
@@ -25,18 +27,31 @@ class K_DestinationFolder
     Q_DECLARE_TR_FUNCTIONS(K_BuilderThread)
 
 public:
-    // `folder` ends in the native separator; `typed` is the folder as the user typed it, which is
-    // how the log names it.
+    // `folder` is absolute and ends in the native separator; `typed` is the folder as the user
+    // typed it, which is how the log names it.
     K_DestinationFolder(const QString &folder, const QString &typed);
 
-    // Logs through `thread` what it finds: a folder that cannot be written, or pictures that need
-    // more room than it has, end the run with one problem line each (false); temporaries removed
-    // and other .inf files are told as information. `converted` marks the destinations of
-    // `groups` that are left alone.
+    // Logs through `thread` what it finds. A folder that the .inf files cannot name (a double
+    // quote, or characters outside the code page the resampler reads, where Windows keeps no
+    // short form of it), that cannot be written, or that has less room than the pictures need,
+    // ends the run with one problem line (false). A short form used, temporaries removed and other
+    // .inf files are told as information. `record` is read from the folder, and `converted`
+    // marks the destinations of `groups` that it shows finished, with `skipConverted`.
     bool prepare(K_BuilderThread *thread, const QVector<K_DestinationTrees::Group> &groups,
-                 const QVector<bool> &converted, bool singleDestinationImage) const;
+                 bool skipConverted, bool singleDestinationImage, K_ConversionRecord *record,
+                 QVector<bool> *converted);
+
+    // The folder as the .inf files name it: the absolute folder, or its short form.
+    QString folder() const;
 
 private:
+    bool nameForResampler(K_BuilderThread *thread);
+    // The short form of the folder, made if missing, when it has one that the .inf files can
+    // name; empty otherwise, and then the folders made for it are gone again.
+    QString shortFormOfFolder() const;
+    bool fits(K_BuilderThread *thread, const QVector<K_DestinationTrees::Group> &groups,
+              const QVector<bool> &converted, bool singleDestinationImage) const;
+
     // Creates the folder with its missing parents, writes a small probe file into it and removes
     // it again, then removes the folders it created, so that nothing shows until the first
     // picture is saved. False, with the system's reason, when any of that fails.

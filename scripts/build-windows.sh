@@ -9,7 +9,18 @@
 set -eu
 cd "$(dirname "$0")/.."
 
-./scripts/setup.sh g++-mingw-w64-x86-64-posix wine64 wine nsis zip xauth xvfb
+./scripts/setup.sh g++-mingw-w64-x86-64-posix wine64 wine nsis zip xauth xvfb locales
+# Wine takes the system's language and code page from the locale, which must exist: the tests and
+# the comparisons run under English and Russian ones.
+for locale in en_US ru_RU; do
+    if ! locale -a | grep -qx "$locale.utf8"; then
+        sudo=""
+        if [ "$(id -u)" != 0 ]; then
+            sudo=sudo
+        fi
+        $sudo localedef -i "$locale" -f UTF-8 "$locale.UTF-8"
+    fi
+done
 ./scripts/windows-toolchain.sh
 export ORVIK_WINDOWS_PREFIX="${ORVIK_WINDOWS_PREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/orvik/windows-toolchain}"
 

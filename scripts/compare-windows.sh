@@ -6,8 +6,11 @@
 # .inf files' checksums, and the log and the exit code. Usage: compare-windows.sh WINDOWS_BUILD_DIR
 #
 # The sets (scripts/tile-sets.sh): the sample and one of our own made from its tiles, each at every
-# BGL LOD from 0 to 13, with and without seasons, and the sample with the other options, into
-# folders with Cyrillic and other names and into a folder whose path is longer than 260 characters.
+# BGL LOD from 0 to 13, with and without seasons, and the sample with the other options, into a
+# folder with a Cyrillic name under a Russian locale (whose code page, 1251, is the one Linux writes)
+# and into a folder whose path is longer than 260 characters; every other case runs under an English
+# locale. Last, a folder whose name the code page lacks, which Linux refuses and Windows names by
+# its short form or refuses too.
 set -eu
 cd "$(dirname "$0")/.."
 
@@ -55,12 +58,13 @@ compare() {
     out="$work/run/$destination"
     mkdir -p "$(dirname "$out")"
     linux_status=0
-    "$linux_build/bin/orvik-convert" "$@" "$set" "$out" >"$work/linux.log" 2>/dev/null ||
-        linux_status=$?
+    LANG=${locale:-en_US.UTF-8} "$linux_build/bin/orvik-convert" "$@" "$set" "$out" \
+        >"$work/linux.log" 2>/dev/null || linux_status=$?
     rm -rf "$work/linux" && mkdir -p "$work/linux"
     if [ -e "$out" ]; then mv "$out" "$work/linux/out"; fi
     windows_status=0
-    windows "$@" "$(windows_path "$set")" "$(windows_path "$out")" >"$work/windows.log" \
+    LANG=${locale:-en_US.UTF-8} windows "$@" "$(windows_path "$set")" "$(windows_path "$out")" \
+        >"$work/windows.log" \
         2>/dev/null || windows_status=$?
     rm -rf "$work/windows" && mkdir -p "$work/windows"
     if [ -e "$out" ]; then mv "$out" "$work/windows/out"; fi
@@ -94,7 +98,37 @@ compare() {
 . ./scripts/tile-sets.sh
 make_tile_sets "$work" "$linux_build/app/orvik-make-sample"
 
+# A folder whose name the code page lacks: Linux refuses it with one line before any tile is read;
+# Windows names it by its short form in every .inf, where the file system keeps one, or refuses it.
+outside_the_code_page() {
+    out="$work/run/Выход/日本 ü"
+    status=0
+    LANG=en_US.UTF-8 "$linux_build/bin/orvik-convert" "$sample" "$out" >"$work/linux.log" \
+        2>/dev/null || status=$?
+    if [ "$status" != 1 ] || [ "$(grep -c 'cannot name' "$work/linux.log")" != 1 ] ||
+        [ "$(wc -l <"$work/linux.log")" != 1 ] || [ -e "$out" ]; then
+        fail "outside the code page: Linux does not refuse it"
+    fi
+    status=0
+    LANG=en_US.UTF-8 windows "$(windows_path "$sample")" "$(windows_path "$out")" \
+        >"$work/windows.log" 2>/dev/null || status=$?
+    if grep -q 'by its short form' "$work/windows.log"; then
+        # Each .inf names its folders in plain ASCII.
+        for inf in "$out"/*.inf; do
+            grep -a '^\(SourceDir\|DestDir\) = ' "$inf" | LC_ALL=C grep -q '[^ -~]' &&
+                fail "outside the code page: $(basename "$inf") names a folder outside ASCII"
+        done
+        echo "short form: outside the code page (exit code $status)"
+    elif grep -q 'cannot name' "$work/windows.log" && [ "$status" = 1 ] && [ ! -e "$out" ]; then
+        echo "refused: outside the code page"
+    else
+        fail "outside the code page: Windows neither names it by its short form nor refuses it"
+    fi
+    rm -rf "$work/run"
+}
+
 compare_every_case
+outside_the_code_page
 
 if [ "$failures" -gt 0 ]; then
     echo "$failures differences between the Windows and the Linux conversions." >&2

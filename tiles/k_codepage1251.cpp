@@ -45,6 +45,25 @@ char encodedByte(char32_t c, bool *dropped)
     return Substitute;
 }
 
+// Calls `use` with each character of `text` and the code units it takes, a surrogate pair as one.
+// A high surrogate that ends the text waits for a partner that never comes, and is left out.
+template<typename Use> void forEachCharacter(const QString &text, Use use)
+{
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t unit = text.at(i).unicode();
+        if (QChar::isHighSurrogate(unit) && i + 1 == size)
+            break;
+        if (QChar::isHighSurrogate(unit) && QChar::isLowSurrogate(text.at(i + 1).unicode())) {
+            use(QChar::surrogateToUcs4(unit, text.at(i + 1).unicode()),
+                QStringView(text).mid(i, 2));
+            ++i;
+        } else {
+            use(char32_t(unit), QStringView(text).mid(i, 1));
+        }
+    }
+}
+
 } // namespace
 
 namespace K_CodePage1251 {
@@ -65,26 +84,25 @@ QByteArray encodeByTable(const QString &text)
 {
     QByteArray bytes;
     bytes.reserve(text.size());
-    const qsizetype size = text.size();
-    for (qsizetype i = 0; i < size; ++i) {
-        const char16_t unit = text.at(i).unicode();
-        char32_t c = unit;
-        if (QChar::isHighSurrogate(unit)) {
-            // A high surrogate that ends the text waits for a partner that never comes.
-            if (i + 1 == size)
-                break;
-            const char16_t next = text.at(i + 1).unicode();
-            if (QChar::isLowSurrogate(next)) {
-                c = QChar::surrogateToUcs4(unit, next);
-                ++i;
-            }
-        }
+    forEachCharacter(text, [&bytes](char32_t c, QStringView) {
         bool dropped = false;
         const char byte = encodedByte(c, &dropped);
         if (!dropped)
             bytes += byte;
-    }
+    });
     return bytes;
+}
+
+QString missing(const QString &text)
+{
+    QString lacked;
+    forEachCharacter(text, [&lacked](char32_t c, QStringView character) {
+        bool dropped = false;
+        if ((encodedByte(c, &dropped) == Substitute && c != char32_t(Substitute))
+            && !lacked.contains(character))
+            lacked += character;
+    });
+    return lacked;
 }
 
 QString decodeByTable(const QByteArray &bytes)

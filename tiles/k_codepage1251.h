@@ -13,6 +13,9 @@ namespace K_CodePage1251 {
 QByteArray encode(const QString &text);
 QString decode(const QByteArray &bytes);
 
+// The characters of `text` that the page lacks, each once, in order.
+QString missing(const QString &text);
+
 // The table alone, whatever the toolkit offers.
 QByteArray encodeByTable(const QString &text);
 QString decodeByTable(const QByteArray &bytes);

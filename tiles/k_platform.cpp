@@ -1,5 +1,8 @@
 #include "k_platform.h"
 
+#include "k_codepage1251.h"
+
+#include <QDir>
 #include <QFileInfo>
 
 #if defined(Q_OS_WIN)
@@ -36,6 +39,99 @@ QDateTime changedAt(const QFileInfo &info)
     const QDateTime arrived = info.metadataChangeTime();
 #endif
     return arrived.isValid() ? qMax(info.lastModified(), arrived) : info.lastModified();
+}
+
+int resamplerCodePage()
+{
+#if defined(Q_OS_WIN)
+    return int(GetACP());
+#else
+    return 1251;
+#endif
+}
+
+#if defined(Q_OS_WIN)
+
+namespace {
+
+// UTF-8 as the system's code page holds every character, and takes no flags nor default.
+QByteArray wideToCodePage(const QString &text, int codePage, bool *usedDefault)
+{
+    const auto *wide = reinterpret_cast<const wchar_t *>(text.utf16());
+    const bool utf8 = codePage == CP_UTF8;
+    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    BOOL defaulted = FALSE;
+    const int size = WideCharToMultiByte(UINT(codePage), flags, wide, int(text.size()), nullptr, 0,
+                                         nullptr, nullptr);
+    QByteArray bytes(qMax(0, size), '\0');
+    WideCharToMultiByte(UINT(codePage), flags, wide, int(text.size()), bytes.data(), size, nullptr,
+                        utf8 ? nullptr : &defaulted);
+    *usedDefault = defaulted != FALSE;
+    return bytes;
+}
+
+} // namespace
+
+#endif
+
+QByteArray toCodePage(const QString &text, int codePage, QString *missing)
+{
+#if defined(Q_OS_WIN)
+    if (missing)
+        missing->clear();
+    bool usedDefault = false;
+    const QByteArray bytes = wideToCodePage(text, codePage, &usedDefault);
+    // Which characters failed, one by one: the default character tells nothing of where it stands.
+    for (qsizetype i = 0; missing && usedDefault && i < text.size(); ++i) {
+        const qsizetype length = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QString character = text.mid(i, length);
+        bool lacked = false;
+        wideToCodePage(character, codePage, &lacked);
+        if (lacked && !missing->contains(character))
+            *missing += character;
+        i += length - 1;
+    }
+    return bytes;
+#else
+    Q_UNUSED(codePage);
+    if (missing)
+        *missing = K_CodePage1251::missing(text);
+    return K_CodePage1251::encode(text);
+#endif
+}
+
+QString fromCodePage(const QByteArray &bytes, int codePage)
+{
+#if defined(Q_OS_WIN)
+    const int size = MultiByteToWideChar(UINT(codePage), 0, bytes.constData(), int(bytes.size()),
+                                         nullptr, 0);
+    QString text(qMax(0, size), QChar());
+    MultiByteToWideChar(UINT(codePage), 0, bytes.constData(), int(bytes.size()),
+                        reinterpret_cast<wchar_t *>(text.data()), size);
+    return text;
+#else
+    Q_UNUSED(codePage);
+    return K_CodePage1251::decode(bytes);
+#endif
+}
+
+QString shortPath(const QString &path)
+{
+#if defined(Q_OS_WIN)
+    const std::wstring wide = QDir::toNativeSeparators(path).toStdWString();
+    const DWORD size = GetShortPathNameW(wide.c_str(), nullptr, 0);
+    if (size == 0)
+        return QString();
+    std::wstring result(size, L'\0');
+    const DWORD written = GetShortPathNameW(wide.c_str(), result.data(), size);
+    if (written == 0 || written >= size)
+        return QString();
+    result.resize(written);
+    return QString::fromStdWString(result);
+#else
+    Q_UNUSED(path);
+    return QString();
+#endif
 }
 
 void adviseHugePages(uchar *memory, qsizetype bytes)

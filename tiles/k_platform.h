@@ -1,14 +1,16 @@
 #ifndef K_PLATFORM_H
 #define K_PLATFORM_H
 
+#include <QByteArray>
 #include <QDateTime>
+#include <QString>
 #include <QtGlobal>
 
 class QFileInfo;
 
 // What the conversion asks of the operating system beyond the toolkit, with one answer per system:
-// the machine's memory, when a file last changed, and large pages for a picture in memory. Every
-// function may be called from any thread.
+// the machine's memory, when a file last changed, the code page the resampler reads, short names,
+// and large pages for a picture in memory. Every function may be called from any thread.
 namespace K_Platform {
 
 // The physical memory of the machine in bytes, or 4 GiB when the system does not tell.
@@ -18,6 +20,19 @@ qint64 physicalMemory();
 // change time on Unix, its creation time on Windows (which has no status change time). A tile
 // copied or moved in with its old modification time then still counts as new.
 QDateTime changedAt(const QFileInfo &info);
+
+// The code page of the system's narrow-character file names, which the resampler reads its .inf
+// files in: the ANSI code page on Windows; Windows-1251 elsewhere.
+int resamplerCodePage();
+
+// `text` in `codePage` (one that resamplerCodePage() gave), without best-fit substitutes: each
+// character the page lacks becomes its default character and goes, once, into `missing`.
+QByteArray toCodePage(const QString &text, int codePage, QString *missing = nullptr);
+QString fromCodePage(const QByteArray &bytes, int codePage);
+
+// The short (8.3) form of the existing file or folder `path`, as Windows names it to programs
+// that cannot take its long name; empty where the system keeps none.
+QString shortPath(const QString &path);
 
 // Asks for large pages under a block of memory that is about to be written whole; does nothing
 // where the system has no such request.

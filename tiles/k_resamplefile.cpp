@@ -1,8 +1,8 @@
 #include "k_resamplefile.h"
 
 #include "k_checkedsavefile.h"
-#include "k_codepage1251.h"
 #include "k_flightsimulatortile.h"
+#include "k_platform.h"
 
 #include <QFile>
 
@@ -127,8 +127,7 @@ QByteArray K_ResampleFile::contents(const QString &key, const QString &imageFold
             + QLatin1String("\"\nLOD = Auto\nDestBaseFileName = \"") + key
             + QLatin1String("\"\nCompressionQuality = ") + number(compressionQuality)
             + QLatin1String("\n");
-    // The resampler reads the file in the Windows Cyrillic code page.
-    return K_CodePage1251::encode(text);
+    return encode(text);
 }
 
 bool K_ResampleFile::write(const QString &path, const QByteArray &contents, QString *errorString)
@@ -155,7 +154,22 @@ K_ResampleFile::Listing K_ResampleFile::listing(const QByteArray &contents)
         if (quotedValue(line, "SourceDir = ", &value))
             result.sourceFolders << value;
         else if (quotedValue(line, "SourceFile = ", &value))
-            result.sourceFiles << K_CodePage1251::decode(value);
+            result.sourceFiles << decode(value);
     }
     return result;
+}
+
+int K_ResampleFile::codePage()
+{
+    return K_Platform::resamplerCodePage();
+}
+
+QByteArray K_ResampleFile::encode(const QString &text, QString *missing)
+{
+    return K_Platform::toCodePage(text, codePage(), missing);
+}
+
+QString K_ResampleFile::decode(const QByteArray &bytes)
+{
+    return K_Platform::fromCodePage(bytes, codePage());
 }

@@ -20,9 +20,10 @@ struct ResampleSource
 // The records of one build, by key; the map owns them until they are deleted.
 using ResampleSources = QMap<QString, ResampleSource *>;
 
-// The control file of one destination tile for the FSX resampler (.inf): a text in the Windows
-// Cyrillic code page that lists every picture with its folder, upper-left corner and pixel size,
-// then names the destination. Writing it, and reading back what skipping a converted destination
+// The control file of one destination tile for the FSX resampler (.inf): a text in the code page
+// that the resampler reads file names in (the system's ANSI code page on Windows, Windows-1251
+// elsewhere) that lists every picture with its folder, upper-left corner and pixel size, then
+// names the destination. Writing it, and reading back what skipping a converted destination
 // needs, both live here. Plain functions, safe on any thread.
 class K_ResampleFile
 {
@@ -50,6 +51,12 @@ public:
     // when it cannot be read or is far larger than any file of ours.
     static bool read(const QString &path, QByteArray *contents);
     static Listing listing(const QByteArray &contents);
+
+    // The code page the file is written in, and text to it and back; the characters that the
+    // page lacks go, each once, into `missing`.
+    static int codePage();
+    static QByteArray encode(const QString &text, QString *missing = nullptr);
+    static QString decode(const QByteArray &bytes);
 };
 
 #endif // K_RESAMPLEFILE_H

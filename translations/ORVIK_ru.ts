@@ -4,17 +4,17 @@
 <context>
     <name>K_BuilderThread</name>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="231"/>
+        <location filename="../engine/k_builderthread.cpp" line="232"/>
         <source>Step 1 of 2. Source folder scanning...</source>
         <translation>Шаг 1 из 2. Сканирование исходной папки...</translation>
     </message>
     <message>
-        <location filename="../engine/k_destinationfolder.cpp" line="60"/>
+        <location filename="../engine/k_destinationfolder.cpp" line="70"/>
         <source>Cannot write into the destination folder &quot;%1&quot;: %2.</source>
         <translation>Невозможно записать в конечную папку &quot;%1&quot;: %2.</translation>
     </message>
     <message numerus="yes">
-        <location filename="../engine/k_destinationfolder.cpp" line="66"/>
+        <location filename="../engine/k_destinationfolder.cpp" line="76"/>
         <source>Removed %n temporary file(s) that an interrupted run left in &quot;%1&quot;.</source>
         <translation>
             <numerusform>Удалён %n временный файл, оставленный прерванным запуском в &quot;%1&quot;.</numerusform>
@@ -23,7 +23,7 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location filename="../engine/k_destinationfolder.cpp" line="76"/>
+        <location filename="../engine/k_destinationfolder.cpp" line="91"/>
         <source>&quot;%1&quot; already holds %n .inf file(s) that this run does not write, of another BGL LOD or another source, such as &quot;%2&quot;.</source>
         <translation>
             <numerusform>В &quot;%1&quot; уже есть %n файл .inf, который этот запуск не пишет (другой BGL LOD или другой источник), например &quot;%2&quot;.</numerusform>
@@ -32,44 +32,59 @@
         </translation>
     </message>
     <message>
-        <location filename="../engine/k_destinationfolder.cpp" line="84"/>
+        <location filename="../engine/k_destinationfolder.cpp" line="104"/>
+        <source>The .inf files cannot name &quot;%1&quot;: the resampler reads folders between double quotes, which a double quote in its path would end early. Choose a folder whose path has none.</source>
+        <translation>Файлы .inf не могут назвать папку &quot;%1&quot;: ресемплер читает папки в двойных кавычках, а двойная кавычка в её пути завершила бы путь раньше времени. Выберите папку, в пути которой её нет.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_destinationfolder.cpp" line="117"/>
+        <source>The .inf files name &quot;%1&quot; by its short form &quot;%2&quot;, as code page %3 lacks some of its characters.</source>
+        <translation>Файлы .inf называют папку &quot;%1&quot; её коротким именем &quot;%2&quot;, так как в кодовой странице %3 нет некоторых её символов.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_destinationfolder.cpp" line="124"/>
+        <source>The .inf files cannot name &quot;%1&quot;: its characters &quot;%2&quot; are not in code page %3, so the resampler would not find the pictures. Choose a folder whose path has none.</source>
+        <translation>Файлы .inf не могут назвать папку &quot;%1&quot;: её символов &quot;%2&quot; нет в кодовой странице %3, и ресемплер не нашёл бы изображения. Выберите папку, в пути которой их нет.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_destinationfolder.cpp" line="157"/>
         <source>The pictures need up to %1, but &quot;%2&quot; has only %3 free.</source>
         <translation>Изображениям нужно до %1, но в &quot;%2&quot; свободно только %3.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="273"/>
+        <location filename="../engine/k_builderthread.cpp" line="274"/>
         <source>The record of finished destination tiles &quot;%1&quot; cannot be written: %2.</source>
         <translation>Невозможно записать перечень готовых конечных тайлов &quot;%1&quot;: %2.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="289"/>
+        <location filename="../engine/k_builderthread.cpp" line="291"/>
         <source>Step 2 of 2. Build images...</source>
         <translation>Шаг 2 из 2. Построение изображений...</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="335"/>
+        <location filename="../engine/k_builderthread.cpp" line="337"/>
         <source>Tile &quot;%1&quot; already converted.</source>
         <translation>Тайл &quot;%1&quot; уже преобразован.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="315"/>
+        <location filename="../engine/k_builderthread.cpp" line="317"/>
         <source>Tile &quot;%1&quot; saved.</source>
         <translation>Тайл &quot;%1&quot; сохранён.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="214"/>
-        <location filename="../app/k_commandline.cpp" line="187"/>
+        <location filename="../engine/k_builderthread.cpp" line="215"/>
+        <location filename="../app/k_commandline.cpp" line="189"/>
         <source>Converting complete.</source>
         <translation>Конвертация завершена.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="80"/>
-        <location filename="../app/k_commandline.cpp" line="189"/>
+        <location filename="../engine/k_builderthread.cpp" line="83"/>
+        <location filename="../app/k_commandline.cpp" line="191"/>
         <source>Break.</source>
         <translation>Прервано.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="100"/>
+        <location filename="../engine/k_builderthread.cpp" line="103"/>
         <source>Cannot write &quot;%1&quot;: %2.</source>
         <translation>Невозможно записать &quot;%1&quot;: %2.</translation>
     </message>
@@ -99,7 +114,7 @@
         <translation>Исходная папка &quot;%1&quot; не существует.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="174"/>
+        <location filename="../engine/k_builderthread.cpp" line="177"/>
         <source>Destination folder is not set.</source>
         <translation>Папка назначения не задана.</translation>
     </message>
@@ -220,27 +235,27 @@
         <translation>Пути SOURCE и DESTINATION не должны быть пустыми.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="130"/>
+        <location filename="../app/k_commandline.cpp" line="131"/>
         <source>BGL LOD must be a whole number from 0 to 13, not &quot;%1&quot;.</source>
         <translation>BGL LOD должен быть целым числом от 0 до 13, а не &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="135"/>
+        <location filename="../app/k_commandline.cpp" line="137"/>
         <source>Compression quality must be a whole number from 1 to 100, not &quot;%1&quot;.</source>
         <translation>Качество сжатия должно быть целым числом от 1 до 100, а не &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="161"/>
+        <location filename="../app/k_commandline.cpp" line="163"/>
         <source>tiles: %1/%2</source>
         <translation>тайлы: %1/%2</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="162"/>
+        <location filename="../app/k_commandline.cpp" line="164"/>
         <source>tiles: %1</source>
         <translation>тайлы: %1</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="233"/>
+        <location filename="../app/k_commandline.cpp" line="235"/>
         <source>%1: Cannot watch for Ctrl+C.
 </source>
         <translation>%1: не удаётся отслеживать Ctrl+C.
@@ -333,17 +348,17 @@
         <translation>Тайл &quot;%1&quot; не помещается в память, его четверти сохраняются по отдельности.</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="366"/>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="367"/>
         <source>BMP tile &quot;%1&quot; read error: </source>
         <translation>Ошибка чтения BMP-тайла &quot;%1&quot;: </translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="369"/>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="370"/>
         <source>BMP tile &quot;%1&quot; image dimensions not 256x256.</source>
         <translation>Размеры изображения BMP-тайла &quot;%1&quot; не равны 256x256.</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="352"/>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="353"/>
         <source>Tile &quot;%1&quot; begin painting error.</source>
         <translation>Ошибка начала рисования тайла &quot;%1&quot;.</translation>
     </message>
@@ -846,7 +861,7 @@
         <translation>Неизвестный вариант &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_previewcommandline.cpp" line="119"/>
+        <location filename="../app/k_previewcommandline.cpp" line="120"/>
         <source>%1: Cannot write &quot;%2&quot;: %3
 </source>
         <translation>%1: Не удаётся записать &quot;%2&quot;: %3
@@ -856,17 +871,17 @@
 <context>
     <name>K_PreviewThread</name>
     <message>
-        <location filename="../engine/k_previewthread.cpp" line="88"/>
+        <location filename="../engine/k_previewthread.cpp" line="89"/>
         <source>No tile bitmaps of variant %1 in &quot;%2&quot;.</source>
         <translation>В &quot;%2&quot; нет тайлов варианта %1.</translation>
     </message>
     <message>
-        <location filename="../engine/k_previewthread.cpp" line="211"/>
+        <location filename="../engine/k_previewthread.cpp" line="213"/>
         <source>Not enough memory for the map.</source>
         <translation>Недостаточно памяти для карты.</translation>
     </message>
     <message>
-        <location filename="../engine/k_previewthread.cpp" line="263"/>
+        <location filename="../engine/k_previewthread.cpp" line="265"/>
         <source>Image dimensions not 256x256</source>
         <translation>Размеры изображения не равны 256x256</translation>
     </message>

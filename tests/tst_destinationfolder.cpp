@@ -1,0 +1,143 @@
+#include "tiles/k_resamplefile.h"
+#include "tiles/k_tilebitmapwriter.h"
+
+#include "testconversion.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QStringList Keys{"012301230123010", "012301230123011"};
+
+// The .inf line that names the destination, as the file holds it.
+QByteArray destDirLine(const QString &folder, const QString &key)
+{
+    QFile file(folder + '/' + key + ".inf");
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return QByteArray();
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    for (const QByteArray &line : lines) {
+        if (line.startsWith("DestDir = "))
+            return line;
+    }
+    return QByteArray();
+}
+
+} // namespace
+
+class tst_DestinationFolder : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { installEnglishPluralForms(); }
+    void namesTheFolderForTheResampler_data();
+    void namesTheFolderForTheResampler();
+    void resumesOneFolderHoweverTyped();
+};
+
+void tst_DestinationFolder::namesTheFolderForTheResampler_data()
+{
+    // The destination below the work folder, typed relative to the current folder or in full; the
+    // name's bytes in Windows-1251 and Windows-1252 (null: not in the page), and the characters
+    // that Windows-1251 lacks.
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<bool>("relative");
+    QTest::addColumn<QByteArray>("in1251");
+    QTest::addColumn<QByteArray>("in1252");
+    QTest::addColumn<QString>("missing");
+    QTest::newRow("relative, from another current folder")
+            << "out" << true << QByteArray("out") << QByteArray("out") << "";
+    QTest::newRow("Cyrillic") << QString("Карта") << false << QByteArray("\xca\xe0\xf0\xf2\xe0")
+                              << QByteArray() << "";
+    QTest::newRow("Western") << QString("Jürgen é") << false << QByteArray()
+                             << QByteArray("J\xfcrgen \xe9") << QString("üé");
+    QTest::newRow("Chinese") << QString("地景") << false << QByteArray() << QByteArray()
+                             << QString("地景");
+    QTest::newRow("double quote") << QString("a\"b") << false << QByteArray() << QByteArray()
+                                  << QString("\"");
+}
+
+void tst_DestinationFolder::namesTheFolderForTheResampler()
+{
+    QFETCH(QString, folder);
+    QFETCH(bool, relative);
+    // The system's code page: Wine takes it from the locale, as Windows from the user's language.
+    const bool windows = QDir::separator() == '\\';
+    const int codePage = !windows || qEnvironmentVariable("LANG").startsWith("ru") ? 1251 : 1252;
+    QCOMPARE(K_ResampleFile::codePage(), codePage);
+    QFETCH(QByteArray, in1251);
+    QFETCH(QByteArray, in1252);
+    const QByteArray bytes = codePage == 1251 ? in1251 : in1252;
+
+    QTemporaryDir work;
+    QVERIFY(writeTiles(work.filePath("tiles"), Keys) && QDir().mkpath(work.filePath("current")));
+    const QString destination = work.filePath(relative ? "current/" + folder : folder);
+    const QString current = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(work.filePath("current")));
+    TestConversion conversion;
+    conversion.run({work.filePath("tiles"), relative ? folder : destination, 12});
+    QVERIFY(QDir::setCurrent(current));
+
+    const QString shown = QDir::toNativeSeparators(destination);
+    const QString separator = QDir::separator();
+    if (!bytes.isNull()) {
+        QCOMPARE(conversion.log().last(), QString("Converting complete."));
+        QCOMPARE(destDirLine(destination, Keys[0].left(14)),
+                 "DestDir = \"" + QDir::toNativeSeparators(work.path()).toLatin1()
+                         + (relative ? separator + "current" : QString()).toLatin1()
+                         + separator.toLatin1() + bytes + separator.toLatin1() + '"');
+    } else if (windows && conversion.log().first().contains("by its short form")) {
+        // The .inf files name the folder by a form of plain ASCII that leads to the same place.
+        const QByteArray line = destDirLine(destination, Keys[0].left(14));
+        const QString named = QString::fromLatin1(line.mid(11, line.size() - 12));
+        QVERIFY2(!named.isEmpty() && QString::fromLatin1(named.toLatin1()) == named, line);
+        QCOMPARE(QFileInfo(named).canonicalFilePath(), QFileInfo(destination).canonicalFilePath());
+    } else {
+        QFETCH(QString, missing);
+        const QString refusal
+                = missing == "\""
+                          ? QString("The .inf files cannot name \"%1\": the resampler reads "
+                                    "folders "
+                                    "between double quotes, which a double quote in its path "
+                                    "would end early. Choose a folder whose path has none.")
+                                    .arg(shown)
+                          : QString("The .inf files cannot name \"%1\": its characters \"%2\" are "
+                                    "not in code page %3, so the resampler would not find the "
+                                    "pictures. Choose a folder whose path has none.")
+                                    .arg(shown, codePage == 1251 ? missing : folder)
+                                    .arg(codePage);
+        QCOMPARE(conversion.log(), QStringList({refusal}));
+        QVERIFY(!QFileInfo::exists(destination));
+    }
+}
+
+void tst_DestinationFolder::resumesOneFolderHoweverTyped()
+{
+    QTemporaryDir work;
+    QVERIFY(writeTiles(work.filePath("tiles"), Keys));
+    const QString current = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(work.path()));
+    QStringList logs;
+    QMap<QString, QByteArray> outputs;
+    for (const QString &typed :
+         QStringList{"out", "./out", work.filePath("out"), work.filePath("a/../out")}) {
+        K_BuilderThread::Settings settings{work.filePath("tiles"), typed, 12};
+        settings.skipConverted = true;
+        TestConversion conversion;
+        conversion.run(settings);
+        logs << conversion.log().first();
+        const QMap<QString, QByteArray> written = contentsBelow(work.filePath("out"));
+        QVERIFY(outputs.isEmpty() || written == outputs);
+        outputs = written;
+    }
+    QVERIFY(QDir::setCurrent(current));
+    const QString converted = "Tile \"" + Keys[0].left(14) + "\" already converted.";
+    QCOMPARE(logs, QStringList({"Tile \"" + Keys[0].left(14) + "\" saved.", converted, converted,
+                                converted}));
+}
+
+QTEST_GUILESS_MAIN(tst_DestinationFolder)
+#include "tst_destinationfolder.moc"
