@@ -93,8 +93,9 @@ void tst_DestinationFolder::namesTheFolderForTheResampler()
         // The .inf files name the folder by a form of plain ASCII that leads to the same place.
         const QByteArray line = destDirLine(destination, Keys[0].left(14));
         const QString named = QString::fromLatin1(line.mid(11, line.size() - 12));
-        QVERIFY2(!named.isEmpty() && QString::fromLatin1(named.toLatin1()) == named, line);
-        QCOMPARE(QFileInfo(named).canonicalFilePath(), QFileInfo(destination).canonicalFilePath());
+        QVERIFY2(std::all_of(line.begin(), line.end(), [](char c) { return uchar(c) < 0x80; }),
+                 line);
+        QVERIFY2(QFileInfo(named + Keys[0].left(14) + ".inf").isFile(), line);
     } else {
         QFETCH(QString, missing);
         const QString refusal
