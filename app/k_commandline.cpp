@@ -4,6 +4,7 @@
 #include "tiles/k_flightsimulatortile.h"
 
 #include "k_console.h"
+#include "k_stopsignals.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -46,7 +47,7 @@ K_CommandLine::K_CommandLine(QObject *parent)
 
 K_CommandLine::~K_CommandLine()
 {
-    K_Console::removeInterruptHandler();
+    K_StopSignals::remove();
 }
 
 void K_CommandLine::addOptions(QCommandLineParser &parser)
@@ -228,8 +229,8 @@ int K_CommandLine::exec(const QStringList &arguments)
 int K_CommandLine::convert(const K_BuilderThread::Settings &settings)
 {
     progressOnTerminal = K_Console::standardErrorIsTerminal();
-    if (!K_Console::installInterruptHandler(this, [this] { interrupt(); })) {
-        K_Console::removeInterruptHandler();
+    if (!K_StopSignals::install(this, [this](int signal) { interrupt(signal); })) {
+        K_StopSignals::remove();
         K_Console::write(
                 stderr,
                 tr("%1: Cannot watch for Ctrl+C.\n").arg(QCoreApplication::applicationName()));
@@ -258,18 +259,24 @@ int K_CommandLine::convert(const K_BuilderThread::Settings &settings)
         // Standard output keeps exactly the log lines.
         K_Console::write(stderr, thread.summary() + QLatin1Char('\n'));
         code = exitCode(outcomeOf(lastLogLine), thread.problemsCount());
+        if (code == ExitBreak && stopSignal != 0)
+            code = 128 + stopSignal;
     }
 
     // Each tile deletes its children, so this frees the whole forest, source tiles included.
     qDeleteAll(destinationTiles);
     destinationTiles.clear();
     sourceTiles.clear();
-    K_Console::removeInterruptHandler();
+    K_StopSignals::stopped();
+    K_StopSignals::remove();
     return code;
 }
 
-void K_CommandLine::interrupt()
+void K_CommandLine::interrupt(int signal)
 {
+    // The first request is the one the exit status tells of.
+    if (stopSignal == 0)
+        stopSignal = signal;
     const QMutexLocker locker(&mutex);
     breakFlag = true;
 }

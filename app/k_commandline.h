@@ -15,11 +15,12 @@ class QCommandLineParser;
 // The front end of orvik-convert: turns the command line into the conversion's settings, runs
 // one K_BuilderThread on them and reports while it runs. Every log line goes to standard output
 // as it arrives, in the engine's order, flushed at once; a progress bar goes to standard error
-// only when standard error is a terminal, and the run's summary goes there at the end. Ctrl+C
-// (and Ctrl+Break on Windows) sets the break flag, under the mutex, from the main thread, so the
-// run stops at its next check; further ones change nothing.
+// only when standard error is a terminal, and the run's summary goes there at the end. Ctrl+C,
+// SIGTERM and SIGHUP (Ctrl+Break and the console's close, logoff and shutdown on Windows) set the
+// break flag, under the mutex, from the main thread, so the run stops at its next check and the
+// exit status is 128 + the first signal's number; further ones change nothing.
 //
-// Lives in the main thread; one object per process, since it owns the SIGINT handler while a
+// Lives in the main thread; one object per process, since it owns the signal handlers while a
 // conversion runs. exec() returns only after the worker has finished and every tile is freed.
 class K_CommandLine : public QObject
 {
@@ -80,7 +81,7 @@ private:
                              QString *error);
 
     int convert(const K_BuilderThread::Settings &settings);
-    void interrupt();
+    void interrupt(int signal);
 
     void setProgressText(const QString &text);
     void setProgressValue(int value);
@@ -90,6 +91,7 @@ private:
 
     QMutex mutex;
     bool breakFlag = false;
+    int stopSignal = 0;
 
     bool progressShown = false;
     bool progressOnTerminal = false;

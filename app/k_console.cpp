@@ -1,47 +1,14 @@
 #include "k_console.h"
 
-#include <QMetaObject>
-#include <QObject>
-#include <QPointer>
-
-#include <mutex>
-
 #if defined(Q_OS_WIN)
 #include <io.h>
 #include <windows.h>
 #else
-#include <QSocketNotifier>
-
-#include <cerrno>
-#include <csignal>
-
-#include <fcntl.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 #endif
 
 namespace {
-
-struct Interrupt
-{
-    std::mutex mutex; // Windows calls the handler on a thread of its own
-    QPointer<QObject> receiver;
-    std::function<void()> handler;
-};
-
-Interrupt &interruptState()
-{
-    static Interrupt state;
-    return state;
-}
-
-void deliverInterrupt()
-{
-    Interrupt &state = interruptState();
-    const std::lock_guard<std::mutex> lock(state.mutex);
-    if (state.receiver)
-        QMetaObject::invokeMethod(state.receiver, state.handler, Qt::QueuedConnection);
-}
 
 #if defined(Q_OS_WIN)
 
@@ -54,32 +21,6 @@ bool isConsole(FILE *stream)
 {
     DWORD mode = 0;
     return GetConsoleMode(handleOf(stream), &mode) != 0;
-}
-
-BOOL WINAPI onConsoleControl(DWORD event)
-{
-    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
-        return FALSE;
-    deliverInterrupt();
-    return TRUE;
-}
-
-#else
-
-// The write end is the only thing the signal handler touches: a byte in a pipe wakes the main
-// thread, which then passes the interrupt on.
-int interruptPipe[2] = {-1, -1};
-struct sigaction previousInterruptAction;
-QSocketNotifier *interruptNotifier = nullptr;
-
-void onInterruptSignal(int)
-{
-    const int savedErrno = errno;
-    const char byte = 1;
-    if (::write(interruptPipe[1], &byte, 1) < 0) {
-        // A full pipe already holds a wake-up; nothing more is needed.
-    }
-    errno = savedErrno;
 }
 
 #endif
@@ -140,56 +81,6 @@ bool understandsEscapes()
 #else
     return true;
 #endif
-}
-
-bool installInterruptHandler(QObject *receiver, std::function<void()> interrupt)
-{
-    {
-        Interrupt &state = interruptState();
-        const std::lock_guard<std::mutex> lock(state.mutex);
-        state.receiver = receiver;
-        state.handler = std::move(interrupt);
-    }
-#if defined(Q_OS_WIN)
-    return SetConsoleCtrlHandler(onConsoleControl, TRUE) != 0;
-#else
-    if (::pipe2(interruptPipe, O_CLOEXEC | O_NONBLOCK) != 0)
-        return false;
-    interruptNotifier = new QSocketNotifier(interruptPipe[0], QSocketNotifier::Read, receiver);
-    QObject::connect(interruptNotifier, &QSocketNotifier::activated, receiver, [] {
-        char bytes[64];
-        while (::read(interruptPipe[0], bytes, sizeof bytes) > 0) {
-        }
-        deliverInterrupt();
-    });
-
-    struct sigaction action
-    { };
-    action.sa_handler = onInterruptSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    return ::sigaction(SIGINT, &action, &previousInterruptAction) == 0;
-#endif
-}
-
-void removeInterruptHandler()
-{
-#if defined(Q_OS_WIN)
-    SetConsoleCtrlHandler(onConsoleControl, FALSE);
-#else
-    if (!interruptNotifier)
-        return;
-    ::sigaction(SIGINT, &previousInterruptAction, nullptr);
-    delete interruptNotifier;
-    interruptNotifier = nullptr;
-    ::close(interruptPipe[0]);
-    ::close(interruptPipe[1]);
-    interruptPipe[0] = interruptPipe[1] = -1;
-#endif
-    Interrupt &state = interruptState();
-    const std::lock_guard<std::mutex> lock(state.mutex);
-    state.receiver = nullptr;
-    state.handler = nullptr;
 }
 
 } // namespace K_Console

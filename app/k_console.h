@@ -4,12 +4,9 @@
 #include <QString>
 
 #include <cstdio>
-#include <functional>
 
-class QObject;
-
-// The console of the command-line programs, with one answer per system: writing text, the
-// terminal's width, and Ctrl+C. Main thread only.
+// The console of the command-line programs, with one answer per system: writing text and the
+// terminal's width. Main thread only.
 namespace K_Console {
 
 // Writes `text` and flushes, so that output and progress interleave as they happen: to a
@@ -22,12 +19,6 @@ bool standardErrorIsTerminal();
 int terminalWidth();
 // True when the terminal clears the rest of a line on "ESC [ K"; older Windows consoles do not.
 bool understandsEscapes();
-
-// From now on each Ctrl+C (and on Windows Ctrl+Break) calls `interrupt` on the thread of
-// `receiver`, queued, instead of ending the process. False when the system refuses.
-bool installInterruptHandler(QObject *receiver, std::function<void()> interrupt);
-// Ctrl+C ends the process again.
-void removeInterruptHandler();
 
 } // namespace K_Console
 

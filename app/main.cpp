@@ -1,3 +1,4 @@
+#include "app/k_stopsignals.h"
 #include "app/translators.h"
 #include "ui/k_formmain.h"
 
@@ -6,6 +7,7 @@
 
 int main(int argc, char *argv[])
 {
+    K_StopSignals::ignoreFileSizeLimit();
     QApplication application(argc, argv);
     // Installed before the window exists, so every text it builds is already translated; they
     // are destroyed after it, in reverse order of creation.
@@ -14,6 +16,15 @@ int main(int argc, char *argv[])
     installTranslators(application, toolkitTranslator, programTranslator);
 
     K_FormMain formMain;
+    // A request to stop ends the run as Break does, then the window, with the signal's status.
+    int stopSignal = 0;
+    K_StopSignals::install(&formMain, [&formMain, &stopSignal](int signal) {
+        if (stopSignal == 0)
+            stopSignal = signal;
+        formMain.stopAndClose();
+    });
     formMain.show();
-    return application.exec();
+    const int code = application.exec();
+    K_StopSignals::remove();
+    return stopSignal != 0 ? 128 + stopSignal : code;
 }

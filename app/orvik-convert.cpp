@@ -1,4 +1,5 @@
 #include "app/k_commandline.h"
+#include "app/k_stopsignals.h"
 #include "app/translators.h"
 
 #include <QCoreApplication>
@@ -6,6 +7,7 @@
 
 int main(int argc, char *argv[])
 {
+    K_StopSignals::ignoreFileSizeLimit();
     QCoreApplication application(argc, argv);
     // Installed before any text is made, so the help, the usage errors and the log speak the
     // system's language.

@@ -18,25 +18,6 @@
 
 namespace {
 
-bool isLetterOrDigit(QChar c)
-{
-    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
-}
-
-// The name a save file's temporary stands for (the final name, a dot and six letters or digits),
-// or nothing when `name` is not such a temporary.
-QString finalNameOf(const QString &name)
-{
-    constexpr qsizetype Suffix = 7;
-    if (name.size() <= Suffix || name.at(name.size() - Suffix) != u'.')
-        return QString();
-    for (qsizetype i = name.size() - Suffix + 1; i < name.size(); ++i) {
-        if (!isLetterOrDigit(name.at(i)))
-            return QString();
-    }
-    return name.left(name.size() - Suffix);
-}
-
 bool isDigits(QStringView text)
 {
     return !text.isEmpty()
@@ -234,7 +215,7 @@ int K_DestinationFolder::removeStaleTemporaries() const
     const auto removeIf = [&removed](const QString &path, const auto &ours) {
         const QStringList names = QDir(path).entryList(QDir::Files | QDir::Hidden);
         for (const QString &name : names) {
-            const QString finalName = finalNameOf(name);
+            const QString finalName = K_CheckedSaveFile::finalNameOf(name);
             if (!finalName.isEmpty() && ours(finalName) && QFile::remove(QDir(path).filePath(name)))
                 ++removed;
         }

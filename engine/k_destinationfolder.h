@@ -57,11 +57,11 @@ private:
     // picture is saved. False, with the system's reason, when any of that fails.
     bool probeWritable(QString *reason) const;
 
-    // Removes the temporary files that a run killed while writing left behind (a picture is
-    // written beside its final name, as "<name>.tif.XXXXXX", and renamed when complete; on Linux
-    // the system hides them, on Windows it cannot). Only such files of our pictures in
-    // "Source/<key>/", of .inf files named by a key and of the record of converted tiles count.
-    // Returns how many were removed.
+    // Removes the temporary files that a run killed while writing left behind (a file is written
+    // beside its final name, as "<name>.orvik-tmp-XXXXXX", and renamed when complete; where the
+    // system has files without a name, only the moment of the rename can leave one). Only such
+    // files of our pictures in "Source/<key>/", of .inf files named by a key, of the record of
+    // converted tiles and of the probe count. Returns how many were removed.
     int removeStaleTemporaries() const;
 
     // The .inf files directly in the folder whose names are not one of `keys` + ".inf".

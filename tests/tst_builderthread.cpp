@@ -127,12 +127,13 @@ struct Run
 };
 
 // The path below the destination of "B0.inf" or "B03.tif", and of a file beside it such as
-// "B1.tif.bak"; a picture lies in its destination's folder, whose key is `keyLength` long.
+// "B1.tif.bak"; a picture lies in its destination's folder, whose key is `keyLength` long, any
+// other file at the top.
 QString pathOf(const QString &file, int keyLength)
 {
     const QString key = keyOf(file.section('.', 0, 0));
     const QString name = key + file.mid(file.indexOf('.'));
-    return file.section('.', 1, 1) == "inf" ? name : "Source/" + key.left(keyLength) + '/' + name;
+    return file.section('.', 1, 1) != "tif" ? name : "Source/" + key.left(keyLength) + '/' + name;
 }
 
 // Log lines and events, in English: line(Saved, "B0") is what the log says when B0 is saved.
@@ -438,9 +439,12 @@ void tst_BuilderThread::converts_data()
                      line(Saved, "B0"), line(Saved, "B1"), Complete};
     QTest::newRow("a killed run's temporaries go, nothing else")
             << two
-            << Run().removesTemporariesOf({"B0.tif", "B11.tif", "B0.inf"}).keeps({"B1.tif.bak"})
+            << Run().removesTemporariesOf({"B0.tif", "B11.tif", "B0.inf", "ORVIK-converted.txt"})
+                       .keeps({"B1.tif.bak", "B0.inf.backup", "B11.tif.before", "B3.inf.notes1",
+                               "ORVIK-converted.txt.mine01", "B0.tif.orvik-tmp-Ab12C",
+                               "B0.inf.orvik-tmp-Ab12Cd7", "B0.inf.orvik-tmp-Ab-2Cd"})
             << b0b1 << Names{"B0", "B1"}
-            << Names{"Removed 3 temporary files that an interrupted run left in \"" + Destination
+            << Names{"Removed 4 temporary files that an interrupted run left in \"" + Destination
                              + "\".",
                      line(Saved, "B0"), line(Saved, "B1"), Complete};
 
@@ -540,7 +544,7 @@ void tst_BuilderThread::converts()
     const int keyLength = s.bglLod + 2;
     for (const QString &file : c.before + c.stale + written.filter(".inf")) {
         const QString path = destination + '/' + pathOf(file, keyLength)
-                             + (c.stale.contains(file) ? ".Ab12Cd" : "");
+                             + (c.stale.contains(file) ? ".orvik-tmp-Ab12Cd" : "");
         QVERIFY(QDir().mkpath(QFileInfo(path).path()));
         QVERIFY(Writer::writeBytes(path, c.before.contains(file) ? "older " + file.toUtf8()
                                                                  : QByteArray(5000, 'x')));

@@ -65,9 +65,11 @@ void tst_CommandLine::parses()
 void tst_CommandLine::runs_data()
 {
     // "locale | arguments | exit code | standard error"; "C" keeps the program English. The log
-    // goes to standard output, the summary ("sum N": N problems) to standard error. EMPTY holds no
-    // tile bitmaps, SAMPLE the sample, SOUND the same less its broken tile, MANY 48 tiles, each a
-    // 1024x1024 picture at BGL LOD 11, so that the run lasts until SIGINT comes after the first.
+    // goes to standard output, the summary ("sum N": N problems) to standard error; "log: ..." is
+    // a line the log must hold. EMPTY holds no tile bitmaps, SAMPLE the sample, SOUND the same
+    // less its broken tile, MANY 48 tiles, each a 1024x1024 picture at BGL LOD 11, so that the
+    // run lasts until the signal of its exit code (SIGINT for 130) comes after the first; "LIMIT"
+    // runs it under a file size limit of 512 KiB, not ignoring SIGXFSZ itself.
     QTest::addColumn<QString>("row");
     row("usage error, Russian",
         "ru_RU.UTF-8 | SOUND | 2 | orvik-convert: Не указана папка DESTINATION.");
@@ -76,6 +78,10 @@ void tst_CommandLine::runs_data()
     row("no tile bitmaps", "C | EMPTY out | 1 | sum 1");
     row("interrupted after the first tile",
         "C | --bgl-lod=11 --single-destination-image MANY out | 130 | ");
+    row("SIGTERM stops it as Ctrl+C does", "C | --bgl-lod=11 MANY out | 143 | ");
+    row("SIGHUP too", "C | --bgl-lod=11 MANY out | 129 | ");
+    row("a file size limit fails the save with its reason",
+        "C | LIMIT SOUND out | 1 | log: Cannot write \"");
 }
 
 void tst_CommandLine::runs()
@@ -90,13 +96,15 @@ void tst_CommandLine::runs()
     QVERIFY(QFile::remove(dir.filePath("SOUND/" + K_SampleTiles::brokenKey() + "SU.BMP")));
     QVERIFY(QDir().mkpath(dir.filePath("EMPTY")));
     const bool interrupt = arguments.contains("MANY");
+    const int signal = row.section(" | ", 2, 2).toInt() - 128;
     QVERIFY(!interrupt
             || writeTiles(dir.filePath("MANY"),
                           K_TileBitmapWriter::keysUnder("0123012301", 13)
                                   .mid(0, 48)
                                   .replaceInStrings(QRegularExpression("$"), "00")));
-    const QStringList argumentList = arguments.split(' ').replaceInStrings(
-            QRegularExpression("^(?!--)"), dir.path() + '/');
+    const QStringList argumentList
+            = QString(arguments).remove("LIMIT ").split(' ').replaceInStrings(
+                    QRegularExpression("^(?!--)"), dir.path() + '/');
 
     // The engine on its own, on the settings the parser gives, as the window would run it.
     const auto parsed = K_CommandLine::parse(QStringList{"orvik-convert"} + argumentList);
@@ -113,13 +121,17 @@ void tst_CommandLine::runs()
     environment.insert("LC_ALL", locale); // over LC_MESSAGES and LANG
     QProcess process;
     process.setProcessEnvironment(environment);
+    if (arguments.startsWith("LIMIT") && !TestPlatform::limitChildFileSize(process, 512 * 1024))
+        QSKIP("limiting the size of files needs Linux");
+    if (interrupt && signal != 2 && QDir::separator() == '\\')
+        QSKIP("Windows has no SIGTERM nor SIGHUP for a console program");
     process.start(ORVIK_CONVERT_PATH, argumentList);
     QByteArray output;
     while (interrupt && !output.contains("saved.") && process.waitForReadyRead(10000))
         output += process.readAllStandardOutput();
     if (interrupt) {
         QVERIFY(output.contains("saved."));
-        QVERIFY(TestPlatform::interrupt(process));
+        QVERIFY(TestPlatform::interrupt(process, signal));
     }
     QVERIFY(process.waitForFinished(120000));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
@@ -127,14 +139,19 @@ void tst_CommandLine::runs()
     // Standard error is a pipe here, so no progress bar.
     const QString error = outputText(process.readAllStandardError()).trimmed();
     const QString expected = row.section(" | ", 3).trimmed();
+    QStringList lines = outputText(output + process.readAllStandardOutput()).split('\n');
+    QCOMPARE(lines.takeLast(), QString());
+    if (expected.startsWith("log: ")) {
+        QVERIFY2(!lines.filter(expected.mid(5)).isEmpty() && !error.isEmpty(),
+                 qPrintable(lines.join('\n')));
+        return;
+    }
     if (expected.startsWith("sum "))
         QVERIFY2(error.startsWith(summaryBeforeTime(dir.filePath("out"), expected.mid(4).toInt()))
                          && !error.contains('\n'),
                  qPrintable(error));
     else if (!interrupt)
         QCOMPARE(error, expected);
-    QStringList lines = outputText(output + process.readAllStandardOutput()).split('\n');
-    QCOMPARE(lines.takeLast(), QString());
     QCOMPARE(QFileInfo::exists(dir.filePath("out")), !engineFiles.isEmpty() || interrupt);
     if (!interrupt) {
         QCOMPARE(lines, engineLog);
@@ -142,8 +159,13 @@ void tst_CommandLine::runs()
         return;
     }
     QCOMPARE(lines.constLast(), QStringLiteral("Break."));
+    QVERIFY2(error.startsWith("Stopped. "), qPrintable(error));
     const QStringList saved = lines.filter(QStringLiteral("saved."));
     QVERIFY(!saved.isEmpty() && saved.size() < 48);
+    // What was finished stays recorded.
+    QFile record(dir.filePath("out/ORVIK-converted.txt"));
+    QVERIFY(record.open(QIODevice::ReadOnly | QIODevice::Text));
+    QCOMPARE(QString(record.readAll()).count('\n') - 1, saved.size());
     // A tile interrupted while it was built gets no control file.
     QCOMPARE(QDir(dir.filePath("out")).entryList({"*.inf"}, QDir::Files).size(), saved.size());
 }

@@ -1,3 +1,4 @@
+#include "app/k_stopsignals.h"
 #include "engine/k_builderthread.h"
 #include "tiles/k_sampletiles.h"
 #include "tiles/k_tilebitmapwriter.h"
@@ -24,6 +25,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <csignal>
 
 namespace {
 
@@ -198,12 +201,26 @@ void tst_FormMain::breaksAtRandomMoments()
                     }
                 });
         QTRY_VERIFY2_WITH_TIMEOUT(handled >= moment || !window->isConverting(), where, 120000);
-        if (run % 2) {
+        if (run % 3 == 1) {
             // The destructor stops the worker and waits for it before the tiles go.
             window.reset();
             continue;
         }
-        click(*window, "breakPushButton");
+        if (run % 3 == 2) {
+            // SIGTERM as the program takes it: the run stops as on Break, then the window closes.
+            window->show();
+            QVERIFY(K_StopSignals::install(window.get(),
+                                           [&window](int) { window->stopAndClose(); }));
+#if defined(Q_OS_WIN)
+            window->stopAndClose(); // Windows sends no SIGTERM
+#else
+            raise(SIGTERM);
+#endif
+            QTRY_VERIFY2_WITH_TIMEOUT(!window->isVisible(), where, 120000);
+            K_StopSignals::remove();
+        } else {
+            click(*window, "breakPushButton");
+        }
         QTRY_VERIFY2_WITH_TIMEOUT(!window->isConverting(), where, 120000);
         const QString log = logOf(*window);
         QVERIFY2(log.endsWith("\nBreak.") || log.endsWith("\nConverting complete.")

@@ -3,12 +3,19 @@
 #include "k_codepage1251.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #if defined(Q_OS_WIN)
 #include <windows.h>
 #elif defined(Q_OS_UNIX)
+#include <cerrno>
+#include <cstdio>
+
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -131,6 +138,92 @@ QString shortPath(const QString &path)
 #else
     Q_UNUSED(path);
     return QString();
+#endif
+}
+
+int openUnnamedFile(const QString &folder)
+{
+#if defined(Q_OS_LINUX) && defined(O_TMPFILE)
+    return ::open(QFile::encodeName(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+#else
+    Q_UNUSED(folder);
+    return -1;
+#endif
+}
+
+bool nameUnnamedFile(int handle, const QString &path, QString *reason)
+{
+#if defined(Q_OS_LINUX)
+    // The file's own entry under /proc names it without the rights that naming a handle asks for.
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(handle);
+    if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, QFile::encodeName(path).constData(),
+                 AT_SYMLINK_FOLLOW)
+        == 0)
+        return true;
+    *reason = qt_error_string(errno);
+#else
+    Q_UNUSED(handle);
+    Q_UNUSED(path);
+    *reason = qt_error_string(-1);
+#endif
+    return false;
+}
+
+bool replaceFile(const QString &from, const QString &to, QString *reason)
+{
+#if defined(Q_OS_WIN)
+    if (MoveFileExW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(from).utf16()),
+                    reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(to).utf16()),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    *reason = qt_error_string(int(GetLastError()));
+#else
+    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
+        return true;
+    *reason = qt_error_string(errno);
+#endif
+    return false;
+}
+
+QString whyUnreachable(const QString &path)
+{
+#if defined(Q_OS_WIN)
+    if (GetFileAttributesW(
+                reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path).utf16()))
+        != INVALID_FILE_ATTRIBUTES)
+        return QString();
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                   ? QString()
+                   : qt_error_string(int(error));
+#else
+    struct stat status;
+    if (::stat(QFile::encodeName(path).constData(), &status) == 0 || errno == ENOENT
+        || errno == ENOTDIR)
+        return QString();
+    return qt_error_string(errno);
+#endif
+}
+
+QString whyUnlistable(const QString &path)
+{
+#if defined(Q_OS_WIN)
+    WIN32_FIND_DATAW found;
+    const QString pattern = QDir::toNativeSeparators(QDir(path).filePath(QStringLiteral("*")));
+    const HANDLE search
+            = FindFirstFileW(reinterpret_cast<const wchar_t *>(pattern.utf16()), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        FindClose(search);
+        return QString();
+    }
+    return qt_error_string(int(GetLastError()));
+#else
+    DIR *folder = ::opendir(QFile::encodeName(path).constData());
+    if (folder) {
+        ::closedir(folder);
+        return QString();
+    }
+    return qt_error_string(errno);
 #endif
 }
 

@@ -10,6 +10,7 @@ class QFileInfo;
 
 // What the conversion asks of the operating system beyond the toolkit, with one answer per system:
 // the machine's memory, when a file last changed, the code page the resampler reads, short names,
+// files that get their name only when complete, the reasons behind a file or folder out of reach,
 // and large pages for a picture in memory. Every function may be called from any thread.
 namespace K_Platform {
 
@@ -33,6 +34,20 @@ QString fromCodePage(const QByteArray &bytes, int codePage);
 // The short (8.3) form of the existing file or folder `path`, as Windows names it to programs
 // that cannot take its long name; empty where the system keeps none.
 QString shortPath(const QString &path);
+
+// A file without a name in `folder`, open for writing, that vanishes with the process unless it is
+// named; -1 where the system or the file system has no such files (Windows).
+int openUnnamedFile(const QString &folder);
+// Gives the file of `handle`, opened by openUnnamedFile(), the name `path`.
+bool nameUnnamedFile(int handle, const QString &path, QString *reason);
+// Renames `from` to `to`, replacing a file of that name in one step.
+bool replaceFile(const QString &from, const QString &to, QString *reason);
+
+// Why `path` cannot be looked at although it may exist (a folder on the way without the right to
+// enter it); empty when it simply does not exist.
+QString whyUnreachable(const QString &path);
+// Why the folder `path` cannot be listed; empty when it can.
+QString whyUnlistable(const QString &path);
 
 // Asks for large pages under a block of memory that is about to be written whole; does nothing
 // where the system has no such request.

@@ -176,6 +176,17 @@ void K_FormMain::builderThreadFinished()
         m_builderThread = nullptr;
     }
     clearTiles();
+    if (m_closeWhenStopped)
+        QTimer::singleShot(0, this, &QWidget::close);
+}
+
+void K_FormMain::stopAndClose()
+{
+    m_closeWhenStopped = true;
+    if (m_builderThread)
+        on_breakPushButton_clicked();
+    else
+        close();
 }
 
 void K_FormMain::setProgressText(const QString &progressText)

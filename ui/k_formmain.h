@@ -69,6 +69,8 @@ public:
     const K_TileMap &destinationTiles() const { return m_destinationTiles; }
 
 public slots:
+    // Stops a running conversion as Break does, then closes the window; at once when idle.
+    void stopAndClose();
     // Reached by the builder thread's signals, queued, in the order they were emitted.
     void builderThreadFinished();
     void setProgressText(const QString &progressText);
@@ -120,6 +122,7 @@ private:
     QToolButton *m_openDestinationFolderButton;
     QTimer m_statusTimer;
     bool m_stopping = false;
+    bool m_closeWhenStopped = false;
     QString m_finishedDestinationFolder;
 };
 

@@ -3,11 +3,11 @@
 #include <QFile>
 #include <QProcess>
 
+#include <csignal>
+
 #if defined(Q_OS_WIN)
 #include <windows.h>
 #else
-#include <csignal>
-
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -56,15 +56,34 @@ bool limitFileSize(qint64 bytes)
 #endif
 }
 
-bool interrupt(QProcess &process)
+bool limitChildFileSize(QProcess &process, qint64 bytes)
+{
+#if defined(Q_OS_LINUX)
+    process.setChildProcessModifier([bytes] {
+        std::signal(SIGXFSZ, SIG_DFL);
+        rlimit limit;
+        getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = rlim_t(bytes);
+        setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    return true;
+#else
+    Q_UNUSED(process);
+    Q_UNUSED(bytes);
+    return false;
+#endif
+}
+
+bool interrupt(QProcess &process, int signal)
 {
 #if defined(Q_OS_WIN)
     // Ctrl+C goes to every process of the console; a child started by QProcess shares this
     // program's, which from now on ignores it itself. A program without a console cannot send it.
     Q_UNUSED(process);
-    return SetConsoleCtrlHandler(nullptr, TRUE) && GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
+    return signal == SIGINT && SetConsoleCtrlHandler(nullptr, TRUE)
+           && GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
 #else
-    return ::kill(pid_t(process.processId()), SIGINT) == 0;
+    return ::kill(pid_t(process.processId()), signal) == 0;
 #endif
 }
 

@@ -21,9 +21,13 @@ bool tmpfs(const QString &folder, const QString &how);
 // the limit (Linux).
 bool limitFileSize(qint64 bytes);
 
-// What Ctrl+C at the console does to `process`: SIGINT, or on Windows the console's Ctrl+C, which
-// this program then ignores for the rest of its run.
-bool interrupt(QProcess &process);
+// Makes `process`, once started, run under a file size limit of `bytes`, with SIGXFSZ as the
+// system leaves it (Linux).
+bool limitChildFileSize(QProcess &process, qint64 bytes);
+
+// Sends `signal` to `process`; SIGINT as Ctrl+C at the console does it, on Windows the console's
+// Ctrl+C, which this program then ignores for the rest of its run (and no other signal there).
+bool interrupt(QProcess &process, int signal = 2);
 
 } // namespace TestPlatform
 
