@@ -98,11 +98,15 @@ void K_BuilderThread::appendInfo(const QString &text)
 
 void K_BuilderThread::reportWriteFailure(const QString &filePath, const QString &reason)
 {
-    // One explanation is enough: a full or read-only disk fails every picture after it the same.
-    if (writeFailures++ == 0)
+    // One explanation of each reason is enough: a full or read-only disk fails every picture after
+    // it the same.
+    ++writeFailures;
+    if (!writeFailureReasons.contains(reason)) {
+        writeFailureReasons.insert(reason);
         appendInfo(tr("Cannot write \"%1\": %2.")
                            .arg(QDir::toNativeSeparators(filePath),
                                 K_ConversionTexts::reasonText(reason)));
+    }
 }
 
 void K_BuilderThread::countSourceTile()
@@ -313,9 +317,10 @@ void K_BuilderThread::buildAll(const QVector<K_DestinationTrees::Group> &groups,
                                s.singleDestinationImage, s.passCompletelyTransparentTiles,
                                s.passBrokenTiles, s.verticalMirrorSourceTiles, trees.mid(1),
                                &resampleFileContents)) {
-            destinationTilesCounter.fetchAndAddRelaxed(1);
             emit appendLogText(tr("Tile \"%1\" saved.").arg(destination->key()));
+            // Written is what holds its .inf file and every picture it assembled.
             if (writeFailures == failuresBefore && !resampleFileContents.isEmpty()) {
+                destinationTilesCounter.fetchAndAddRelaxed(1);
                 record.remember(trees, resampleFileContents);
                 saveRecord(record, true);
             }

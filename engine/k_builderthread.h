@@ -5,6 +5,7 @@
 
 #include <QAtomicInt>
 #include <QElapsedTimer>
+#include <QSet>
 #include <QString>
 #include <QThread>
 #include <QVector>
@@ -70,8 +71,8 @@ public:
     // Logs a line that informs rather than warns (a picture split for memory, a destination tile
     // already converted): it leaves problemsCount() and the exit code alone.
     void appendInfo(const QString &text);
-    // Follows a save or .inf create error: the first in a run gets one more line that names the
-    // file and gives the system's reason.
+    // Follows a save or .inf create error: the first of each reason in a run gets one more line
+    // that names the file and gives the system's reason.
     void reportWriteFailure(const QString &filePath, const QString &reason);
     // Counts a source tile handled in step 2, for the tiles done that the front ends show.
     void countSourceTile();
@@ -139,6 +140,7 @@ private:
     QAtomicInteger<qint64> skippedTilesCounter = 0;
     QAtomicInt problems;
     int writeFailures = 0;
+    QSet<QString> writeFailureReasons;
     bool recordFailed = false;
 
     // Started at construction and only read afterwards, so every thread may ask it.

@@ -22,6 +22,8 @@ const char Header[] = "ORVIK converted destination tiles 1";
 // More than the record of any destination folder; a larger file is not ours.
 constexpr qint64 MaximumSize = qint64(64) << 20;
 
+const QByteArray ByteOrderMark("\xef\xbb\xbf");
+
 QByteArray hashOf(const QByteArray &contents)
 {
     return QCryptographicHash::hash(contents, QCryptographicHash::Sha1).toHex();
@@ -55,16 +57,27 @@ QString K_ConversionRecord::filePath() const
     return m_folder + QLatin1String(FileName);
 }
 
-void K_ConversionRecord::load()
+void K_ConversionRecord::load(QString *problem)
 {
     m_entries.clear();
     m_changed = false;
+    m_keepFile = false;
     QFile file(filePath());
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text) || file.size() > MaximumSize)
+    if (!file.exists())
         return;
-    const QList<QByteArray> lines = file.readAll().split('\n');
-    if (lines.isEmpty() || lines.first() != Header)
+    QByteArray text;
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        *problem = file.errorString();
+    else if (file.size() > MaximumSize)
+        *problem = tr("it is far larger than any record");
+    else if (!(text = file.readAll()).startsWith(QByteArray(Header) + '\n')
+             && !text.startsWith(ByteOrderMark + QByteArray(Header) + '\n'))
+        *problem = tr("it is no record of finished destination tiles");
+    m_keepFile = !problem->isEmpty();
+    if (m_keepFile)
         return;
+    // An editor may have put a byte-order mark in front; the record is no less ours.
+    const QList<QByteArray> lines = text.mid(text.startsWith(ByteOrderMark) ? 3 : 0).split('\n');
     // Each line: the .inf file's SHA-1, the variants as a number, the key (which may hold spaces).
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QByteArray &line = lines.at(i);
@@ -130,7 +143,7 @@ void K_ConversionRecord::remember(const QVector<K_FlightSimulatorTile *> &trees,
 
 bool K_ConversionRecord::save(bool soon, QString *errorString)
 {
-    if (!m_changed || (soon && m_lastSave.isValid() && m_lastSave.elapsed() < 1000))
+    if (m_keepFile || !m_changed || (soon && m_lastSave.isValid() && m_lastSave.elapsed() < 1000))
         return true;
     QStringList keys = m_entries.keys();
     std::sort(keys.begin(), keys.end());

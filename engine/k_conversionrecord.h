@@ -2,6 +2,7 @@
 #define K_CONVERSIONRECORD_H
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QHash>
 #include <QString>
@@ -20,6 +21,8 @@ class K_FlightSimulatorTile;
 // finished. Used by the builder thread alone.
 class K_ConversionRecord
 {
+    Q_DECLARE_TR_FUNCTIONS(K_BuilderThread)
+
 public:
     static const char FileName[];
 
@@ -27,8 +30,10 @@ public:
     K_ConversionRecord() = default;
     explicit K_ConversionRecord(const QString &destinationFolder);
 
-    // Reads the record; a missing or unreadable file, or one of another format, records nothing.
-    void load();
+    // Reads the record; a missing file records nothing. A file that cannot be used (unreadable,
+    // far too large, or no record of ours) records nothing either, `problem` then says why, and
+    // save() leaves it as it is.
+    void load(QString *problem);
 
     // True when destination `trees` (the same key, one tree per variant) need not be converted
     // again: the record says the last conversion of exactly these variants finished, the .inf it
@@ -58,6 +63,7 @@ private:
     QString m_folder;
     QHash<QString, Entry> m_entries;
     bool m_changed = false;
+    bool m_keepFile = false;
     QElapsedTimer m_lastSave;
 };
 

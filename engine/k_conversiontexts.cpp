@@ -8,11 +8,30 @@ QString K_ConversionTexts::reasonText(const QString &reason)
     return text.endsWith(QLatin1Char('.')) ? text.chopped(1) : text;
 }
 
-QString K_ConversionTexts::sizeText(qint64 bytes)
+namespace {
+
+QString sizeWith(qint64 bytes, int precision)
 {
     return QLocale()
-            .formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat)
+            .formattedDataSize(bytes, precision, QLocale::DataSizeTraditionalFormat)
             .replace(QLatin1Char(' '), QChar::Nbsp);
+}
+
+} // namespace
+
+QString K_ConversionTexts::sizeText(qint64 bytes)
+{
+    return sizeWith(bytes, 1);
+}
+
+std::pair<QString, QString> K_ConversionTexts::sizeTexts(qint64 first, qint64 second)
+{
+    // Ten decimals of a gigabyte come below a byte.
+    int precision = 1;
+    while (precision < 10 && first != second
+           && sizeWith(first, precision) == sizeWith(second, precision))
+        ++precision;
+    return {sizeWith(first, precision), sizeWith(second, precision)};
 }
 
 QString K_ConversionTexts::durationText(qint64 seconds)

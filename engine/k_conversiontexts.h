@@ -4,6 +4,8 @@
 #include <QCoreApplication>
 #include <QString>
 
+#include <utility>
+
 // How a conversion's figures are put into words, the same in the log, the window and the console:
 // the system's reasons, sizes, durations, the time left and the summary at the end of a run. The
 // texts are the builder's, in its translation context. Plain functions, safe on any thread.
@@ -17,6 +19,8 @@ public:
     static QString reasonText(const QString &reason);
     // A size in bytes as the log and the summary show it, kept on one line where they wrap.
     static QString sizeText(qint64 bytes);
+    // Two sizes that differ, with as many digits as it takes to show it.
+    static std::pair<QString, QString> sizeTexts(qint64 first, qint64 second);
     // "4:05", or "1:02:03" from an hour on.
     static QString durationText(qint64 seconds);
     // "4:05 left".

@@ -24,8 +24,9 @@ bool isDigits(QStringView text)
            && std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
-// Room for a destination tile's .inf file and its line in the record, generously.
-constexpr qint64 ResampleFileRoom = 64 * 1024;
+// A destination tile's line in the record of finished ones, generously: a checksum, the variants
+// and a key of up to fifteen characters in UTF-8.
+constexpr qint64 RecordLineRoom = 128;
 
 } // namespace
 
@@ -46,12 +47,6 @@ bool K_DestinationFolder::prepare(K_BuilderThread *thread,
 {
     if (!nameForResampler(thread))
         return false;
-    QString reason;
-    if (!probeWritable(&reason)) {
-        thread->appendLog(tr("Cannot write into the destination folder \"%1\": %2.")
-                                  .arg(m_shown, K_ConversionTexts::reasonText(reason)));
-        return false;
-    }
     const int removed = removeStaleTemporaries();
     if (removed > 0) {
         thread->appendInfo(tr("Removed %n temporary file(s) that an interrupted run left in "
@@ -59,8 +54,34 @@ bool K_DestinationFolder::prepare(K_BuilderThread *thread,
                               nullptr, removed)
                                    .arg(m_shown));
     }
+    loadRecord(thread, groups, skipConverted, record, converted);
+    // Nothing left to write asks nothing of the folder: it may be read-only or full by now.
+    if (std::all_of(converted->cbegin(), converted->cend(), [](bool done) { return done; }))
+        return true;
+    QString reason;
+    if (!probeWritable(&reason)) {
+        thread->appendLog(tr("Cannot write into the destination folder \"%1\": %2.")
+                                  .arg(m_shown, K_ConversionTexts::reasonText(reason)));
+        return false;
+    }
+    return fits(thread, groups, *converted, singleDestinationImage);
+}
+
+void K_DestinationFolder::loadRecord(K_BuilderThread *thread,
+                                     const QVector<K_DestinationTrees::Group> &groups,
+                                     bool skipConverted, K_ConversionRecord *record,
+                                     QVector<bool> *converted) const
+{
     *record = K_ConversionRecord(m_folder);
-    record->load();
+    QString problem;
+    record->load(&problem);
+    if (!problem.isEmpty()) {
+        thread->appendInfo(tr("The record of finished destination tiles \"%1\" cannot be used: %2. "
+                              "Every destination tile is converted again, and the file is left as "
+                              "it is.")
+                                   .arg(QDir::toNativeSeparators(record->filePath()),
+                                        K_ConversionTexts::reasonText(problem)));
+    }
     converted->fill(false, groups.size());
     QSet<QString> keys;
     for (int i = 0; i < groups.size(); ++i) {
@@ -74,7 +95,6 @@ bool K_DestinationFolder::prepare(K_BuilderThread *thread,
                               nullptr, int(others.size()))
                                    .arg(m_shown, others.first()));
     }
-    return fits(thread, groups, *converted, singleDestinationImage);
 }
 
 bool K_DestinationFolder::nameForResampler(K_BuilderThread *thread)
@@ -132,36 +152,67 @@ bool K_DestinationFolder::fits(K_BuilderThread *thread,
                                const QVector<K_DestinationTrees::Group> &groups,
                                const QVector<bool> &converted, bool singleDestinationImage) const
 {
-    const qint64 needed = roomNeeded(groups, converted, singleDestinationImage);
-    const qint64 free = freeSpace();
-    if (free >= 0 && needed > free) {
+    const QStorageInfo storage(K_CheckedSaveFile::nearestExisting(m_folder));
+    const qint64 needed = roomNeeded(groups, converted, singleDestinationImage,
+                                     storage.isValid() ? storage.blockSize() : 0);
+    if (!storage.isValid() || storage.bytesAvailable() < 0) {
+        thread->appendInfo(tr("The free space in \"%1\" cannot be known; the pictures need up to "
+                              "%2.")
+                                   .arg(m_shown, K_ConversionTexts::sizeText(needed)));
+        return true;
+    }
+    const qint64 free = storage.bytesAvailable();
+    if (needed > free) {
+        const auto [neededText, freeText] = K_ConversionTexts::sizeTexts(needed, free);
         thread->appendLog(tr("The pictures need up to %1, but \"%2\" has only %3 free.")
-                                  .arg(K_ConversionTexts::sizeText(needed), m_shown,
-                                       K_ConversionTexts::sizeText(free)));
+                                  .arg(neededText, m_shown, freeText));
         return false;
     }
     return true;
 }
 
-qint64 K_DestinationFolder::roomNeeded(const QVector<K_DestinationTrees::Group> &groups,
-                                       const QVector<bool> &converted,
-                                       bool singleDestinationImage) const
+qint64 K_DestinationFolder::resampleFileRoom(const K_DestinationTrees::Group &trees) const
 {
-    // Pictures that replace older ones of the same destination take the room of those, but each
-    // old one goes only when its successor is complete.
-    qint64 needed = 0;
-    qint64 replacing = 0;
+    // Each picture a source block of a few hundred bytes and two folders; every source tile may
+    // come out as a picture of its own, where tiles are left out. Characters of the folder may
+    // take two bytes each in the code page, and lines end in two.
+    qint64 nodes = 0;
+    qint64 sources = 0;
+    K_DestinationTrees::count(trees, &nodes, &sources);
+    const qint64 folder = 2 * m_folder.size() + 64;
+    return 128 + sources * (640 + folder) + 256 + folder;
+}
+
+qint64 K_DestinationFolder::roomNeeded(const QVector<K_DestinationTrees::Group> &groups,
+                                       const QVector<bool> &converted, bool singleDestinationImage,
+                                       qint64 blockSize) const
+{
+    // Every file takes whole blocks of the file system.
+    const auto onDisk = [block = qMax(qint64(1), blockSize)](qint64 bytes) {
+        return (bytes + block - 1) / block * block;
+    };
+    // An older picture of the same name goes when its successor is complete, which until then
+    // takes its own room; any other older file stays.
+    qint64 needed = onDisk(RecordLineRoom * (groups.size() + 1));
+    qint64 overlap = 0;
     for (int i = 0; i < groups.size(); ++i) {
         if (converted.at(i))
             continue;
-        qint64 bound = ResampleFileRoom;
-        for (const K_FlightSimulatorTile *tree : groups[i])
-            bound += K_TileAssembly::picturesSizeBound(*tree, singleDestinationImage);
-        const qint64 existing = picturesSize(groups[i].first()->key());
-        needed += qMax(qint64(0), bound - existing);
-        replacing = qMax(replacing, qMin(bound, existing));
+        const QString key = groups[i].first()->key();
+        needed += onDisk(resampleFileRoom(groups[i]));
+        for (const K_FlightSimulatorTile *tree : groups[i]) {
+            const auto pictures = K_TileAssembly::plannedPictures(*tree, singleDestinationImage);
+            for (const K_FlightSimulatorTile *picture : pictures) {
+                const qint64 bytes = onDisk(K_TileAssembly::pictureFileBound(picture->level()));
+                const QFileInfo older(m_folder + QLatin1String("Source/") + key + QLatin1Char('/')
+                                      + picture->pictureFileName());
+                const qint64 olderBytes = older.isFile() ? onDisk(older.size()) : 0;
+                needed += bytes - qMin(bytes, olderBytes);
+                overlap = qMax(overlap, qMin(bytes, olderBytes));
+            }
+        }
     }
-    return needed + replacing;
+    return needed + overlap;
 }
 
 bool K_DestinationFolder::probeWritable(QString *reason) const
@@ -178,24 +229,6 @@ bool K_DestinationFolder::probeWritable(QString *reason) const
     for (auto it = created.crbegin(); it != created.crend(); ++it)
         QDir().rmdir(*it);
     return written;
-}
-
-qint64 K_DestinationFolder::freeSpace() const
-{
-    const QStorageInfo storage(K_CheckedSaveFile::nearestExisting(m_folder));
-    return storage.isValid() ? storage.bytesAvailable() : -1;
-}
-
-qint64 K_DestinationFolder::picturesSize(const QString &key) const
-{
-    qint64 bytes = 0;
-    const QFileInfoList files
-            = QDir(m_folder + QLatin1String("Source/") + key).entryInfoList(QDir::Files);
-    for (const QFileInfo &file : files) {
-        if (file.fileName().endsWith(QLatin1String(".tif")))
-            bytes += file.size();
-    }
-    return bytes;
 }
 
 QStringList K_DestinationFolder::otherResampleFiles(const QSet<QString> &keys) const

@@ -67,14 +67,17 @@ private:
     // The .inf files directly in the folder whose names are not one of `keys` + ".inf".
     QStringList otherResampleFiles(const QSet<QString> &keys) const;
 
-    // The most bytes that converting the destinations of `groups` not yet `converted` can add.
+    // Reads the record of finished destination tiles and marks the destinations it shows
+    // finished, with `skipConverted`; names .inf files of other runs.
+    void loadRecord(K_BuilderThread *thread, const QVector<K_DestinationTrees::Group> &groups,
+                    bool skipConverted, K_ConversionRecord *record, QVector<bool> *converted) const;
+    // The most bytes that converting the destinations of `groups` not yet `converted` can take
+    // on a file system of blocks of `blockSize` bytes (0: not known).
     qint64 roomNeeded(const QVector<K_DestinationTrees::Group> &groups,
-                      const QVector<bool> &converted, bool singleDestinationImage) const;
-    // Bytes that the pictures in "Source/<key>/" take now.
-    qint64 picturesSize(const QString &key) const;
-    // Bytes free for this user on the file system that holds the folder, or its nearest existing
-    // parent; -1 when the system does not tell.
-    qint64 freeSpace() const;
+                      const QVector<bool> &converted, bool singleDestinationImage,
+                      qint64 blockSize) const;
+    // The most bytes of the .inf file of a destination of `trees`.
+    qint64 resampleFileRoom(const K_DestinationTrees::Group &trees) const;
 
     QString m_folder;
     QString m_shown;

@@ -1,5 +1,8 @@
 #include "k_sourcefolder.h"
 
+#include "engine/k_conversiontexts.h"
+#include "tiles/k_platform.h"
+
 #include <QDir>
 
 #include <algorithm>
@@ -22,6 +25,12 @@ QString K_SourceFolder::problem(const QString &folder)
         return tr("Source folder is not set.");
     if (!QDir(prefix(typed)).exists())
         return tr("Source folder \"%1\" does not exist.").arg(typed);
+    // An unreadable folder would look empty.
+    const QString why = K_Platform::whyUnlistable(prefix(typed));
+    if (!why.isEmpty()) {
+        return tr("Cannot read the source folder \"%1\": %2.")
+                .arg(typed, K_ConversionTexts::reasonText(why));
+    }
     return QString();
 }
 

@@ -21,8 +21,8 @@ public:
     // in the native separator. The destination folder is used the same way.
     static QString prefix(const QString &typed);
 
-    // Why `folder`, as typed, cannot be read as a source folder (not set, or missing), as the log
-    // says it; empty when it can.
+    // Why `folder`, as typed, cannot be read as a source folder (not set, missing, or not to be
+    // listed), as the log says it; empty when it can.
     static QString problem(const QString &folder);
 
     // The log line for a source folder without tile bitmaps (summer ones, or of every variant

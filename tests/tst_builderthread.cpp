@@ -12,7 +12,6 @@
 #include <QPainter>
 #include <QRegularExpression>
 #include <QScopeGuard>
-#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -54,6 +53,7 @@ enum class Fault {
     Full, // 1 MiB left on the disk
     InfFull, // room for a picture, not for the .inf after it
     SizeLimit, // a limit on the size of files
+    LimitAndInfFolder, // a limit on the size of files and a folder where B2.inf goes
     InfFolder, // a folder where the .inf goes
     Removed, // the destination removed
     Replaced, // the destination replaced by a file
@@ -233,15 +233,6 @@ QByteArray infText(const QByteArray &folder, const QString &destination,
                           + "\"\nCompressionQuality = " + QByteArray::number(quality) + "\n");
 }
 
-// Leaves `room` bytes free on the file system of `root`.
-bool fill(const QString &root, qint64 room)
-{
-    QFile filler(root + "/filler");
-    const QByteArray bytes(QStorageInfo(root).bytesAvailable() - room, 'f');
-    return filler.open(QIODevice::WriteOnly) && filler.write(bytes) == bytes.size()
-           && filler.flush() && QStorageInfo(root).bytesAvailable() == room;
-}
-
 // Strikes the fault of run `c`; false when it cannot.
 bool strike(const Run &c, const QString &source, const QString &work, const QString &destination,
             TestConversion &conversion)
@@ -250,10 +241,12 @@ bool strike(const Run &c, const QString &source, const QString &work, const QStr
         conversion.requestBreak();
     return c.fault == Fault::Break
            || (c.fault == Fault::ReadOnly && TestPlatform::tmpfs(work, "read-only"))
-           || (c.fault == Fault::Full && fill(work, 1 << 20))
+           || (c.fault == Fault::Full && TestPlatform::leaveFree(work, 1 << 20))
            // Room for the pixels of a 512x512 picture and a page for its header only.
-           || (c.fault == Fault::InfFull && fill(work, 512 * 512 * 4 + 4096))
+           || (c.fault == Fault::InfFull && TestPlatform::leaveFree(work, 512 * 512 * 4 + 4096))
            || (c.fault == Fault::SizeLimit && TestPlatform::limitFileSize(512 * 1024))
+           || (c.fault == Fault::LimitAndInfFolder && TestPlatform::limitFileSize(512 * 1024)
+               && QDir().mkpath(destination + '/' + keyOf("B2.inf")))
            || (c.fault == Fault::InfFolder && QDir().mkpath(destination + '/' + keyOf("B0.inf")))
            || (c.fault == Fault::Removed && QDir(destination).removeRecursively())
            || (c.fault == Fault::Replaced && QDir(destination).removeRecursively()
@@ -448,6 +441,14 @@ void tst_BuilderThread::converts_data()
                              + "\".",
                      line(Saved, "B0"), line(Saved, "B1"), Complete};
 
+    QTest::newRow("a file named like the record but no record stays as it is")
+            << TileSet(quartet) << Run().keeps({"ORVIK-converted.txt"}) << b0 << Names()
+            << Names{"The record of finished destination tiles \"" + Destination + QDir::separator()
+                             + "ORVIK-converted.txt\" cannot be used: it is no record of finished "
+                               "destination tiles. Every destination tile is converted again, and "
+                               "the file is left as it is.",
+                     line(Saved, "B0"), Complete};
+
     QTest::newRow("break while scanning") << two << Run().strike(Fault::Break, 1, progress(10))
                                           << Names() << Names() << Names{Stopped};
     QTest::newRow("break on the first node") << two << Run().strike(Fault::Break, 2, progress(10))
@@ -464,7 +465,7 @@ void tst_BuilderThread::converts_data()
                      Complete};
     QTest::newRow("too little room for the pictures: one line, nothing read")
             << three << Run().strike(Fault::Full) << Names() << Names()
-            << Names{"The pictures need up to 2.4\u00a0MB, but \"" + Destination
+            << Names{"The pictures need up to 2.3\u00a0MB, but \"" + Destination
                      + "\" has only 1.0\u00a0MB free."};
     QTest::newRow("file size limit reached while saving a picture")
             << three
@@ -473,6 +474,15 @@ void tst_BuilderThread::converts_data()
             << Names{"B0.inf", "B0.tif", "B2.inf", "B20.tif"} << Names{"B0", "B2"}
             << Names{line(Saved, "B0"), line(SaveError, "B1"),
                      unwritable("B1.tif", "File too large"), line(Saved, "B2"), Complete};
+    QTest::newRow("each reason of a write failure said once")
+            << three << Run().strike(Fault::LimitAndInfFolder) << Names{"B20.tif"} << Names()
+            << Names{line(SaveError, "B0"),
+                     unwritable("B0.tif", "File too large"),
+                     line(SaveError, "B1"),
+                     line(InfError, "B2"),
+                     unwritable("B2.inf", "Filename refers to a directory"),
+                     line(Saved, "B2"),
+                     Complete};
     QTest::newRow("disk runs full while writing the .inf")
             << three << Run().strike(Fault::InfFull, 2, progress(41)).keeps({"B0.inf"})
             << Names{"B0.tif"} << Names()
@@ -534,7 +544,8 @@ void tst_BuilderThread::converts()
             = c.fault == Fault::ReadOnly || c.fault == Fault::Full || c.fault == Fault::InfFull;
     if (onTmpfs && !TestPlatform::tmpfs(work.path(), "mount"))
         QSKIP("mounting a tmpfs needs Linux and root");
-    if (c.fault == Fault::SizeLimit && !TestPlatform::limitFileSize(-1))
+    if ((c.fault == Fault::SizeLimit || c.fault == Fault::LimitAndInfFolder)
+        && !TestPlatform::limitFileSize(-1))
         QSKIP("limiting the size of files needs Linux");
     const auto unmount = qScopeGuard([&] {
         if (onTmpfs)
@@ -572,6 +583,10 @@ void tst_BuilderThread::converts()
                                        "fit into memory|^Cannot write \"|^The record|already "
                                        "holds|^Removed");
     QCOMPARE(conversion.problems, int(log.size() - log.filter(noProblem).size()));
+    // A destination counts as written when it holds its .inf and every picture, as the record
+    // says where it can be written.
+    if (log.filter("The record of finished").isEmpty())
+        QCOMPARE(conversion.destinationsWritten, recorded.size());
     if (log.last() == Complete) {
         // Step 1 reports each listing entry, step 2 each tile node.
         QStringList expected;

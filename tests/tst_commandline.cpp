@@ -69,7 +69,8 @@ void tst_CommandLine::runs_data()
     // a line the log must hold. EMPTY holds no tile bitmaps, SAMPLE the sample, SOUND the same
     // less its broken tile, MANY 48 tiles, each a 1024x1024 picture at BGL LOD 11, so that the
     // run lasts until the signal of its exit code (SIGINT for 130) comes after the first; "LIMIT"
-    // runs it under a file size limit of 512 KiB, not ignoring SIGXFSZ itself.
+    // runs it under a file size limit of 512 KiB, not ignoring SIGXFSZ itself; "UNREADABLE" and
+    // "UNENTERABLE" take the rights to list or to enter the source folder from it.
     QTest::addColumn<QString>("row");
     row("usage error, Russian",
         "ru_RU.UTF-8 | SOUND | 2 | orvik-convert: Не указана папка DESTINATION.");
@@ -82,6 +83,10 @@ void tst_CommandLine::runs_data()
     row("SIGHUP too", "C | --bgl-lod=11 MANY out | 129 | ");
     row("a file size limit fails the save with its reason",
         "C | LIMIT SOUND out | 1 | log: Cannot write \"");
+    row("a source folder that cannot be read says why",
+        "C | UNREADABLE SOUND out | 1 | log: Cannot read the source folder");
+    row("tiles in a folder that cannot be entered say why",
+        "C | UNENTERABLE SOUND out | 1 | log: read error: File opening error: Permission denied.");
 }
 
 void tst_CommandLine::runs()
@@ -102,9 +107,13 @@ void tst_CommandLine::runs()
                           K_TileBitmapWriter::keysUnder("0123012301", 13)
                                   .mid(0, 48)
                                   .replaceInStrings(QRegularExpression("$"), "00")));
+    // A first word in capitals but a folder's name changes how the program runs.
+    const QString taken = arguments.section(' ', 0, 0);
     const QStringList argumentList
-            = QString(arguments).remove("LIMIT ").split(' ').replaceInStrings(
-                    QRegularExpression("^(?!--)"), dir.path() + '/');
+            = QString(arguments)
+                      .remove(QRegularExpression("^(LIMIT|UNREADABLE|UNENTERABLE) "))
+                      .split(' ')
+                      .replaceInStrings(QRegularExpression("^(?!--)"), dir.path() + '/');
 
     // The engine on its own, on the settings the parser gives, as the window would run it.
     const auto parsed = K_CommandLine::parse(QStringList{"orvik-convert"} + argumentList);
@@ -121,8 +130,17 @@ void tst_CommandLine::runs()
     environment.insert("LC_ALL", locale); // over LC_MESSAGES and LANG
     QProcess process;
     process.setProcessEnvironment(environment);
-    if (arguments.startsWith("LIMIT") && !TestPlatform::limitChildFileSize(process, 512 * 1024))
+    if (taken == "LIMIT" && !TestPlatform::limitChildFileSize(process, 512 * 1024))
         QSKIP("limiting the size of files needs Linux");
+    if (taken.startsWith("UN")) {
+        if (!TestPlatform::runWithoutPrivileges(process))
+            QSKIP("folders without rights need Linux");
+        QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7777)));
+        QVERIFY(QFile::setPermissions(dir.filePath("SOUND"),
+                                      taken == "UNREADABLE"
+                                              ? QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                              : QFileDevice::ReadOwner | QFileDevice::ReadOther));
+    }
     if (interrupt && signal != 2 && QDir::separator() == '\\')
         QSKIP("Windows has no SIGTERM nor SIGHUP for a console program");
     process.start(ORVIK_CONVERT_PATH, argumentList);

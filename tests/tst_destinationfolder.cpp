@@ -2,8 +2,10 @@
 #include "tiles/k_tilebitmapwriter.h"
 
 #include "testconversion.h"
+#include "testplatform.h"
 
 #include <QDir>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -36,6 +38,8 @@ private slots:
     void namesTheFolderForTheResampler_data();
     void namesTheFolderForTheResampler();
     void resumesOneFolderHoweverTyped();
+    void fitsOrSaysSoAtOnce_data();
+    void fitsOrSaysSoAtOnce();
 };
 
 void tst_DestinationFolder::namesTheFolderForTheResampler_data()
@@ -138,6 +142,64 @@ void tst_DestinationFolder::resumesOneFolderHoweverTyped()
     const QString converted = "Tile \"" + Keys[0].left(14) + "\" already converted.";
     QCOMPARE(logs, QStringList({"Tile \"" + Keys[0].left(14) + "\" saved.", converted, converted,
                                 converted}));
+}
+
+void tst_DestinationFolder::fitsOrSaysSoAtOnce_data()
+{
+    // The tiles of an earlier run into the folder, then those this run adds, at a BGL LOD, on a
+    // file system with `free` bytes left, in whole blocks (-1: read-only, everything converted
+    // already): refused at
+    // once, or done without a save error.
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<QStringList>("added");
+    QTest::addColumn<int>("lod");
+    QTest::addColumn<qint64>("free");
+    QTest::addColumn<bool>("refused");
+    // One tile in every quartet below 01230123012: 28 pictures of 64.1 blocks each.
+    QStringList lone;
+    for (int i = 0; i < 28; ++i)
+        lone << "01230123012" + QString::number(i / 16) + QString::number(i / 4 % 4)
+                        + QString::number(i % 4) + '0';
+    const QStringList quartets{"012301230123000", "012301230123001", "012301230123002",
+                               "012301230123010", "012301230123011", "012301230123012"};
+    QTest::newRow("every picture takes whole blocks")
+            << QStringList() << lone << 9 << qint64(1819 * 4096) << true;
+    QTest::newRow("every .inf takes what it holds")
+            << QStringList() << lone.mid(0, 24) << 13 << qint64(24 * (266240 + 8192)) << false;
+    QTest::newRow("older pictures of other names stay")
+            << quartets << QStringList{"012301230123003", "012301230123013"} << 12
+            << qint64(391 * 4096) << true;
+    QTest::newRow("nothing to write on a read-only folder")
+            << quartets << QStringList() << 12 << qint64(-1) << false;
+}
+
+void tst_DestinationFolder::fitsOrSaysSoAtOnce()
+{
+    QFETCH(QStringList, before);
+    QFETCH(QStringList, added);
+    QFETCH(int, lod);
+    QFETCH(qint64, free);
+    QTemporaryDir tiles, work;
+    if (!TestPlatform::tmpfs(work.path(), "mount"))
+        QSKIP("mounting a tmpfs needs Linux and root");
+    const auto unmount = qScopeGuard([&] { TestPlatform::tmpfs(work.path(), "unmount"); });
+    K_BuilderThread::Settings settings{tiles.path(), work.filePath("out"), lod};
+    settings.skipConverted = true;
+    if (!before.isEmpty()) {
+        QVERIFY(writeTiles(tiles.path(), before));
+        TestConversion().run(settings);
+    }
+    for (const QString &key : added)
+        QVERIFY(writeTiles(tiles.path(), {key}));
+    QVERIFY(free < 0 ? TestPlatform::tmpfs(work.path(), "read-only")
+                     : TestPlatform::leaveFree(work.path(), free));
+    TestConversion conversion;
+    conversion.run(settings);
+    QFETCH(bool, refused);
+    const QStringList log = conversion.log();
+    QVERIFY2(refused ? log.size() == 1 && log[0].startsWith("The pictures need up to ")
+                     : log.filter("error").isEmpty() && log.last() == "Converting complete.",
+             qPrintable(log.join('\n')));
 }
 
 QTEST_GUILESS_MAIN(tst_DestinationFolder)

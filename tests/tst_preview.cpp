@@ -152,7 +152,9 @@ private slots:
               "seasons asked for only when resuming|seasons later|saved.",
               "a save error in the first run|save error|saved.",
               "a season without a picture, both runs with seasons|empty season|already converted.",
-              "a complete tile broken off when built again|break inside|saved."}) {
+              "a complete tile broken off when built again|break inside|saved.",
+              "a byte-order mark before the record, as an editor leaves it|bom|already "
+              "converted."}) {
             const QStringList column = QString(row).split('|');
             QTest::newRow(qPrintable(column[0])) << column[1] << column[2];
         }
@@ -220,6 +222,13 @@ private slots:
         }
         QVERIFY(change != "lost picture"
                 || QFile::remove(settings.destinationFolder + "/" + firstPicture));
+        QFile record(settings.destinationFolder + "/ORVIK-converted.txt");
+        if (change == "bom") {
+            QVERIFY(record.open(QIODevice::ReadWrite));
+            const QByteArray text = "\xef\xbb\xbf" + record.readAll();
+            QVERIFY(record.seek(0) && record.write(text) == text.size());
+            record.close();
+        }
 
         settings.skipConverted = true;
         settings.convertSeasons = change == "seasons later" || change == "empty season";

@@ -1,5 +1,7 @@
 #include "k_flightsimulatorbmpreader.h"
 
+#include "k_platform.h"
+
 #include <QDataStream>
 #include <QFile>
 #include <QFileInfo>
@@ -124,15 +126,18 @@ bool K_FlightSimulatorBMPReader::readProcedure(const Target &target)
     // One look at the file answers both questions. Only regular files are read: opening a named
     // pipe would wait for a writer forever, and a device has no size to check the blocks against.
     const QFileInfo info(m_fileName);
-    if (!info.exists())
-        return fail(tr("File not exists"));
+    if (!info.exists()) {
+        // A folder on the way that may not be entered hides whether the file is there.
+        const QString why = K_Platform::whyUnreachable(m_fileName);
+        return fail(why.isEmpty() ? tr("File not exists") : tr("File opening error: %1").arg(why));
+    }
     if (!info.isFile())
         return fail(tr("File opening error"));
     QFile file(m_fileName);
     // Unbuffered: the headers are read in one call and the blocks in another, so a buffer in
     // between would only copy them once more.
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return fail(tr("File opening error"));
+        return fail(tr("File opening error: %1").arg(file.errorString()));
 
     const bool ok = parse(file, target);
     file.close();

@@ -91,3 +91,10 @@ QString K_FlightSimulatorTile::variantKey() const
 {
     return m_variant == Summer ? m_key : m_key + variantLetters(m_variant);
 }
+
+QString K_FlightSimulatorTile::pictureFileName() const
+{
+    return (m_variant == Summer ? m_key
+                                : m_key + QLatin1Char('_') + variantLetters(m_variant).toLower())
+           + QLatin1String(".tif");
+}

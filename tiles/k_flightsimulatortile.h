@@ -52,6 +52,9 @@ public:
     // in the log and in the builder's tile maps.
     QString variantKey() const;
     int level() const { return m_level; }
+    // The name its picture is saved under: "<key>.tif", or "<key>_<letters>.tif" with the
+    // variant's letters in lower case for every variant but summer.
+    QString pictureFileName() const;
     QString filePath() const { return m_filePath; }
     void setFilePath(const QString &filePath) { m_filePath = filePath; }
 
@@ -92,10 +95,10 @@ public:
                          bool passBrokenTiles, bool verticalMirrorSourceTiles,
                          ResampleSources &sources);
 
-    // Saves `image` as "<folder><key>.tif" ("<key>_<letters>.tif" in lower case for variants
-    // other than summer), an RGBA GeoTIFF placed at this tile's upper-left corner on WGS 84, and
-    // records it in `sources`; logs a failure. The file appears only when complete: a failed save
-    // leaves no file behind and keeps an older one of the same name.
+    // Saves `image` as `folder` + pictureFileName(), an RGBA GeoTIFF placed at this tile's
+    // upper-left corner on WGS 84, and records it in `sources`; logs a failure. The file appears
+    // only when complete: a failed save leaves no file behind and keeps an older one of the same
+    // name.
     void saveImage(K_BuilderThread *thread, const QString &folder, const QImage &image,
                    ResampleSources &sources);
 
@@ -117,7 +120,6 @@ private:
                      qsizetype bytesPerLine) const;
     void saveQuadrants(Assembly &assembly, Quadrants &quadrants) const;
     QImage readSourceTile(Assembly &assembly, uchar *canvas, qsizetype bytesPerLine);
-    bool canBeComplete(bool singleDestinationImage) const;
 
     QString m_key;
     int m_keyLength = 0;

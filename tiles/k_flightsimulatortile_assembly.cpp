@@ -75,6 +75,29 @@ QImage view(uchar *place, int side, qsizetype bytesPerLine)
     return picture;
 }
 
+// Whether every quadrant down to the source tiles is there, or need not be with a single picture.
+bool canBeComplete(const K_FlightSimulatorTile &tile, bool singleDestinationImage)
+{
+    if (singleDestinationImage || tile.level() >= SourceLevel)
+        return true;
+    for (int digit = 0; digit < 4; ++digit) {
+        const K_FlightSimulatorTile *quadrant = tile.child(digit);
+        if (!quadrant || !canBeComplete(*quadrant, false))
+            return false;
+    }
+    return true;
+}
+
+// Whether a node is one picture depends on the tiles and on what a TIFF file holds only, so the
+// same tiles give the same files everywhere; a machine short of memory is the exception, and
+// says so.
+bool isOnePicture(const K_FlightSimulatorTile &tile, bool singleDestinationImage)
+{
+    const qint64 bytes = pictureBytes(tile.level());
+    return bytes <= TiffSizeLimit && bytes <= K_TileAssembly::pictureSizeLimit()
+           && canBeComplete(tile, singleDestinationImage);
+}
+
 } // namespace
 
 struct K_FlightSimulatorTile::Assembly
@@ -171,36 +194,23 @@ QImage K_FlightSimulatorTile::assembleImage(K_BuilderThread *thread, const QStri
     return assemble(assembly, nullptr, 0);
 }
 
-qint64 K_TileAssembly::picturesSizeBound(const K_FlightSimulatorTile &tree,
-                                         bool singleDestinationImage)
+qint64 K_TileAssembly::pictureFileBound(int level)
 {
-    // A node gets one picture only when a TIFF file holds it; a larger one leaves its pictures to
-    // its quadrants. Without the single-picture option only complete nodes become pictures, and
-    // they never overlap, so each source tile adds at most its own square. TIFF adds a header of
-    // a few hundred bytes and eight bytes for each strip of 256 KiB.
+    // TIFF adds a header of a few hundred bytes and eight bytes for each strip of 256 KiB.
     constexpr qint64 PictureOverhead = 1024;
-    const int level = tree.level();
-    if (level >= SourceLevel || !singleDestinationImage || pictureBytes(level) > TiffSizeLimit) {
-        if (level >= SourceLevel)
-            return pictureBytes(SourceLevel) + PictureOverhead;
-        qint64 bytes = 0;
-        for (const K_FlightSimulatorTile *child : tree.children)
-            bytes += picturesSizeBound(*child, singleDestinationImage);
-        return bytes;
-    }
     return pictureBytes(level) + pictureBytes(level) / 1024 + PictureOverhead;
 }
 
-bool K_FlightSimulatorTile::canBeComplete(bool singleDestinationImage) const
+QVector<const K_FlightSimulatorTile *>
+K_TileAssembly::plannedPictures(const K_FlightSimulatorTile &tree, bool singleDestinationImage)
 {
-    if (singleDestinationImage || m_level >= SourceLevel)
-        return true;
-    for (int digit = 0; digit < 4; ++digit) {
-        const K_FlightSimulatorTile *quadrant = child(digit);
-        if (!quadrant || !quadrant->canBeComplete(false))
-            return false;
-    }
-    return true;
+    // The nodes that the assembly makes one picture each when every tile reads as it should.
+    if (isOnePicture(tree, singleDestinationImage))
+        return {&tree};
+    QVector<const K_FlightSimulatorTile *> pictures;
+    for (const K_FlightSimulatorTile *child : tree.children)
+        pictures += plannedPictures(*child, singleDestinationImage);
+    return pictures;
 }
 
 // `canvas` is this node's square in an ancestor's canvas, or null when no ancestor has one.
@@ -248,14 +258,12 @@ QImage K_FlightSimulatorTile::assemble(Assembly &assembly, uchar *canvas, qsizet
 
 QImage K_FlightSimulatorTile::ownCanvas(Assembly &assembly) const
 {
-    // Whether a node is one picture depends on the tiles and on what a TIFF file holds only, so
-    // the same tiles give the same files everywhere; a machine short of memory is the exception,
-    // and says so.
-    if (pictureBytes(m_level) > TiffSizeLimit || !canBeComplete(assembly.singleDestinationImage))
+    if (pictureBytes(m_level) > TiffSizeLimit
+        || !canBeComplete(*this, assembly.singleDestinationImage))
         return QImage();
     const int side = SourceSide << (SourceLevel - m_level);
     QImage own;
-    if (pictureBytes(m_level) <= K_TileAssembly::pictureSizeLimit())
+    if (isOnePicture(*this, assembly.singleDestinationImage))
         own = QImage(side, side, QImage::Format_ARGB32);
     if (!own.isNull()) {
         setResolution(own);

@@ -1,6 +1,7 @@
 #ifndef K_FLIGHTSIMULATORTILE_ASSEMBLY_H
 #define K_FLIGHTSIMULATORTILE_ASSEMBLY_H
 
+#include <QVector>
 #include <QtGlobal>
 
 class K_FlightSimulatorTile;
@@ -10,9 +11,13 @@ class K_FlightSimulatorTile;
 // hold in memory. Safe on any thread.
 namespace K_TileAssembly {
 
-// At least the bytes on disk of the pictures that building `tree` can save, known from the tree
-// alone before any tile is read.
-qint64 picturesSizeBound(const K_FlightSimulatorTile &tree, bool singleDestinationImage);
+// The nodes of `tree` that building it saves as one picture each when every tile reads as it
+// should, known from the tree alone before any tile is read. Broken or completely transparent
+// tiles that are left out only split the pictures they are in, into fewer bytes in all.
+QVector<const K_FlightSimulatorTile *> plannedPictures(const K_FlightSimulatorTile &tree,
+                                                       bool singleDestinationImage);
+// At least the bytes of the TIFF file of a picture of a node of `level`.
+qint64 pictureFileBound(int level);
 
 // The largest picture, in bytes, that this machine's memory is trusted with: a larger node that a
 // TIFF file could still hold is saved as its complete quadrants instead, and the log says so. By

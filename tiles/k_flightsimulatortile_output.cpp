@@ -64,10 +64,8 @@ void K_FlightSimulatorTile::saveImage(K_BuilderThread *thread, const QString &fo
     QString folderError;
     K_CheckedSaveFile::makeFolder(folder, &folderError);
 
-    const QString baseName
-            = m_variant == Summer ? m_key
-                                  : m_key + QLatin1Char('_') + variantLetters(m_variant).toLower();
-    const QString path = folder + baseName + QLatin1String(".tif");
+    const QString fileName = pictureFileName();
+    const QString path = folder + fileName;
     // Written beside the final name and renamed only when complete, so a full disk never leaves
     // a truncated picture and never destroys an older one.
     K_CheckedSaveFile file(path);
@@ -91,7 +89,7 @@ void K_FlightSimulatorTile::saveImage(K_BuilderThread *thread, const QString &fo
     thread->recordPicture(path);
 
     auto *source = new ResampleSource;
-    source->baseName = baseName;
+    source->baseName = fileName.chopped(4);
     source->ulx = m_west;
     source->uly = m_north;
     delete sources.value(m_key);

@@ -4,7 +4,7 @@
 <context>
     <name>K_BuilderThread</name>
     <message numerus="yes">
-        <location filename="../engine/k_destinationfolder.cpp" line="76"/>
+        <location filename="../engine/k_destinationfolder.cpp" line="52"/>
         <source>Removed %n temporary file(s) that an interrupted run left in &quot;%1&quot;.</source>
         <translation>
             <numerusform>Removed %n temporary file that an interrupted run left in &quot;%1&quot;.</numerusform>
@@ -12,7 +12,7 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location filename="../engine/k_destinationfolder.cpp" line="91"/>
+        <location filename="../engine/k_destinationfolder.cpp" line="93"/>
         <source>&quot;%1&quot; already holds %n .inf file(s) that this run does not write, of another BGL LOD or another source, such as &quot;%2&quot;.</source>
         <translation>
             <numerusform>&quot;%1&quot; already holds %n .inf file that this run does not write, of another BGL LOD or another source: &quot;%2&quot;.</numerusform>

@@ -4,17 +4,17 @@
 <context>
     <name>K_BuilderThread</name>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="232"/>
+        <location filename="../engine/k_builderthread.cpp" line="236"/>
         <source>Step 1 of 2. Source folder scanning...</source>
         <translation>Шаг 1 из 2. Сканирование исходной папки...</translation>
     </message>
     <message>
-        <location filename="../engine/k_destinationfolder.cpp" line="70"/>
+        <location filename="../engine/k_destinationfolder.cpp" line="63"/>
         <source>Cannot write into the destination folder &quot;%1&quot;: %2.</source>
         <translation>Невозможно записать в конечную папку &quot;%1&quot;: %2.</translation>
     </message>
     <message numerus="yes">
-        <location filename="../engine/k_destinationfolder.cpp" line="76"/>
+        <location filename="../engine/k_destinationfolder.cpp" line="52"/>
         <source>Removed %n temporary file(s) that an interrupted run left in &quot;%1&quot;.</source>
         <translation>
             <numerusform>Удалён %n временный файл, оставленный прерванным запуском в &quot;%1&quot;.</numerusform>
@@ -22,8 +22,13 @@
             <numerusform>Удалено %n временных файлов, оставленных прерванным запуском в &quot;%1&quot;.</numerusform>
         </translation>
     </message>
+    <message>
+        <location filename="../engine/k_destinationfolder.cpp" line="79"/>
+        <source>The record of finished destination tiles &quot;%1&quot; cannot be used: %2. Every destination tile is converted again, and the file is left as it is.</source>
+        <translation>Перечнем готовых итоговых тайлов &quot;%1&quot; воспользоваться нельзя: %2. Все итоговые тайлы конвертируются заново, а файл остаётся как есть.</translation>
+    </message>
     <message numerus="yes">
-        <location filename="../engine/k_destinationfolder.cpp" line="91"/>
+        <location filename="../engine/k_destinationfolder.cpp" line="93"/>
         <source>&quot;%1&quot; already holds %n .inf file(s) that this run does not write, of another BGL LOD or another source, such as &quot;%2&quot;.</source>
         <translation>
             <numerusform>В &quot;%1&quot; уже есть %n файл .inf, который этот запуск не пишет (другой BGL LOD или другой источник), например &quot;%2&quot;.</numerusform>
@@ -32,117 +37,142 @@
         </translation>
     </message>
     <message>
-        <location filename="../engine/k_destinationfolder.cpp" line="104"/>
+        <location filename="../engine/k_destinationfolder.cpp" line="105"/>
         <source>The .inf files cannot name &quot;%1&quot;: the resampler reads folders between double quotes, which a double quote in its path would end early. Choose a folder whose path has none.</source>
         <translation>Файлы .inf не могут назвать папку &quot;%1&quot;: ресемплер читает папки в двойных кавычках, а двойная кавычка в её пути завершила бы путь раньше времени. Выберите папку, в пути которой её нет.</translation>
     </message>
     <message>
-        <location filename="../engine/k_destinationfolder.cpp" line="117"/>
+        <location filename="../engine/k_destinationfolder.cpp" line="118"/>
         <source>The .inf files name &quot;%1&quot; by its short form &quot;%2&quot;, as code page %3 lacks some of its characters.</source>
         <translation>Файлы .inf называют папку &quot;%1&quot; её коротким именем &quot;%2&quot;, так как в кодовой странице %3 нет некоторых её символов.</translation>
     </message>
     <message>
-        <location filename="../engine/k_destinationfolder.cpp" line="124"/>
+        <location filename="../engine/k_destinationfolder.cpp" line="125"/>
         <source>The .inf files cannot name &quot;%1&quot;: its characters &quot;%2&quot; are not in code page %3, so the resampler would not find the pictures. Choose a folder whose path has none.</source>
         <translation>Файлы .inf не могут назвать папку &quot;%1&quot;: её символов &quot;%2&quot; нет в кодовой странице %3, и ресемплер не нашёл бы изображения. Выберите папку, в пути которой их нет.</translation>
     </message>
     <message>
-        <location filename="../engine/k_destinationfolder.cpp" line="157"/>
+        <location filename="../engine/k_destinationfolder.cpp" line="159"/>
+        <source>The free space in &quot;%1&quot; cannot be known; the pictures need up to %2.</source>
+        <translation>Свободное место в &quot;%1&quot; узнать нельзя; изображениям нужно до %2.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_destinationfolder.cpp" line="167"/>
         <source>The pictures need up to %1, but &quot;%2&quot; has only %3 free.</source>
         <translation>Изображениям нужно до %1, но в &quot;%2&quot; свободно только %3.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="274"/>
+        <location filename="../engine/k_builderthread.cpp" line="278"/>
         <source>The record of finished destination tiles &quot;%1&quot; cannot be written: %2.</source>
         <translation>Невозможно записать перечень готовых конечных тайлов &quot;%1&quot;: %2.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="291"/>
+        <location filename="../engine/k_builderthread.cpp" line="295"/>
         <source>Step 2 of 2. Build images...</source>
         <translation>Шаг 2 из 2. Построение изображений...</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="337"/>
+        <location filename="../engine/k_builderthread.cpp" line="342"/>
         <source>Tile &quot;%1&quot; already converted.</source>
         <translation>Тайл &quot;%1&quot; уже преобразован.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="317"/>
+        <location filename="../engine/k_builderthread.cpp" line="320"/>
         <source>Tile &quot;%1&quot; saved.</source>
         <translation>Тайл &quot;%1&quot; сохранён.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="215"/>
-        <location filename="../app/k_commandline.cpp" line="189"/>
+        <location filename="../engine/k_builderthread.cpp" line="219"/>
+        <location filename="../app/k_commandline.cpp" line="190"/>
         <source>Converting complete.</source>
         <translation>Конвертация завершена.</translation>
     </message>
     <message>
         <location filename="../engine/k_builderthread.cpp" line="83"/>
-        <location filename="../app/k_commandline.cpp" line="191"/>
+        <location filename="../app/k_commandline.cpp" line="192"/>
         <source>Break.</source>
         <translation>Прервано.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="103"/>
+        <location filename="../engine/k_builderthread.cpp" line="106"/>
         <source>Cannot write &quot;%1&quot;: %2.</source>
         <translation>Невозможно записать &quot;%1&quot;: %2.</translation>
     </message>
     <message>
-        <location filename="../engine/k_conversiontexts.cpp" line="32"/>
+        <location filename="../engine/k_conversiontexts.cpp" line="51"/>
         <source>%1 left</source>
         <translation>осталось %1</translation>
     </message>
     <message>
-        <location filename="../engine/k_conversiontexts.cpp" line="47"/>
+        <location filename="../engine/k_conversiontexts.cpp" line="66"/>
         <source>Stopped. Destination tiles written: %1, pictures: %2 (%3), problems: %4, time: %5.</source>
         <translation>Остановлено. Записано конечных тайлов: %1, изображений: %2 (%3), проблем: %4, время: %5.</translation>
     </message>
     <message>
-        <location filename="../engine/k_conversiontexts.cpp" line="49"/>
+        <location filename="../engine/k_conversiontexts.cpp" line="68"/>
         <source>Destination tiles written: %1, pictures: %2 (%3), problems: %4, time: %5.</source>
         <translation>Записано итоговых тайлов: %1, изображений: %2 (%3), проблем: %4, время: %5.</translation>
     </message>
     <message>
-        <location filename="../engine/k_sourcefolder.cpp" line="22"/>
+        <location filename="../engine/k_sourcefolder.cpp" line="25"/>
         <source>Source folder is not set.</source>
         <translation>Исходная папка не задана.</translation>
     </message>
     <message>
-        <location filename="../engine/k_sourcefolder.cpp" line="24"/>
+        <location filename="../engine/k_sourcefolder.cpp" line="27"/>
         <source>Source folder &quot;%1&quot; does not exist.</source>
         <translation>Исходная папка &quot;%1&quot; не существует.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="177"/>
+        <location filename="../engine/k_sourcefolder.cpp" line="31"/>
+        <source>Cannot read the source folder &quot;%1&quot;: %2.</source>
+        <translation>Невозможно прочитать исходную папку &quot;%1&quot;: %2.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_builderthread.cpp" line="181"/>
         <source>Destination folder is not set.</source>
         <translation>Папка назначения не задана.</translation>
     </message>
     <message>
-        <location filename="../engine/k_sourcefolder.cpp" line="48"/>
+        <location filename="../engine/k_sourcefolder.cpp" line="57"/>
         <source>No FS9 tile bitmaps in &quot;%1&quot;.</source>
         <translation>В папке &quot;%1&quot; нет BMP-тайлов FS9.</translation>
     </message>
     <message>
-        <location filename="../engine/k_sourcefolder.cpp" line="49"/>
+        <location filename="../engine/k_sourcefolder.cpp" line="58"/>
         <source>No FS9 tile bitmaps in &quot;%1&quot;; its subfolder &quot;%2&quot; holds %3.</source>
         <translation>В папке &quot;%1&quot; нет BMP-тайлов FS9; в её подпапке &quot;%2&quot; их %3.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_conversionrecord.cpp" line="72"/>
+        <source>it is far larger than any record</source>
+        <translation>он намного больше любого перечня</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_conversionrecord.cpp" line="75"/>
+        <source>it is no record of finished destination tiles</source>
+        <translation>это не перечень готовых итоговых тайлов</translation>
     </message>
 </context>
 <context>
     <name>K_CheckedSaveFile</name>
     <message>
-        <location filename="../tiles/k_checkedsavefile.cpp" line="47"/>
+        <location filename="../tiles/k_checkedsavefile.cpp" line="49"/>
+        <source>Filename refers to a directory</source>
+        <translation>Имя файла указывает на папку</translation>
+    </message>
+    <message>
+        <location filename="../tiles/k_checkedsavefile.cpp" line="153"/>
         <source>&quot;%1&quot; is not a folder</source>
         <translation>&quot;%1&quot; не является папкой</translation>
     </message>
     <message>
-        <location filename="../tiles/k_checkedsavefile.cpp" line="48"/>
+        <location filename="../tiles/k_checkedsavefile.cpp" line="154"/>
         <source>No such drive or folder</source>
         <translation>Нет такого диска или папки</translation>
     </message>
     <message>
-        <location filename="../tiles/k_checkedsavefile.cpp" line="52"/>
+        <location filename="../tiles/k_checkedsavefile.cpp" line="158"/>
         <source>The folder cannot be created</source>
         <translation>Папку невозможно создать</translation>
     </message>
@@ -150,112 +180,112 @@
 <context>
     <name>K_CommandLine</name>
     <message>
-        <location filename="../app/k_commandline.cpp" line="55"/>
+        <location filename="../app/k_commandline.cpp" line="56"/>
         <source>Converts the FS9 tile bitmaps in SOURCE into TIFF pictures and .inf files for the FSX resampler in DESTINATION.</source>
         <translation>Конвертирует BMP-тайлы FS9 из папки SOURCE в изображения TIFF и файлы .inf для ресемплера FSX в папке DESTINATION.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="58"/>
+        <location filename="../app/k_commandline.cpp" line="59"/>
         <source>The folder that holds the FS9 tile bitmaps.</source>
         <translation>Папка с BMP-тайлами FS9.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="60"/>
+        <location filename="../app/k_commandline.cpp" line="61"/>
         <source>The folder that receives the TIFF pictures and .inf files.</source>
         <translation>Папка для изображений TIFF и файлов .inf.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="63"/>
+        <location filename="../app/k_commandline.cpp" line="64"/>
         <source>The level of the destination tiles, 0 to 13 (default 8).</source>
         <translation>Уровень итоговых тайлов, от 0 до 13 (по умолчанию 8).</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="65"/>
+        <location filename="../app/k_commandline.cpp" line="66"/>
         <source>The compression quality written into the .inf files, 1 to 100 (default 95).</source>
         <translation>Качество сжатия, записываемое в файлы .inf, от 1 до 100 (по умолчанию 95).</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="68"/>
+        <location filename="../app/k_commandline.cpp" line="69"/>
         <source>Fill missing quarters with transparency, so that each destination tile gives one picture.</source>
         <translation>Заполнять недостающие четверти прозрачностью, чтобы каждый итоговый тайл давал одно изображение.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="71"/>
+        <location filename="../app/k_commandline.cpp" line="72"/>
         <source>Use completely transparent tiles as they are.</source>
         <translation>Использовать полностью прозрачные тайлы как есть.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="72"/>
+        <location filename="../app/k_commandline.cpp" line="73"/>
         <source>Paint broken tiles opaque white.</source>
         <translation>Закрашивать повреждённые тайлы непрозрачным белым.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="74"/>
+        <location filename="../app/k_commandline.cpp" line="75"/>
         <source>Mirror the source tiles vertically.</source>
         <translation>Отражать исходные тайлы по вертикали.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="76"/>
+        <location filename="../app/k_commandline.cpp" line="77"/>
         <source>Also convert the spring, fall, winter, hard winter and night tiles, as extra sources of the same .inf files.</source>
         <translation>Также конвертировать тайлы весны, осени, зимы, суровой зимы и ночные тайлы как дополнительные источники тех же файлов .inf.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="79"/>
+        <location filename="../app/k_commandline.cpp" line="80"/>
         <source>Leave alone the destination tiles that a former run into DESTINATION finished.</source>
         <translation>Не трогать тайлы назначения, которые уже завершил прежний запуск в DESTINATION.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="28"/>
+        <location filename="../app/k_commandline.cpp" line="29"/>
         <source>Shows this help.</source>
         <translation>Показывает эту справку.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="81"/>
+        <location filename="../app/k_commandline.cpp" line="82"/>
         <source>Shows the version.</source>
         <translation>Показывает версию.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="115"/>
+        <location filename="../app/k_commandline.cpp" line="116"/>
         <source>SOURCE and DESTINATION are missing.</source>
         <translation>Не указаны папки SOURCE и DESTINATION.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="116"/>
+        <location filename="../app/k_commandline.cpp" line="117"/>
         <source>DESTINATION is missing.</source>
         <translation>Не указана папка DESTINATION.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="120"/>
+        <location filename="../app/k_commandline.cpp" line="121"/>
         <source>Unexpected argument &quot;%1&quot;.</source>
         <translation>Лишний аргумент &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="125"/>
+        <location filename="../app/k_commandline.cpp" line="126"/>
         <source>SOURCE and DESTINATION must not be empty.</source>
         <translation>Пути SOURCE и DESTINATION не должны быть пустыми.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="131"/>
+        <location filename="../app/k_commandline.cpp" line="132"/>
         <source>BGL LOD must be a whole number from 0 to 13, not &quot;%1&quot;.</source>
         <translation>BGL LOD должен быть целым числом от 0 до 13, а не &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="137"/>
+        <location filename="../app/k_commandline.cpp" line="138"/>
         <source>Compression quality must be a whole number from 1 to 100, not &quot;%1&quot;.</source>
         <translation>Качество сжатия должно быть целым числом от 1 до 100, а не &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="163"/>
+        <location filename="../app/k_commandline.cpp" line="164"/>
         <source>tiles: %1/%2</source>
         <translation>тайлы: %1/%2</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="164"/>
+        <location filename="../app/k_commandline.cpp" line="165"/>
         <source>tiles: %1</source>
         <translation>тайлы: %1</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="235"/>
+        <location filename="../app/k_commandline.cpp" line="236"/>
         <source>%1: Cannot watch for Ctrl+C.
 </source>
         <translation>%1: не удаётся отслеживать Ctrl+C.
@@ -265,77 +295,82 @@
 <context>
     <name>K_FlightSimulatorBMPReader</name>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="128"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="132"/>
         <source>File not exists</source>
         <translation>Файл не существует</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="130"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="132"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="140"/>
+        <source>File opening error: %1</source>
+        <translation>Ошибка открытия файла: %1</translation>
+    </message>
+    <message>
         <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="135"/>
         <source>File opening error</source>
         <translation>Ошибка открытия файла</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="179"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="184"/>
         <source>BMP file header reading error</source>
         <translation>Ошибка чтения заголовка файла BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="181"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="186"/>
         <source>File is not BMP file</source>
         <translation>Файл не является файлом BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="193"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="198"/>
         <source>BMP info header reading error</source>
         <translation>Ошибка чтения информационного заголовка BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="195"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="200"/>
         <source>Unsupported BMP info header size</source>
         <translation>Неподдерживаемый размер информационного заголовка BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="212"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="217"/>
         <source>Unsupported image compression type</source>
         <translation>Неподдерживаемый тип сжатия изображения</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="219"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="224"/>
         <source>Unsupported image dimensions</source>
         <translation>Неподдерживаемые размеры изображения</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="237"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="242"/>
         <source>BMP FSX header reading error</source>
         <translation>Ошибка чтения заголовка FSX в файле BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="239"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="244"/>
         <source>Unsupported BMP format</source>
         <translation>Неподдерживаемый формат BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="241"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="246"/>
         <source>Unsupported BMP version</source>
         <translation>Неподдерживаемая версия BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="156"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="161"/>
         <source>BMP offset to the bitmap bits is incorrect</source>
         <translation>Неверное смещение до данных изображения BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="160"/>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="162"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="165"/>
         <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="167"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="172"/>
         <source>Compressed image reading error</source>
         <translation>Ошибка чтения сжатого изображения</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="165"/>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="264"/>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="278"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="170"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="269"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="283"/>
         <source>Not enough memory to read the image</source>
         <translation>Недостаточно памяти для чтения изображения</translation>
     </message>
@@ -343,27 +378,27 @@
 <context>
     <name>K_FlightSimulatorTile</name>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="265"/>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="273"/>
         <source>Tile &quot;%1&quot; does not fit into memory, its quarters are saved separately.</source>
         <translation>Тайл &quot;%1&quot; не помещается в память, его четверти сохраняются по отдельности.</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="367"/>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="375"/>
         <source>BMP tile &quot;%1&quot; read error: </source>
         <translation>Ошибка чтения BMP-тайла &quot;%1&quot;: </translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="370"/>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="378"/>
         <source>BMP tile &quot;%1&quot; image dimensions not 256x256.</source>
         <translation>Размеры изображения BMP-тайла &quot;%1&quot; не равны 256x256.</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="353"/>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="361"/>
         <source>Tile &quot;%1&quot; begin painting error.</source>
         <translation>Ошибка начала рисования тайла &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_output.cpp" line="87"/>
+        <location filename="../tiles/k_flightsimulatortile_output.cpp" line="85"/>
         <source>Tile &quot;%1&quot; save error.</source>
         <translation>Ошибка сохранения тайла &quot;%1&quot;.</translation>
     </message>
@@ -571,43 +606,43 @@
         <translation>Открыть папку назначения завершённой конвертации</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="253"/>
+        <location filename="../ui/k_formmain.cpp" line="264"/>
         <source>Select source folder</source>
         <translation>Выберите исходную папку</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="263"/>
+        <location filename="../ui/k_formmain.cpp" line="274"/>
         <source>Select destination folder</source>
         <translation>Выберите папку назначения</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="346"/>
+        <location filename="../ui/k_formmain.cpp" line="357"/>
         <source>Cannot open &quot;%1&quot;.</source>
         <translation>Не удаётся открыть &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="357"/>
+        <location filename="../ui/k_formmain.cpp" line="368"/>
         <source>Stopping...</source>
         <translation>Остановка...</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="363"/>
+        <location filename="../ui/k_formmain.cpp" line="374"/>
         <source>Tiles found: %1</source>
         <translation>Найдено тайлов: %1</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="365"/>
+        <location filename="../ui/k_formmain.cpp" line="376"/>
         <source>%1 of %2 tiles</source>
         <translation>Тайлов: %1 из %2</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="205"/>
-        <location filename="../ui/k_formmain.cpp" line="334"/>
+        <location filename="../ui/k_formmain.cpp" line="216"/>
+        <location filename="../ui/k_formmain.cpp" line="345"/>
         <source>Warning</source>
         <translation>Предупреждение</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="206"/>
+        <location filename="../ui/k_formmain.cpp" line="217"/>
         <source>Application closing is impossible until termination of conversion process.</source>
         <translation>Закрытие приложения невозможно до завершения процесса конвертации.</translation>
     </message>

@@ -52,6 +52,7 @@ void TestConversion::run(const K_BuilderThread::Settings &settings)
         qWarning("The conversion thread did not finish");
     tilesCount = thread.tilesCount();
     problems = thread.problemsCount();
+    destinationsWritten = thread.destinationTilesWritten();
 }
 
 void TestConversion::requestBreak()

@@ -23,6 +23,7 @@ struct TestConversion
     std::function<void(const QString &)> onEvent;
     int tilesCount = 0;
     int problems = 0;
+    int destinationsWritten = 0;
 
     ~TestConversion();
 

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QStorageInfo>
 
 #include <csignal>
 
@@ -11,6 +12,9 @@
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <grp.h>
+#include <unistd.h>
 #endif
 
 namespace TestPlatform {
@@ -42,6 +46,14 @@ bool tmpfs(const QString &folder, const QString &how)
 #endif
 }
 
+bool leaveFree(const QString &folder, qint64 room)
+{
+    QFile filler(folder + "/filler");
+    const QByteArray bytes(QStorageInfo(folder).bytesAvailable() - room, 'f');
+    return filler.open(QIODevice::WriteOnly) && filler.write(bytes) == bytes.size()
+           && filler.flush() && QStorageInfo(folder).bytesAvailable() == room;
+}
+
 bool limitFileSize(qint64 bytes)
 {
 #if defined(Q_OS_WIN)
@@ -70,6 +82,23 @@ bool limitChildFileSize(QProcess &process, qint64 bytes)
 #else
     Q_UNUSED(process);
     Q_UNUSED(bytes);
+    return false;
+#endif
+}
+
+bool runWithoutPrivileges(QProcess &process)
+{
+#if defined(Q_OS_LINUX)
+    if (::geteuid() == 0) {
+        process.setChildProcessModifier([] {
+            constexpr uid_t Nobody = 65534;
+            if (::setgroups(0, nullptr) != 0 || ::setgid(Nobody) != 0 || ::setuid(Nobody) != 0)
+                ::_exit(126);
+        });
+    }
+    return true;
+#else
+    Q_UNUSED(process);
     return false;
 #endif
 }
