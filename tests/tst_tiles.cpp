@@ -71,7 +71,8 @@ void tst_Tiles::refusesBadFile()
     K_FlightSimulatorBMPReader reader(good);
     QVERIFY(reader.read());
     QVERIFY(!reader.read(path));
-    QCOMPARE(reader.errorString(), error);
+    // A file held open elsewhere (Windows) adds the system's reason, in its own words.
+    QCOMPARE(reader.errorString().section(QStringLiteral(": "), 0, 0), error);
     QVERIFY(reader.image().isNull());
     QCOMPARE(reader.compressionType(), 0);
 
