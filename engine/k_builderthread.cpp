@@ -1,8 +1,8 @@
 #include "k_builderthread.h"
 
-#include "engine/k_conversionrecord.h"
 #include "engine/k_conversiontexts.h"
 #include "engine/k_destinationfolder.h"
+#include "engine/k_recordkeeper.h"
 #include "engine/k_sourcefolder.h"
 #include "tiles/k_flightsimulatortile.h"
 
@@ -123,6 +123,17 @@ void K_BuilderThread::recordPicture(const QString &filePath)
 {
     picturesCounter.fetchAndAddRelaxed(1);
     bytesCounter.fetchAndAddRelaxed(QFileInfo(filePath).size());
+    if (m_build)
+        m_build->pictures << filePath;
+}
+
+void K_BuilderThread::noteSourceTile(const K_FlightSimulatorTile &tile,
+                                     const K_Platform::FileStamp &stamp, bool unreadable)
+{
+    if (!m_build)
+        return;
+    m_build->sources.append({QFileInfo(tile.filePath()).fileName(), stamp});
+    m_build->sourcesRead = m_build->sourcesRead && !unreadable;
 }
 
 QString K_BuilderThread::summary() const
@@ -203,14 +214,14 @@ void K_BuilderThread::convert()
 
     const QVector<K_DestinationTrees::Group> groups = K_DestinationTrees::groups(*destinationTiles);
     K_DestinationFolder destination(m_settings.destinationFolder, typedDestinationFolder);
-    K_ConversionRecord record;
+    K_RecordKeeper keeper(m_settings);
     QVector<bool> converted;
     if (!destination.prepare(this, groups, m_settings.skipConverted,
-                             m_settings.singleDestinationImage, &record, &converted)) {
+                             m_settings.singleDestinationImage, &keeper, &converted)) {
         finish(QString());
         return;
     }
-    buildAll(groups, converted, record, destination.folder());
+    buildAll(groups, converted, keeper, destination.folder());
     if (isBreak()) {
         reportBreak();
         return;
@@ -269,20 +280,8 @@ bool K_BuilderThread::scan()
     return !isBreak();
 }
 
-void K_BuilderThread::saveRecord(K_ConversionRecord &record, bool soon)
-{
-    QString reason;
-    // Without the record a later run converts these destination tiles again, nothing worse.
-    if (!record.save(soon, &reason) && !recordFailed) {
-        recordFailed = true;
-        appendInfo(tr("The record of finished destination tiles \"%1\" cannot be written: %2.")
-                           .arg(QDir::toNativeSeparators(record.filePath()),
-                                K_ConversionTexts::reasonText(reason)));
-    }
-}
-
 void K_BuilderThread::buildAll(const QVector<K_DestinationTrees::Group> &groups,
-                               const QVector<bool> &converted, K_ConversionRecord &record,
+                               const QVector<bool> &converted, K_RecordKeeper &keeper,
                                const QString &destinationFolder)
 {
     processedTilesCounter = 0;
@@ -294,39 +293,43 @@ void K_BuilderThread::buildAll(const QVector<K_DestinationTrees::Group> &groups,
     emit progressBarValueChanged(0);
     emit progressTextChanged(tr("Step 2 of 2. Build images..."));
 
-    // A destination about to be built is no longer finished, whatever becomes of its build.
-    for (int i = 0; i < groups.size(); ++i) {
-        if (!converted[i])
-            record.forget(groups[i].first()->key());
-    }
-    saveRecord(record, false);
-
-    const Settings &s = m_settings;
     for (int i = 0; i < groups.size(); ++i) {
         if (isBreak())
             break;
-        const K_DestinationTrees::Group &trees = groups[i];
-        if (converted[i]) {
-            skip(trees);
-            continue;
-        }
-        K_FlightSimulatorTile *destination = trees.first();
-        const int failuresBefore = writeFailures;
-        QByteArray resampleFileContents;
-        if (destination->build(this, destinationFolder, s.compressionQuality,
-                               s.singleDestinationImage, s.passCompletelyTransparentTiles,
-                               s.passBrokenTiles, s.verticalMirrorSourceTiles, trees.mid(1),
-                               &resampleFileContents)) {
-            emit appendLogText(tr("Tile \"%1\" saved.").arg(destination->key()));
-            // Written is what holds its .inf file and every picture it assembled.
-            if (writeFailures == failuresBefore && !resampleFileContents.isEmpty()) {
-                destinationTilesCounter.fetchAndAddRelaxed(1);
-                record.remember(trees, resampleFileContents);
-                saveRecord(record, true);
-            }
-        }
+        if (converted[i])
+            skip(groups[i]);
+        else
+            buildOne(groups[i], keeper, destinationFolder);
     }
-    saveRecord(record, false);
+    keeper.end(this);
+}
+
+void K_BuilderThread::buildOne(const K_DestinationTrees::Group &trees, K_RecordKeeper &keeper,
+                               const QString &destinationFolder)
+{
+    K_FlightSimulatorTile *destination = trees.first();
+    // A destination about to be built is no longer finished, whatever becomes of its build.
+    keeper.begin(this, destination->key());
+    K_RecordKeeper::Build build;
+    m_build = &build;
+    const int failuresBefore = writeFailures;
+    const Settings &s = m_settings;
+    build.saved = destination->build(this, destinationFolder, s.compressionQuality,
+                                     s.singleDestinationImage, s.passCompletelyTransparentTiles,
+                                     s.passBrokenTiles, s.verticalMirrorSourceTiles, trees.mid(1),
+                                     &build.resampleFile);
+    m_build = nullptr;
+    build.brokenOff = isBreak();
+    build.failed = writeFailures != failuresBefore;
+    // Recorded before it is said to be saved: a run killed in between has lost nothing it said.
+    keeper.remember(this, trees, build);
+    if (build.saved) {
+        emit appendLogText(tr("Tile \"%1\" saved.").arg(destination->key()));
+        // Written is what holds its .inf file and every picture it assembled.
+        if (!build.failed && !build.resampleFile.isEmpty())
+            destinationTilesCounter.fetchAndAddRelaxed(1);
+    }
+    keeper.tidy(this, trees, build);
 }
 
 void K_BuilderThread::skip(const K_DestinationTrees::Group &trees)

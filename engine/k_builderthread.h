@@ -2,6 +2,7 @@
 #define K_BUILDERTHREAD_H
 
 #include "engine/k_destinationtrees.h"
+#include "tiles/k_platform.h"
 
 #include <QAtomicInt>
 #include <QElapsedTimer>
@@ -10,8 +11,9 @@
 #include <QThread>
 #include <QVector>
 
-class K_ConversionRecord;
 class K_FormMain;
+class K_RecordKeeper;
+struct K_DestinationBuild;
 class QMutex;
 
 // Runs one conversion on its own thread: scans the source folder for FS9 tile bitmaps, groups
@@ -76,6 +78,10 @@ public:
     void reportWriteFailure(const QString &filePath, const QString &reason);
     // Counts a source tile handled in step 2, for the tiles done that the front ends show.
     void countSourceTile();
+    // Tells of a source tile read in step 2: how its file was when it was opened, and whether it
+    // could not be read for a reason of its own rather than for what its bytes hold.
+    void noteSourceTile(const K_FlightSimulatorTile &tile, const K_Platform::FileStamp &stamp,
+                        bool unreadable);
 
     // Lines logged through appendLog() so far (broken tiles, save errors, a missing folder).
     int problemsCount() const;
@@ -115,9 +121,10 @@ private:
     void convert();
     void finish(const QString &lastLine);
     bool scan();
-    void saveRecord(K_ConversionRecord &record, bool soon);
     void buildAll(const QVector<K_DestinationTrees::Group> &groups, const QVector<bool> &converted,
-                  K_ConversionRecord &record, const QString &destinationFolder);
+                  K_RecordKeeper &keeper, const QString &destinationFolder);
+    void buildOne(const K_DestinationTrees::Group &trees, K_RecordKeeper &keeper,
+                  const QString &destinationFolder);
     void skip(const K_DestinationTrees::Group &trees);
 
     // The snapshot, folders trimmed and ending in the native separator, the destination made
@@ -141,7 +148,8 @@ private:
     QAtomicInt problems;
     int writeFailures = 0;
     QSet<QString> writeFailureReasons;
-    bool recordFailed = false;
+    // What the destination being built gave so far, while it is built.
+    K_DestinationBuild *m_build = nullptr;
 
     // Started at construction and only read afterwards, so every thread may ask it.
     QElapsedTimer clock;

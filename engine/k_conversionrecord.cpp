@@ -1,14 +1,8 @@
 #include "k_conversionrecord.h"
 
 #include "tiles/k_checkedsavefile.h"
-#include "tiles/k_flightsimulatortile.h"
-#include "tiles/k_platform.h"
-#include "tiles/k_resamplefile.h"
 
-#include <QCryptographicHash>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
 
@@ -16,34 +10,79 @@ const char K_ConversionRecord::FileName[] = "ORVIK-converted.txt";
 
 namespace {
 
-// The first line names the format, so a file of another kind or a later version records nothing.
-const char Header[] = "ORVIK converted destination tiles 1";
+// The first line names the format. A record of the first format is ours but knows nothing of
+// fingerprints; any other file is not ours.
+const QByteArray Header("ORVIK converted destination tiles 2\n");
+const QByteArray FormerHeader("ORVIK converted destination tiles 1\n");
 
 // More than the record of any destination folder; a larger file is not ours.
-constexpr qint64 MaximumSize = qint64(64) << 20;
+constexpr qint64 MaximumSize = qint64(256) << 20;
 
 const QByteArray ByteOrderMark("\xef\xbb\xbf");
 
-QByteArray hashOf(const QByteArray &contents)
+// Names may hold spaces and anything else a file name may.
+QByteArray encodedName(const QString &name)
 {
-    return QCryptographicHash::hash(contents, QCryptographicHash::Sha1).toHex();
+    return name.toUtf8().toPercentEncoding();
 }
 
-int variantsOf(const QVector<K_FlightSimulatorTile *> &trees)
+QString decodedName(const QByteArray &bytes)
 {
-    int variants = 0;
-    for (const K_FlightSimulatorTile *tree : trees)
-        variants |= 1 << tree->variant();
-    return variants;
+    return QString::fromUtf8(QByteArray::fromPercentEncoding(bytes));
 }
 
-bool sourcesOlderThan(const K_FlightSimulatorTile *tile, const QDateTime &time)
+// "+ key variants recipe inputs inf picture/size/modified..." for a finished entry, "~ ..." for an
+// unfinished one, "- key" for one forgotten.
+QByteArray lineOf(char mark, const QString &key, const K_ConversionRecord::Entry *entry)
 {
-    if (!tile->filePath().isEmpty() && K_Platform::changedAt(QFileInfo(tile->filePath())) >= time)
+    QByteArray line = QByteArray(1, mark) + ' ' + encodedName(key);
+    if (entry) {
+        line += ' ' + QByteArray::number(entry->variants) + ' ' + entry->recipe + ' '
+                + entry->inputs + ' ' + entry->resampleFile;
+        for (const K_ConversionRecord::Picture &picture : entry->pictures)
+            line += ' ' + encodedName(picture.name) + '/' + QByteArray::number(picture.size) + '/'
+                    + QByteArray::number(picture.modified);
+    }
+    return line + '\n';
+}
+
+bool parsePicture(const QByteArray &field, K_ConversionRecord::Picture *picture)
+{
+    const QList<QByteArray> parts = field.split('/');
+    bool sized = false;
+    bool dated = false;
+    if (parts.size() == 3) {
+        picture->name = decodedName(parts[0]);
+        picture->size = parts[1].toLongLong(&sized);
+        picture->modified = parts[2].toLongLong(&dated);
+    }
+    return sized && dated;
+}
+
+// A line cut short by a power cut, or any other, is passed over.
+bool parseLine(const QByteArray &line, char *mark, QString *key, K_ConversionRecord::Entry *entry)
+{
+    const QList<QByteArray> fields = line.split(' ');
+    if (fields.size() < 2 || fields[0].size() != 1 || fields[1].isEmpty())
         return false;
-    return std::all_of(
-            tile->children.cbegin(), tile->children.cend(),
-            [&time](const K_FlightSimulatorTile *child) { return sourcesOlderThan(child, time); });
+    *mark = fields[0].at(0);
+    *key = decodedName(fields[1]);
+    if (*mark == '-')
+        return fields.size() == 2;
+    bool counted = false;
+    if ((*mark != '+' && *mark != '~') || fields.size() < 6)
+        return false;
+    entry->finished = *mark == '+';
+    entry->variants = fields[2].toInt(&counted);
+    entry->recipe = fields[3];
+    entry->inputs = fields[4];
+    entry->resampleFile = fields[5];
+    entry->pictures.resize(fields.size() - 6);
+    for (qsizetype i = 6; i < fields.size(); ++i) {
+        if (!parsePicture(fields[i], &entry->pictures[i - 6]))
+            return false;
+    }
+    return counted;
 }
 
 } // namespace
@@ -60,8 +99,9 @@ QString K_ConversionRecord::filePath() const
 void K_ConversionRecord::load(QString *problem)
 {
     m_entries.clear();
-    m_changed = false;
     m_keepFile = false;
+    m_fileBytes = 0;
+    m_liveBytes = 0;
     QFile file(filePath());
     if (!file.exists())
         return;
@@ -70,93 +110,107 @@ void K_ConversionRecord::load(QString *problem)
         *problem = file.errorString();
     else if (file.size() > MaximumSize)
         *problem = tr("it is far larger than any record");
-    else if (!(text = file.readAll()).startsWith(QByteArray(Header) + '\n')
-             && !text.startsWith(ByteOrderMark + QByteArray(Header) + '\n'))
+    // An editor may have put a byte-order mark in front; the record is no less ours.
+    else if ((text = file.readAll()).startsWith(ByteOrderMark))
+        text.remove(0, ByteOrderMark.size());
+    if (problem->isEmpty() && !text.startsWith(Header) && !text.startsWith(FormerHeader))
         *problem = tr("it is no record of finished destination tiles");
     m_keepFile = !problem->isEmpty();
-    if (m_keepFile)
+    if (m_keepFile || !text.startsWith(Header))
         return;
-    // An editor may have put a byte-order mark in front; the record is no less ours.
-    const QList<QByteArray> lines = text.mid(text.startsWith(ByteOrderMark) ? 3 : 0).split('\n');
-    // Each line: the .inf file's SHA-1, the variants as a number, the key (which may hold spaces).
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        const QByteArray &line = lines.at(i);
-        const qsizetype first = line.indexOf(' ');
-        const qsizetype second = first < 0 ? -1 : line.indexOf(' ', first + 1);
-        if (second < 0)
+    const QList<QByteArray> lines = text.mid(Header.size()).split('\n');
+    for (const QByteArray &line : lines) {
+        char mark = 0;
+        QString key;
+        Entry entry;
+        if (!parseLine(line, &mark, &key, &entry))
             continue;
-        bool ok = false;
-        const int variants = line.mid(first + 1, second - first - 1).toInt(&ok);
-        const QString key = QString::fromUtf8(line.mid(second + 1));
-        if (ok && !key.isEmpty())
-            m_entries.insert(key, {variants, line.left(first)});
+        if (mark == '-')
+            m_entries.remove(key);
+        else
+            m_entries.insert(key, entry);
     }
+    m_fileBytes = text.size();
+    m_liveBytes = this->text().size() - Header.size();
 }
 
-bool K_ConversionRecord::isConverted(const QVector<K_FlightSimulatorTile *> &trees) const
+const K_ConversionRecord::Entry *K_ConversionRecord::entry(const QString &key) const
 {
-    const QString key = trees.first()->key();
-    const auto entry = m_entries.constFind(key);
-    if (entry == m_entries.cend() || entry->variants != variantsOf(trees))
-        return false;
-    const QString path = m_folder + key + QLatin1String(".inf");
-    const QFileInfo info(path);
-    const QDateTime written = info.lastModified();
-    if (!info.isFile()
-        || !std::all_of(trees.cbegin(), trees.cend(),
-                        [&written](const K_FlightSimulatorTile *tree) {
-                            return sourcesOlderThan(tree, written);
-                        }))
-        return false;
-    QByteArray contents;
-    if (!K_ResampleFile::read(path, &contents) || hashOf(contents) != entry->hash)
-        return false;
-    // A folder moved elsewhere keeps its .inf files, which then point to the old place.
-    const QString imageFolder
-            = m_folder + QLatin1String("Source") + QDir::separator() + key + QDir::separator();
-    const QByteArray listedFolder = K_ResampleFile::encode(imageFolder);
-    const K_ResampleFile::Listing listing = K_ResampleFile::listing(contents);
-    return std::all_of(listing.sourceFolders.cbegin(), listing.sourceFolders.cend(),
-                       [&listedFolder](const QByteArray &folder) { return folder == listedFolder; })
-           && std::all_of(listing.sourceFiles.cbegin(), listing.sourceFiles.cend(),
-                          [&imageFolder](const QString &name) {
-                              return QFileInfo(imageFolder + name).isFile();
-                          });
+    const auto found = m_entries.constFind(key);
+    return found == m_entries.cend() ? nullptr : &found.value();
 }
 
-void K_ConversionRecord::forget(const QString &key)
+bool K_ConversionRecord::begin(const QString &key, QString *errorString)
 {
-    if (m_entries.remove(key))
-        m_changed = true;
-}
-
-void K_ConversionRecord::remember(const QVector<K_FlightSimulatorTile *> &trees,
-                                  const QByteArray &resampleFileContents)
-{
-    const QString key = trees.first()->key();
-    // A key with a line break could not be read back; such a tile is simply converted again.
-    if (key.contains(QLatin1Char('\n')) || key.contains(QLatin1Char('\r')))
-        return;
-    m_entries.insert(key, {variantsOf(trees), hashOf(resampleFileContents)});
-    m_changed = true;
-}
-
-bool K_ConversionRecord::save(bool soon, QString *errorString)
-{
-    if (m_keepFile || !m_changed || (soon && m_lastSave.isValid() && m_lastSave.elapsed() < 1000))
+    const auto found = m_entries.find(key);
+    if (found == m_entries.end() || !found->finished)
         return true;
-    QStringList keys = m_entries.keys();
-    std::sort(keys.begin(), keys.end());
-    QByteArray text = QByteArray(Header) + '\n';
-    for (const QString &key : qAsConst(keys)) {
-        const Entry &entry = m_entries.value(key);
-        text += entry.hash + ' ' + QByteArray::number(entry.variants) + ' ' + key.toUtf8() + '\n';
+    found->finished = false;
+    return append(lineOf('~', key, &found.value()), errorString);
+}
+
+bool K_ConversionRecord::finish(const QString &key, const Entry &entry, QString *errorString)
+{
+    if (const Entry *earlier = this->entry(key))
+        m_liveBytes -= lineOf('+', key, earlier).size();
+    Entry &finished = m_entries[key] = entry;
+    finished.finished = true;
+    const QByteArray line = lineOf('+', key, &finished);
+    m_liveBytes += line.size();
+    return append(line, errorString);
+}
+
+bool K_ConversionRecord::drop(const QString &key, QString *errorString)
+{
+    const Entry *earlier = entry(key);
+    if (!earlier)
+        return true;
+    m_liveBytes -= lineOf('+', key, earlier).size();
+    m_entries.remove(key);
+    return append(lineOf('-', key, nullptr), errorString);
+}
+
+bool K_ConversionRecord::append(const QByteArray &line, QString *errorString)
+{
+    if (m_keepFile)
+        return true;
+    // A folder without a record of this format first gets one with what is known.
+    if (m_fileBytes == 0)
+        return compact(errorString);
+    QFile file(filePath());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)
+        || file.write(line) != line.size() || !file.flush()) {
+        *errorString = file.errorString();
+        return false;
     }
-    m_lastSave.start();
+    m_fileBytes += line.size();
+    return m_fileBytes <= 2 * (Header.size() + m_liveBytes) || compact(errorString);
+}
+
+bool K_ConversionRecord::compact(QString *errorString)
+{
+    const bool nothingToWrite
+            = m_fileBytes == 0 ? m_entries.isEmpty() : m_fileBytes == Header.size() + m_liveBytes;
+    if (m_keepFile || nothingToWrite)
+        return true;
+    const QByteArray whole = text();
     // A destination folder that went away or turned into a file is named as such.
     if (!K_CheckedSaveFile::makeFolder(m_folder, errorString)
-        || !K_CheckedSaveFile::writeText(filePath(), text, errorString))
+        || !K_CheckedSaveFile::writeText(filePath(), whole, errorString))
         return false;
-    m_changed = false;
+    m_fileBytes = whole.size();
+    m_liveBytes = whole.size() - Header.size();
     return true;
+}
+
+QByteArray K_ConversionRecord::text() const
+{
+    QStringList keys = m_entries.keys();
+    std::sort(keys.begin(), keys.end());
+    QByteArray whole = Header;
+    for (const QString &key : qAsConst(keys)) {
+        const Entry &entry = m_entries[key];
+        whole += lineOf(entry.finished ? '+' : '~', key, &entry);
+    }
+    return whole;
 }

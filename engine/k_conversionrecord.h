@@ -3,22 +3,19 @@
 
 #include <QByteArray>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QHash>
 #include <QString>
 #include <QVector>
 
-class K_FlightSimulatorTile;
-
-// Which destination tiles of a destination folder were last converted completely: every picture
-// assembled was saved, in every variant the run had tiles of, and the .inf file was written. The
-// record lives in one small text file in the folder, FileName, which is replaced whole and
-// atomically, so it is either the old or the new record, never a mix. The resampler reads only
-// the .inf files it is given and never sees it.
-//
-// A destination is forgotten before it is built and remembered only after its build went through
-// without a save error, so a build broken off by Break, a crash or a full disk is never taken for
-// finished. Used by the builder thread alone.
+// What the destination folder's record of finished destination tiles holds: per destination tile
+// the fingerprints its last build was made from (its settings, its tiles, the .inf file it wrote)
+// and the pictures it wrote. The record is a journal, FileName in the folder: a line is appended,
+// and handed to the system at once, when a destination is about to be built (its earlier build is
+// then no longer finished, but its pictures are still known as ours), when it was built, and when
+// its files were removed; so a run killed at any moment has lost nothing it finished, nor what it
+// had not touched. It is rewritten whole, in one step, at the end of a run and whenever it has
+// grown to twice what it holds. The resampler reads only the .inf files it is given and never sees
+// it. Used by the builder thread alone.
 class K_ConversionRecord
 {
     Q_DECLARE_TR_FUNCTIONS(K_BuilderThread)
@@ -26,45 +23,56 @@ class K_ConversionRecord
 public:
     static const char FileName[];
 
+    struct Picture
+    {
+        QString name;
+        qint64 size = -1;
+        qint64 modified = 0;
+    };
+
+    struct Entry
+    {
+        bool finished = false; // false: a build was begun and has not finished
+        int variants = 0; // one bit per variant that had tiles
+        QByteArray recipe; // the settings and the folder the .inf names
+        QByteArray inputs; // every source tile as it was when it was read
+        QByteArray resampleFile; // the SHA-1 of the .inf file written
+        QVector<Picture> pictures;
+    };
+
     // `destinationFolder` ends in the native separator; without one the record is empty.
     K_ConversionRecord() = default;
     explicit K_ConversionRecord(const QString &destinationFolder);
 
     // Reads the record; a missing file records nothing. A file that cannot be used (unreadable,
-    // far too large, or no record of ours) records nothing either, `problem` then says why, and
-    // save() leaves it as it is.
+    // far too large, or no record of ours) records nothing either, `problem` then says why, and the
+    // record never writes over it.
     void load(QString *problem);
 
-    // True when destination `trees` (the same key, one tree per variant) need not be converted
-    // again: the record says the last conversion of exactly these variants finished, the .inf it
-    // wrote is unchanged, lists pictures in this folder only and every one of them exists, and
-    // no source tile below the trees changed since the .inf was written.
-    bool isConverted(const QVector<K_FlightSimulatorTile *> &trees) const;
+    // The entry of destination `key`, or null.
+    const Entry *entry(const QString &key) const;
 
-    void forget(const QString &key);
-    // Records destination `trees` as finished with the .inf file that holds `resampleFileContents`.
-    void remember(const QVector<K_FlightSimulatorTile *> &trees,
-                  const QByteArray &resampleFileContents);
+    // Each appends one line to the journal; false, with the system's reason, when it cannot.
+    // `begin` marks the entry of `key` unfinished, `finish` records `entry` as finished and `drop`
+    // forgets `key`.
+    bool begin(const QString &key, QString *errorString);
+    bool finish(const QString &key, const Entry &entry, QString *errorString);
+    bool drop(const QString &key, QString *errorString);
 
-    // Writes the record when it changed since it was read or last written; with `soon`, only
-    // when the last write is a second old, so that thousands of small destination tiles do not
-    // rewrite the file thousands of times. False, with the system's reason, when it cannot.
-    bool save(bool soon, QString *errorString);
+    // Rewrites the file with what it holds now, in one step, when it holds more than that.
+    bool compact(QString *errorString);
 
     QString filePath() const;
 
 private:
-    struct Entry
-    {
-        int variants = 0;
-        QByteArray hash;
-    };
+    bool append(const QByteArray &line, QString *errorString);
+    QByteArray text() const;
 
     QString m_folder;
     QHash<QString, Entry> m_entries;
-    bool m_changed = false;
     bool m_keepFile = false;
-    QElapsedTimer m_lastSave;
+    qint64 m_fileBytes = 0; // what the file holds, lines no longer needed included
+    qint64 m_liveBytes = 0; // what it would hold when rewritten
 };
 
 #endif // K_CONVERSIONRECORD_H

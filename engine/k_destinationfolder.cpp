@@ -3,6 +3,7 @@
 #include "engine/k_builderthread.h"
 #include "engine/k_conversionrecord.h"
 #include "engine/k_conversiontexts.h"
+#include "engine/k_recordkeeper.h"
 #include "engine/k_sourcefolder.h"
 #include "tiles/k_checkedsavefile.h"
 #include "tiles/k_flightsimulatortile_assembly.h"
@@ -11,6 +12,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QStorageInfo>
 #include <QTemporaryFile>
 
@@ -28,12 +30,22 @@ bool isDigits(QStringView text)
 // and a key of up to fifteen characters in UTF-8.
 constexpr qint64 RecordLineRoom = 128;
 
+// Held while a run writes into the folder.
+const char LockName[] = "ORVIK.lock";
+
 } // namespace
 
 K_DestinationFolder::K_DestinationFolder(const QString &folder, const QString &typed)
     : m_folder(folder)
     , m_shown(QDir::toNativeSeparators(typed))
 { }
+
+K_DestinationFolder::~K_DestinationFolder()
+{
+    m_lock.reset();
+    for (auto it = m_created.crbegin(); it != m_created.crend(); ++it)
+        QDir().rmdir(*it);
+}
 
 QString K_DestinationFolder::folder() const
 {
@@ -43,50 +55,82 @@ QString K_DestinationFolder::folder() const
 bool K_DestinationFolder::prepare(K_BuilderThread *thread,
                                   const QVector<K_DestinationTrees::Group> &groups,
                                   bool skipConverted, bool singleDestinationImage,
-                                  K_ConversionRecord *record, QVector<bool> *converted)
+                                  K_RecordKeeper *keeper, QVector<bool> *converted)
 {
-    if (!nameForResampler(thread))
+    QString lockReason;
+    if (!nameForResampler(thread) || !lock(thread, &lockReason))
         return false;
-    const int removed = removeStaleTemporaries();
+    // The temporaries of a run that still holds the folder are its own business.
+    const int removed = m_lock ? removeStaleTemporaries() : 0;
     if (removed > 0) {
         thread->appendInfo(tr("Removed %n temporary file(s) that an interrupted run left in "
                               "\"%1\".",
                               nullptr, removed)
                                    .arg(m_shown));
     }
-    loadRecord(thread, groups, skipConverted, record, converted);
+    loadRecord(thread, groups, skipConverted, keeper, converted);
     // Nothing left to write asks nothing of the folder: it may be read-only or full by now.
     if (std::all_of(converted->cbegin(), converted->cend(), [](bool done) { return done; }))
         return true;
     QString reason;
-    if (!probeWritable(&reason)) {
-        thread->appendLog(tr("Cannot write into the destination folder \"%1\": %2.")
-                                  .arg(m_shown, K_ConversionTexts::reasonText(reason)));
+    if (!probeWritable(&reason) || !m_lock) {
+        thread->appendLog(
+                tr("Cannot write into the destination folder \"%1\": %2.")
+                        .arg(m_shown, K_ConversionTexts::reasonText(m_lock ? reason : lockReason)));
         return false;
     }
     return fits(thread, groups, *converted, singleDestinationImage);
 }
 
+bool K_DestinationFolder::lock(K_BuilderThread *thread, QString *reason)
+{
+    // The folder is made for the lock; what this run made and left empty goes with it.
+    K_CheckedSaveFile::nearestExisting(m_folder, &m_created);
+    if (!K_CheckedSaveFile::makeFolder(m_folder, reason))
+        return true;
+    auto lock = std::make_unique<QLockFile>(m_folder + QLatin1String(LockName));
+    // Only a lock whose process is gone is taken over, however long a run takes.
+    lock->setStaleLockTime(0);
+    if (lock->tryLock(0)) {
+        m_lock = std::move(lock);
+        return true;
+    }
+    if (lock->error() != QLockFile::LockFailedError) {
+        *reason = tr("The lock file \"%1\" cannot be made")
+                          .arg(QDir::toNativeSeparators(m_folder + QLatin1String(LockName)));
+        return true;
+    }
+    qint64 process = 0;
+    QString host;
+    QString program;
+    lock->getLockInfo(&process, &host, &program);
+    thread->appendLog(tr("\"%1\" is being converted already, by %2 (process %3); this run stops.")
+                              .arg(m_shown, program.isEmpty() ? tr("another program") : program)
+                              .arg(process));
+    return false;
+}
+
 void K_DestinationFolder::loadRecord(K_BuilderThread *thread,
                                      const QVector<K_DestinationTrees::Group> &groups,
-                                     bool skipConverted, K_ConversionRecord *record,
+                                     bool skipConverted, K_RecordKeeper *keeper,
                                      QVector<bool> *converted) const
 {
-    *record = K_ConversionRecord(m_folder);
     QString problem;
-    record->load(&problem);
+    keeper->load(m_folder, &problem);
     if (!problem.isEmpty()) {
-        thread->appendInfo(tr("The record of finished destination tiles \"%1\" cannot be used: %2. "
-                              "Every destination tile is converted again, and the file is left as "
-                              "it is.")
-                                   .arg(QDir::toNativeSeparators(record->filePath()),
-                                        K_ConversionTexts::reasonText(problem)));
+        thread->appendInfo(
+                tr("The record of finished destination tiles \"%1\" cannot be used: %2. "
+                   "Every destination tile is converted again, and the file is left as "
+                   "it is.")
+                        .arg(QDir::toNativeSeparators(
+                                     m_folder + QLatin1String(K_ConversionRecord::FileName)),
+                             K_ConversionTexts::reasonText(problem)));
     }
     converted->fill(false, groups.size());
     QSet<QString> keys;
     for (int i = 0; i < groups.size(); ++i) {
         keys.insert(groups[i].first()->key());
-        (*converted)[i] = skipConverted && record->isConverted(groups[i]);
+        (*converted)[i] = skipConverted && keeper->isConverted(groups[i]);
     }
     const QStringList others = otherResampleFiles(keys);
     if (!others.isEmpty()) {

@@ -9,8 +9,11 @@
 #include <QStringList>
 #include <QVector>
 
+#include <memory>
+
 class K_BuilderThread;
-class K_ConversionRecord;
+class K_RecordKeeper;
+class QLockFile;
 
 // What a conversion makes sure of in its destination folder before it reads the first tile: that
 // the .inf files can name it, that it takes files, that a killed run's temporaries are gone, what
@@ -30,6 +33,8 @@ public:
     // `folder` is absolute and ends in the native separator; `typed` is the folder as the user
     // typed it, which is how the log names it.
     K_DestinationFolder(const QString &folder, const QString &typed);
+    // Lets go of the folder, and removes the folders this run made for it and left empty.
+    ~K_DestinationFolder();
 
     // Logs through `thread` what it finds. A folder that the .inf files cannot name (a double
     // quote, or characters outside the code page the resampler reads, where Windows keeps no
@@ -38,7 +43,7 @@ public:
     // .inf files are told as information. `record` is read from the folder, and `converted`
     // marks the destinations of `groups` that it shows finished, with `skipConverted`.
     bool prepare(K_BuilderThread *thread, const QVector<K_DestinationTrees::Group> &groups,
-                 bool skipConverted, bool singleDestinationImage, K_ConversionRecord *record,
+                 bool skipConverted, bool singleDestinationImage, K_RecordKeeper *keeper,
                  QVector<bool> *converted);
 
     // The folder as the .inf files name it: the absolute folder, or its short form.
@@ -46,6 +51,9 @@ public:
 
 private:
     bool nameForResampler(K_BuilderThread *thread);
+    // Takes the folder for this run: false, said, when another run holds it; true when this run
+    // has it, or cannot have it, which `reason` then says why.
+    bool lock(K_BuilderThread *thread, QString *reason);
     // The short form of the folder, made if missing, when it has one that the .inf files can
     // name; empty otherwise, and then the folders made for it are gone again.
     QString shortFormOfFolder() const;
@@ -70,7 +78,7 @@ private:
     // Reads the record of finished destination tiles and marks the destinations it shows
     // finished, with `skipConverted`; names .inf files of other runs.
     void loadRecord(K_BuilderThread *thread, const QVector<K_DestinationTrees::Group> &groups,
-                    bool skipConverted, K_ConversionRecord *record, QVector<bool> *converted) const;
+                    bool skipConverted, K_RecordKeeper *keeper, QVector<bool> *converted) const;
     // The most bytes that converting the destinations of `groups` not yet `converted` can take
     // on a file system of blocks of `blockSize` bytes (0: not known).
     qint64 roomNeeded(const QVector<K_DestinationTrees::Group> &groups,
@@ -81,6 +89,8 @@ private:
 
     QString m_folder;
     QString m_shown;
+    std::unique_ptr<QLockFile> m_lock;
+    QStringList m_created;
 };
 
 #endif // K_DESTINATIONFOLDER_H

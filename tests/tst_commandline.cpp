@@ -81,6 +81,7 @@ void tst_CommandLine::runs_data()
         "C | --bgl-lod=11 --single-destination-image MANY out | 130 | ");
     row("SIGTERM stops it as Ctrl+C does", "C | --bgl-lod=11 MANY out | 143 | ");
     row("SIGHUP too", "C | --bgl-lod=11 MANY out | 129 | ");
+    row("killed, it has lost nothing it finished", "C | --bgl-lod=11 MANY out | 137 | ");
     row("a file size limit fails the save with its reason",
         "C | LIMIT SOUND out | 1 | log: Cannot write \"");
     row("a source folder that cannot be read says why",
@@ -123,7 +124,9 @@ void tst_CommandLine::runs()
         engine.run(parsed.settings);
         engineLog = engine.log();
     }
-    const QMap<QString, QByteArray> engineFiles = contentsBelow(dir.filePath("out"));
+    // The record holds the times of the files, which differ from run to run.
+    QMap<QString, QByteArray> engineFiles = contentsBelow(dir.filePath("out"));
+    engineFiles.remove("ORVIK-converted.txt");
     QVERIFY(QDir(dir.filePath("out")).removeRecursively());
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -142,7 +145,7 @@ void tst_CommandLine::runs()
                                               : QFileDevice::ReadOwner | QFileDevice::ReadOther));
     }
     if (interrupt && signal != 2 && QDir::separator() == '\\')
-        QSKIP("Windows has no SIGTERM nor SIGHUP for a console program");
+        QSKIP("Windows has no SIGTERM, SIGHUP nor SIGKILL for a console program");
     process.start(ORVIK_CONVERT_PATH, argumentList);
     QByteArray output;
     while (interrupt && !output.contains("saved.") && process.waitForReadyRead(10000))
@@ -152,8 +155,9 @@ void tst_CommandLine::runs()
         QVERIFY(TestPlatform::interrupt(process, signal));
     }
     QVERIFY(process.waitForFinished(120000));
-    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(process.exitCode(), row.section(" | ", 2, 2).toInt());
+    const bool killed = signal == 9; // SIGKILL, which Windows does not know
+    QCOMPARE(process.exitStatus(), killed ? QProcess::CrashExit : QProcess::NormalExit);
+    QVERIFY(killed || process.exitCode() == row.section(" | ", 2, 2).toInt());
     // Standard error is a pipe here, so no progress bar.
     const QString error = outputText(process.readAllStandardError()).trimmed();
     const QString expected = row.section(" | ", 3).trimmed();
@@ -173,19 +177,22 @@ void tst_CommandLine::runs()
     QCOMPARE(QFileInfo::exists(dir.filePath("out")), !engineFiles.isEmpty() || interrupt);
     if (!interrupt) {
         QCOMPARE(lines, engineLog);
-        QVERIFY(contentsBelow(dir.filePath("out")) == engineFiles);
+        QMap<QString, QByteArray> files = contentsBelow(dir.filePath("out"));
+        files.remove("ORVIK-converted.txt");
+        QVERIFY(files == engineFiles);
         return;
     }
-    QCOMPARE(lines.constLast(), QStringLiteral("Break."));
-    QVERIFY2(error.startsWith("Stopped. "), qPrintable(error));
+    QVERIFY(killed || (lines.constLast() == "Break." && error.startsWith("Stopped. ")));
     const QStringList saved = lines.filter(QStringLiteral("saved."));
     QVERIFY(!saved.isEmpty() && saved.size() < 48);
-    // What was finished stays recorded.
+    // What was said to be finished is recorded; a kill may have come between the two.
     QFile record(dir.filePath("out/ORVIK-converted.txt"));
     QVERIFY(record.open(QIODevice::ReadOnly | QIODevice::Text));
-    QCOMPARE(QString(record.readAll()).count('\n') - 1, saved.size());
+    const int recorded = int(QString(record.readAll()).count("\n+ "));
+    QVERIFY(recorded == saved.size() || (killed && recorded == saved.size() + 1));
     // A tile interrupted while it was built gets no control file.
-    QCOMPARE(QDir(dir.filePath("out")).entryList({"*.inf"}, QDir::Files).size(), saved.size());
+    const qsizetype written = QDir(dir.filePath("out")).entryList({"*.inf"}, QDir::Files).size();
+    QVERIFY(written == recorded || (killed && written == recorded + 1));
 }
 
 void tst_CommandLine::previews_data()

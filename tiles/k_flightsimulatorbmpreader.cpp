@@ -89,6 +89,8 @@ void K_FlightSimulatorBMPReader::reset()
     m_opaque = false;
     m_completelyTransparent = false;
     m_compressionType = 0;
+    m_unreadable = false;
+    m_stamp = K_Platform::FileStamp();
 }
 
 bool K_FlightSimulatorBMPReader::read()
@@ -121,11 +123,18 @@ bool K_FlightSimulatorBMPReader::fail(const QString &text)
     return false;
 }
 
+bool K_FlightSimulatorBMPReader::failUnreadable(const QString &text)
+{
+    m_unreadable = true;
+    return fail(text);
+}
+
 bool K_FlightSimulatorBMPReader::readProcedure(const Target &target)
 {
     // One look at the file answers both questions. Only regular files are read: opening a named
     // pipe would wait for a writer forever, and a device has no size to check the blocks against.
     const QFileInfo info(m_fileName);
+    m_unreadable = true;
     if (!info.exists()) {
         // A folder on the way that may not be entered hides whether the file is there.
         const QString why = K_Platform::whyUnreachable(m_fileName);
@@ -138,8 +147,12 @@ bool K_FlightSimulatorBMPReader::readProcedure(const Target &target)
     // between would only copy them once more.
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return fail(tr("File opening error: %1").arg(file.errorString()));
+    m_stamp = K_Platform::stampOf(file);
+    m_unreadable = false;
 
     const bool ok = parse(file, target);
+    // A failing disk is no fault of the file's bytes.
+    m_unreadable = m_unreadable || file.error() != QFileDevice::NoError;
     file.close();
     if (!ok) {
         m_compressionType = 0;
@@ -167,7 +180,7 @@ bool K_FlightSimulatorBMPReader::parse(QFile &file, const Target &target)
         return fail(tr("Compressed image reading error"));
     std::unique_ptr<uchar[]> blocks(new (std::nothrow) uchar[size_t(layout.dataLength)]);
     if (!blocks)
-        return fail(tr("Not enough memory to read the image"));
+        return failUnreadable(tr("Not enough memory to read the image"));
     if (file.read(reinterpret_cast<char *>(blocks.get()), layout.dataLength) != layout.dataLength)
         return fail(tr("Compressed image reading error"));
     return decode(layout, blocks.get(), target);
@@ -266,7 +279,7 @@ bool K_FlightSimulatorBMPReader::decode(const Layout &layout, const uchar *block
     } else {
         m_image = QImage(width, height, QImage::Format_ARGB32);
         if (m_image.isNull())
-            return fail(tr("Not enough memory to read the image"));
+            return failUnreadable(tr("Not enough memory to read the image"));
         pixels = m_image.bits();
         bytesPerLine = m_image.bytesPerLine();
     }
@@ -280,7 +293,7 @@ bool K_FlightSimulatorBMPReader::decode(const Layout &layout, const uchar *block
     const qsizetype stripLine = qsizetype(blocksAcross) * 4 * 4;
     std::unique_ptr<uchar[]> strip(new (std::nothrow) uchar[size_t(stripLine) * 4]);
     if (!strip)
-        return fail(tr("Not enough memory to read the image"));
+        return failUnreadable(tr("Not enough memory to read the image"));
     const uchar *block = blocks;
     uchar decoded[4 * 4 * 4];
     uint alphaAnd = 0xff;

@@ -6,6 +6,8 @@
 #include <QSize>
 #include <QString>
 
+#include "k_platform.h"
+
 class QDataStream;
 class QFile;
 
@@ -47,6 +49,11 @@ public:
     bool isCompletelyTransparent() const { return m_completelyTransparent; }
     int compressionType() const { return m_compressionType; }
     void setErrorString(const QString &text) { m_errorString = text; }
+    // After a failed read: true when the file could not be read for a reason of its own (missing,
+    // no right to it, not enough memory, a failing disk) rather than for what its bytes hold.
+    bool isUnreadable() const { return m_unreadable; }
+    // The file as it was when it was opened, once it was.
+    K_Platform::FileStamp stamp() const { return m_stamp; }
 
     // Decoded pictures may be at most this many pixels wide and high.
     static constexpr int MaximumDimension = 8192;
@@ -78,6 +85,7 @@ private:
     bool readFsHeader(QDataStream &stream);
     bool decode(const Layout &layout, const uchar *blocks, const Target &target);
     bool fail(const QString &text);
+    bool failUnreadable(const QString &text);
 
     QString m_fileName;
     QImage m_image;
@@ -86,6 +94,8 @@ private:
     bool m_opaque = false;
     bool m_completelyTransparent = false;
     int m_compressionType = 0;
+    bool m_unreadable = false;
+    K_Platform::FileStamp m_stamp;
 };
 
 #endif // K_FLIGHTSIMULATORBMPREADER_H

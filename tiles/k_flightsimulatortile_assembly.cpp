@@ -129,6 +129,8 @@ struct K_FlightSimulatorTile::Assembly
         QSize size;
         bool opaque = false;
         bool transparent = false;
+        bool unreadable = false;
+        K_Platform::FileStamp stamp;
         QString errorString;
     };
     std::vector<SourceRead> reads;
@@ -160,6 +162,8 @@ struct K_FlightSimulatorTile::Assembly
                                       verticalMirrorSourceTiles);
         source.size = reader.imageSize();
         source.errorString = reader.errorString();
+        source.unreadable = reader.isUnreadable();
+        source.stamp = reader.stamp();
         source.opaque = reader.isOpaque();
         // A picture of another size is not decoded, yet its transparency still decides whether
         // it is dropped or painted white.
@@ -368,6 +372,7 @@ QImage K_FlightSimulatorTile::readSourceTile(Assembly &assembly, uchar *canvas,
     const Assembly::SourceRead &source = assembly.reads.at(size_t(assembly.nextRead++));
     Q_ASSERT(source.tile == this && source.place == canvas);
     const bool read = worked && source.read;
+    thread->noteSourceTile(*this, source.stamp, !worked || source.unreadable);
     bool present = read && source.size == QSize(SourceSide, SourceSide);
     bool opaque = present && source.opaque;
     const bool transparent = worked && source.transparent;

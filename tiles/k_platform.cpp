@@ -7,6 +7,7 @@
 #include <QFileInfo>
 
 #if defined(Q_OS_WIN)
+#include <io.h>
 #include <windows.h>
 #elif defined(Q_OS_UNIX)
 #include <cerrno>
@@ -37,16 +38,81 @@ qint64 physicalMemory()
     return qint64(4) << 30;
 }
 
-QDateTime changedAt(const QFileInfo &info)
-{
 #if defined(Q_OS_WIN)
-    // Copying keeps the modification time but sets the creation time to the moment of the copy.
-    const QDateTime arrived = info.birthTime();
-#else
-    const QDateTime arrived = info.metadataChangeTime();
-#endif
-    return arrived.isValid() ? qMax(info.lastModified(), arrived) : info.lastModified();
+
+namespace {
+
+qint64 nanoseconds(const FILETIME &time)
+{
+    // FILETIME counts 100 ns from 1601.
+    constexpr qint64 From1601To1970 = 116444736000000000;
+    return (qint64((quint64(time.dwHighDateTime) << 32) | time.dwLowDateTime) - From1601To1970)
+           * 100;
 }
+
+FileStamp stampOfHandle(HANDLE handle)
+{
+    FileStamp stamp;
+    BY_HANDLE_FILE_INFORMATION information;
+    if (handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(handle, &information))
+        return stamp;
+    stamp.size = qint64((quint64(information.nFileSizeHigh) << 32) | information.nFileSizeLow);
+    stamp.modified = nanoseconds(information.ftLastWriteTime);
+    stamp.arrived = nanoseconds(information.ftCreationTime);
+    stamp.identity = (quint64(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
+    return stamp;
+}
+
+} // namespace
+
+FileStamp stampOf(const QString &path)
+{
+    const HANDLE handle
+            = CreateFileW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path).utf16()),
+                          0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const FileStamp stamp = stampOfHandle(handle);
+    if (handle != INVALID_HANDLE_VALUE)
+        CloseHandle(handle);
+    return stamp;
+}
+
+FileStamp stampOf(const QFile &file)
+{
+    return stampOfHandle(HANDLE(_get_osfhandle(file.handle())));
+}
+
+#else
+
+namespace {
+
+FileStamp stampOfStatus(int result, const struct stat &status)
+{
+    FileStamp stamp;
+    if (result != 0)
+        return stamp;
+    stamp.size = qint64(status.st_size);
+    stamp.modified = qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
+    stamp.arrived = qint64(status.st_ctim.tv_sec) * 1000000000 + status.st_ctim.tv_nsec;
+    stamp.identity = quint64(status.st_ino);
+    return stamp;
+}
+
+} // namespace
+
+FileStamp stampOf(const QString &path)
+{
+    struct stat status;
+    return stampOfStatus(::stat(QFile::encodeName(path).constData(), &status), status);
+}
+
+FileStamp stampOf(const QFile &file)
+{
+    struct stat status;
+    return stampOfStatus(::fstat(file.handle(), &status), status);
+}
+
+#endif
 
 int resamplerCodePage()
 {

@@ -2,11 +2,10 @@
 #define K_PLATFORM_H
 
 #include <QByteArray>
-#include <QDateTime>
 #include <QString>
 #include <QtGlobal>
 
-class QFileInfo;
+class QFile;
 
 // What the conversion asks of the operating system beyond the toolkit, with one answer per system:
 // the machine's memory, when a file last changed, the code page the resampler reads, short names,
@@ -17,10 +16,26 @@ namespace K_Platform {
 // The physical memory of the machine in bytes, or 4 GiB when the system does not tell.
 qint64 physicalMemory();
 
-// The later of a file's modification time and the time it came to be where it is: its status
-// change time on Unix, its creation time on Windows (which has no status change time). A tile
-// copied or moved in with its old modification time then still counts as new.
-QDateTime changedAt(const QFileInfo &info);
+// What tells one state of a file from another without reading it: its size, its modification
+// time, the time it came to be where it is (its status change time on Unix, its creation time on
+// Windows, which has no status change time: a tile copied or moved in keeps its modification time
+// but not this one), and its identity on its file system (inode, or NTFS file index; not the
+// device, which changes when the file system is mounted again). Times in nanoseconds since 1970.
+struct FileStamp
+{
+    qint64 size = -1; // -1: the file could not be looked at
+    qint64 modified = 0;
+    qint64 arrived = 0;
+    quint64 identity = 0;
+    bool operator==(const FileStamp &other) const
+    {
+        return size == other.size && modified == other.modified && arrived == other.arrived
+               && identity == other.identity;
+    }
+};
+FileStamp stampOf(const QString &path);
+// The same of the file open in `file`.
+FileStamp stampOf(const QFile &file);
 
 // The code page of the system's narrow-character file names, which the resampler reads its .inf
 // files in: the ANSI code page on Windows; Windows-1251 elsewhere.

@@ -4,7 +4,7 @@
 <context>
     <name>K_BuilderThread</name>
     <message numerus="yes">
-        <location filename="../engine/k_destinationfolder.cpp" line="52"/>
+        <location filename="../engine/k_destinationfolder.cpp" line="66"/>
         <source>Removed %n temporary file(s) that an interrupted run left in &quot;%1&quot;.</source>
         <translation>
             <numerusform>Removed %n temporary file that an interrupted run left in &quot;%1&quot;.</numerusform>
@@ -12,11 +12,27 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location filename="../engine/k_destinationfolder.cpp" line="93"/>
+        <location filename="../engine/k_destinationfolder.cpp" line="137"/>
         <source>&quot;%1&quot; already holds %n .inf file(s) that this run does not write, of another BGL LOD or another source, such as &quot;%2&quot;.</source>
         <translation>
             <numerusform>&quot;%1&quot; already holds %n .inf file that this run does not write, of another BGL LOD or another source: &quot;%2&quot;.</numerusform>
             <numerusform>&quot;%1&quot; already holds %n .inf files that this run does not write, of another BGL LOD or another source, such as &quot;%2&quot;.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../engine/k_recordkeeper.cpp" line="152"/>
+        <source>Removed %n picture(s) of an earlier build of tile &quot;%1&quot; that this build does not write.</source>
+        <translation>
+            <numerusform>Removed %n picture of an earlier build of tile &quot;%1&quot; that this build does not write.</numerusform>
+            <numerusform>Removed %n pictures of an earlier build of tile &quot;%1&quot; that this build does not write.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../engine/k_recordkeeper.cpp" line="204"/>
+        <source>Tile &quot;%1&quot; yields no picture now: its earlier .inf file and %n picture(s) are removed.</source>
+        <translation>
+            <numerusform>Tile &quot;%1&quot; yields no picture now: its earlier .inf file and %n picture are removed.</numerusform>
+            <numerusform>Tile &quot;%1&quot; yields no picture now: its earlier .inf file and %n pictures are removed.</numerusform>
         </translation>
     </message>
 </context>

@@ -4,17 +4,17 @@
 <context>
     <name>K_BuilderThread</name>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="236"/>
+        <location filename="../engine/k_builderthread.cpp" line="247"/>
         <source>Step 1 of 2. Source folder scanning...</source>
         <translation>Шаг 1 из 2. Сканирование исходной папки...</translation>
     </message>
     <message>
-        <location filename="../engine/k_destinationfolder.cpp" line="63"/>
+        <location filename="../engine/k_destinationfolder.cpp" line="78"/>
         <source>Cannot write into the destination folder &quot;%1&quot;: %2.</source>
         <translation>Невозможно записать в конечную папку &quot;%1&quot;: %2.</translation>
     </message>
     <message numerus="yes">
-        <location filename="../engine/k_destinationfolder.cpp" line="52"/>
+        <location filename="../engine/k_destinationfolder.cpp" line="66"/>
         <source>Removed %n temporary file(s) that an interrupted run left in &quot;%1&quot;.</source>
         <translation>
             <numerusform>Удалён %n временный файл, оставленный прерванным запуском в &quot;%1&quot;.</numerusform>
@@ -23,12 +23,27 @@
         </translation>
     </message>
     <message>
-        <location filename="../engine/k_destinationfolder.cpp" line="79"/>
+        <location filename="../engine/k_destinationfolder.cpp" line="99"/>
+        <source>The lock file &quot;%1&quot; cannot be made</source>
+        <translation>Файл блокировки &quot;%1&quot; создать нельзя</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_destinationfolder.cpp" line="107"/>
+        <source>&quot;%1&quot; is being converted already, by %2 (process %3); this run stops.</source>
+        <translation>В &quot;%1&quot; уже идёт конвертация: %2 (процесс %3); этот запуск останавливается.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_destinationfolder.cpp" line="108"/>
+        <source>another program</source>
+        <translation>другая программа</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_destinationfolder.cpp" line="122"/>
         <source>The record of finished destination tiles &quot;%1&quot; cannot be used: %2. Every destination tile is converted again, and the file is left as it is.</source>
         <translation>Перечнем готовых итоговых тайлов &quot;%1&quot; воспользоваться нельзя: %2. Все итоговые тайлы конвертируются заново, а файл остаётся как есть.</translation>
     </message>
     <message numerus="yes">
-        <location filename="../engine/k_destinationfolder.cpp" line="93"/>
+        <location filename="../engine/k_destinationfolder.cpp" line="137"/>
         <source>&quot;%1&quot; already holds %n .inf file(s) that this run does not write, of another BGL LOD or another source, such as &quot;%2&quot;.</source>
         <translation>
             <numerusform>В &quot;%1&quot; уже есть %n файл .inf, который этот запуск не пишет (другой BGL LOD или другой источник), например &quot;%2&quot;.</numerusform>
@@ -37,52 +52,75 @@
         </translation>
     </message>
     <message>
-        <location filename="../engine/k_destinationfolder.cpp" line="105"/>
+        <location filename="../engine/k_destinationfolder.cpp" line="149"/>
         <source>The .inf files cannot name &quot;%1&quot;: the resampler reads folders between double quotes, which a double quote in its path would end early. Choose a folder whose path has none.</source>
         <translation>Файлы .inf не могут назвать папку &quot;%1&quot;: ресемплер читает папки в двойных кавычках, а двойная кавычка в её пути завершила бы путь раньше времени. Выберите папку, в пути которой её нет.</translation>
     </message>
     <message>
-        <location filename="../engine/k_destinationfolder.cpp" line="118"/>
+        <location filename="../engine/k_destinationfolder.cpp" line="162"/>
         <source>The .inf files name &quot;%1&quot; by its short form &quot;%2&quot;, as code page %3 lacks some of its characters.</source>
         <translation>Файлы .inf называют папку &quot;%1&quot; её коротким именем &quot;%2&quot;, так как в кодовой странице %3 нет некоторых её символов.</translation>
     </message>
     <message>
-        <location filename="../engine/k_destinationfolder.cpp" line="125"/>
+        <location filename="../engine/k_destinationfolder.cpp" line="169"/>
         <source>The .inf files cannot name &quot;%1&quot;: its characters &quot;%2&quot; are not in code page %3, so the resampler would not find the pictures. Choose a folder whose path has none.</source>
         <translation>Файлы .inf не могут назвать папку &quot;%1&quot;: её символов &quot;%2&quot; нет в кодовой странице %3, и ресемплер не нашёл бы изображения. Выберите папку, в пути которой их нет.</translation>
     </message>
     <message>
-        <location filename="../engine/k_destinationfolder.cpp" line="159"/>
+        <location filename="../engine/k_destinationfolder.cpp" line="203"/>
         <source>The free space in &quot;%1&quot; cannot be known; the pictures need up to %2.</source>
         <translation>Свободное место в &quot;%1&quot; узнать нельзя; изображениям нужно до %2.</translation>
     </message>
     <message>
-        <location filename="../engine/k_destinationfolder.cpp" line="167"/>
+        <location filename="../engine/k_destinationfolder.cpp" line="211"/>
         <source>The pictures need up to %1, but &quot;%2&quot; has only %3 free.</source>
         <translation>Изображениям нужно до %1, но в &quot;%2&quot; свободно только %3.</translation>
     </message>
+    <message numerus="yes">
+        <location filename="../engine/k_recordkeeper.cpp" line="152"/>
+        <source>Removed %n picture(s) of an earlier build of tile &quot;%1&quot; that this build does not write.</source>
+        <translation>
+            <numerusform>Удалено %n изображение прежней сборки тайла &quot;%1&quot;, которое эта сборка не пишет.</numerusform>
+            <numerusform>Удалено %n изображения прежней сборки тайла &quot;%1&quot;, которые эта сборка не пишет.</numerusform>
+            <numerusform>Удалено %n изображений прежней сборки тайла &quot;%1&quot;, которые эта сборка не пишет.</numerusform>
+        </translation>
+    </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="278"/>
+        <location filename="../engine/k_recordkeeper.cpp" line="193"/>
+        <source>Tile &quot;%1&quot; yields no picture now; &quot;%2&quot;, which this record does not know as ORVIK&apos;s, stays.</source>
+        <translation>Тайл &quot;%1&quot; теперь не даёт изображений; &quot;%2&quot;, который перечень не знает как файл ORVIK, остаётся.</translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../engine/k_recordkeeper.cpp" line="204"/>
+        <source>Tile &quot;%1&quot; yields no picture now: its earlier .inf file and %n picture(s) are removed.</source>
+        <translation>
+            <numerusform>Тайл &quot;%1&quot; теперь не даёт изображений: его прежний файл .inf и %n изображение удалены.</numerusform>
+            <numerusform>Тайл &quot;%1&quot; теперь не даёт изображений: его прежний файл .inf и %n изображения удалены.</numerusform>
+            <numerusform>Тайл &quot;%1&quot; теперь не даёт изображений: его прежний файл .inf и %n изображений удалены.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location filename="../engine/k_recordkeeper.cpp" line="216"/>
         <source>The record of finished destination tiles &quot;%1&quot; cannot be written: %2.</source>
         <translation>Невозможно записать перечень готовых конечных тайлов &quot;%1&quot;: %2.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="295"/>
+        <location filename="../engine/k_builderthread.cpp" line="294"/>
         <source>Step 2 of 2. Build images...</source>
         <translation>Шаг 2 из 2. Построение изображений...</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="342"/>
+        <location filename="../engine/k_builderthread.cpp" line="343"/>
         <source>Tile &quot;%1&quot; already converted.</source>
         <translation>Тайл &quot;%1&quot; уже преобразован.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="320"/>
+        <location filename="../engine/k_builderthread.cpp" line="325"/>
         <source>Tile &quot;%1&quot; saved.</source>
         <translation>Тайл &quot;%1&quot; сохранён.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="219"/>
+        <location filename="../engine/k_builderthread.cpp" line="230"/>
         <location filename="../app/k_commandline.cpp" line="190"/>
         <source>Converting complete.</source>
         <translation>Конвертация завершена.</translation>
@@ -129,7 +167,7 @@
         <translation>Невозможно прочитать исходную папку &quot;%1&quot;: %2.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="181"/>
+        <location filename="../engine/k_builderthread.cpp" line="192"/>
         <source>Destination folder is not set.</source>
         <translation>Папка назначения не задана.</translation>
     </message>
@@ -144,12 +182,12 @@
         <translation>В папке &quot;%1&quot; нет BMP-тайлов FS9; в её подпапке &quot;%2&quot; их %3.</translation>
     </message>
     <message>
-        <location filename="../engine/k_conversionrecord.cpp" line="72"/>
+        <location filename="../engine/k_conversionrecord.cpp" line="112"/>
         <source>it is far larger than any record</source>
         <translation>он намного больше любого перечня</translation>
     </message>
     <message>
-        <location filename="../engine/k_conversionrecord.cpp" line="75"/>
+        <location filename="../engine/k_conversionrecord.cpp" line="117"/>
         <source>it is no record of finished destination tiles</source>
         <translation>это не перечень готовых итоговых тайлов</translation>
     </message>
@@ -295,82 +333,82 @@
 <context>
     <name>K_FlightSimulatorBMPReader</name>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="132"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="141"/>
         <source>File not exists</source>
         <translation>Файл не существует</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="132"/>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="140"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="141"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="149"/>
         <source>File opening error: %1</source>
         <translation>Ошибка открытия файла: %1</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="135"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="144"/>
         <source>File opening error</source>
         <translation>Ошибка открытия файла</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="184"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="197"/>
         <source>BMP file header reading error</source>
         <translation>Ошибка чтения заголовка файла BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="186"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="199"/>
         <source>File is not BMP file</source>
         <translation>Файл не является файлом BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="198"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="211"/>
         <source>BMP info header reading error</source>
         <translation>Ошибка чтения информационного заголовка BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="200"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="213"/>
         <source>Unsupported BMP info header size</source>
         <translation>Неподдерживаемый размер информационного заголовка BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="217"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="230"/>
         <source>Unsupported image compression type</source>
         <translation>Неподдерживаемый тип сжатия изображения</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="224"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="237"/>
         <source>Unsupported image dimensions</source>
         <translation>Неподдерживаемые размеры изображения</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="242"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="255"/>
         <source>BMP FSX header reading error</source>
         <translation>Ошибка чтения заголовка FSX в файле BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="244"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="257"/>
         <source>Unsupported BMP format</source>
         <translation>Неподдерживаемый формат BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="246"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="259"/>
         <source>Unsupported BMP version</source>
         <translation>Неподдерживаемая версия BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="161"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="174"/>
         <source>BMP offset to the bitmap bits is incorrect</source>
         <translation>Неверное смещение до данных изображения BMP</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="165"/>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="167"/>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="172"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="178"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="180"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="185"/>
         <source>Compressed image reading error</source>
         <translation>Ошибка чтения сжатого изображения</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="170"/>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="269"/>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="283"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="183"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="282"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="296"/>
         <source>Not enough memory to read the image</source>
         <translation>Недостаточно памяти для чтения изображения</translation>
     </message>
@@ -378,22 +416,22 @@
 <context>
     <name>K_FlightSimulatorTile</name>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="273"/>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="277"/>
         <source>Tile &quot;%1&quot; does not fit into memory, its quarters are saved separately.</source>
         <translation>Тайл &quot;%1&quot; не помещается в память, его четверти сохраняются по отдельности.</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="375"/>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="380"/>
         <source>BMP tile &quot;%1&quot; read error: </source>
         <translation>Ошибка чтения BMP-тайла &quot;%1&quot;: </translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="378"/>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="383"/>
         <source>BMP tile &quot;%1&quot; image dimensions not 256x256.</source>
         <translation>Размеры изображения BMP-тайла &quot;%1&quot; не равны 256x256.</translation>
     </message>
     <message>
-        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="361"/>
+        <location filename="../tiles/k_flightsimulatortile_assembly.cpp" line="365"/>
         <source>Tile &quot;%1&quot; begin painting error.</source>
         <translation>Ошибка начала рисования тайла &quot;%1&quot;.</translation>
     </message>

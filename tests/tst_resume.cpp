@@ -1,0 +1,210 @@
+#include "tiles/k_sampletiles.h"
+#include "tiles/k_tilebitmapwriter.h"
+
+#include "testconversion.h"
+#include "testplatform.h"
+
+#include <QLockFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+namespace {
+
+// What comes between a first run of the sample and a run that skips what is converted.
+enum class Change {
+    Nothing,
+    TileRewritten, // a tile of the first destination gets other pixels
+    TileTouched, // its times change, as when it is moved in with its old date
+    TileDeleted,
+    TileChangedWhileBuilt, // after the first run read it, before it wrote the .inf
+    TileUnreadable, // in the first run, then readable again
+    TileAdded, // the first run lacked one tile of the 4x4 block, so the pictures change
+    TilesTransparent, // the first destination yields no picture now
+    PictureMissing,
+    PictureTruncated,
+    PictureOverwritten, // 16 KiB in place, same size
+    SaveError, // in the first run
+    MirrorNow, // the first run mirrored its tiles
+    SeasonsNow, // the first run converted no seasons
+    EmptySeason, // both with seasons; one season's only tile is transparent
+    BrokenOffRun, // a run without skipping, broken off in the first destination, between
+    ByteOrderMark, // put in front of the record
+    HeldByAnother, // another program holds the folder
+    HeldByTheDead, // a killed run left its lock
+};
+
+QString tileFile(const QString &folder, const QString &key)
+{
+    return folder + '/' + key + "SU.BMP";
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Change)
+
+class tst_Resume : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { installEnglishPluralForms(); }
+    void provesWhatItSkips_data();
+    void provesWhatItSkips();
+};
+
+void tst_Resume::provesWhatItSkips_data()
+{
+    // What the resumed run says of each destination tile, and a line it must log besides; what it
+    // leaves must be what a clean run of the tiles and settings it has then leaves.
+    QTest::addColumn<Change>("change");
+    QTest::addColumn<QStringList>("said");
+    QTest::addColumn<QString>("line");
+    const QStringList both{"already converted", "already converted"};
+    const QStringList first{"saved", "already converted"};
+    const QStringList second{"already converted", "saved"};
+    QTest::newRow("nothing") << Change::Nothing << both << "";
+    QTest::newRow("a tile with other pixels") << Change::TileRewritten << first << "";
+    QTest::newRow("a tile moved in with its old date") << Change::TileTouched << first << "";
+    QTest::newRow("a tile deleted") << Change::TileDeleted << first << "";
+    QTest::newRow("a tile changed while it was built")
+            << Change::TileChangedWhileBuilt << second << "";
+    QTest::newRow("a tile that could not be read") << Change::TileUnreadable << first << "";
+    QTest::newRow("a tile added: the pictures of the earlier layout go")
+            << Change::TileAdded << first
+            << "Removed 6 pictures of an earlier build of tile \"0123012301\"";
+    QTest::newRow("a destination without a picture now: its files go")
+            << Change::TilesTransparent << QStringList{"yields no picture now", "already converted"}
+            << "its earlier .inf file and 4 pictures are removed";
+    QTest::newRow("a picture missing") << Change::PictureMissing << first << "";
+    QTest::newRow("a picture truncated") << Change::PictureTruncated << first << "";
+    QTest::newRow("a picture overwritten in place") << Change::PictureOverwritten << first << "";
+    QTest::newRow("a save error in the first run") << Change::SaveError << first << "";
+    QTest::newRow("other settings") << Change::MirrorNow << QStringList{"saved", "saved"} << "";
+    QTest::newRow("seasons asked for only now") << Change::SeasonsNow << first << "";
+    QTest::newRow("a season without a picture") << Change::EmptySeason << both << "";
+    QTest::newRow("a run broken off between keeps what it did not touch")
+            << Change::BrokenOffRun << first << "";
+    QTest::newRow("a byte-order mark before the record") << Change::ByteOrderMark << both << "";
+    QTest::newRow("another run holds the folder")
+            << Change::HeldByAnother << QStringList()
+            << QString("is being converted already, by %1")
+                       .arg(QCoreApplication::applicationName());
+    QTest::newRow("a killed run's lock is taken over") << Change::HeldByTheDead << both << "";
+}
+
+void tst_Resume::provesWhatItSkips()
+{
+    QFETCH(Change, change);
+    const QStringList Keys = K_SampleTiles::destinationKeys();
+    QTemporaryDir dir;
+    K_BuilderThread::Settings settings{dir.filePath("tiles"), dir.filePath("out")};
+    QVERIFY(K_SampleTiles::write(settings.sourceFolder));
+    const QString firstTile = tileFile(settings.sourceFolder, K_SampleTiles::keys().first());
+    const QString lastOfBlock = tileFile(settings.sourceFolder, Keys[0] + "21333");
+    const QString secondTile = tileFile(settings.sourceFolder, Keys[1] + "30010");
+    const QString empty = settings.sourceFolder + '/' + Keys[1] + "30010WI.BMP";
+    settings.convertSeasons = change == Change::EmptySeason;
+    QVERIFY(!settings.convertSeasons
+            || QFile::copy(tileFile(settings.sourceFolder, K_SampleTiles::transparentKey()),
+                           empty));
+    const QString held = tileFile(dir.path(), "held");
+    QVERIFY(change != Change::TileAdded || QFile::rename(lastOfBlock, held));
+    QVERIFY(change != Change::TileUnreadable || QFile::rename(firstTile, held));
+    QVERIFY(change != Change::TileUnreadable || TestPlatform::makeUnopenable(firstTile));
+    const QString blocker
+            = settings.destinationFolder + "/Source/" + Keys[0] + '/' + Keys[0] + "213.tif";
+    QVERIFY(change != Change::SaveError || QDir().mkpath(blocker));
+    settings.verticalMirrorSourceTiles = change == Change::MirrorNow;
+
+    TestConversion firstRun;
+    firstRun.onEvent = [&](const QString &event) {
+        if (change == Change::TileChangedWhileBuilt && event.startsWith("log: BMP tile"))
+            QVERIFY(K_TileBitmapWriter::write(secondTile, K_TileBitmapWriter::pattern(77)));
+    };
+    firstRun.run(settings);
+
+    // The change, and the settings of the resumed run.
+    settings.verticalMirrorSourceTiles = false;
+    settings.convertSeasons = change == Change::SeasonsNow || change == Change::EmptySeason;
+    QVERIFY(change != Change::SaveError || QDir(blocker).removeRecursively());
+    QVERIFY(change != Change::TileUnreadable
+            || (QFile::remove(firstTile) && QFile::rename(held, firstTile)));
+    QVERIFY(change != Change::TileAdded || QFile::rename(held, lastOfBlock));
+    QVERIFY(change != Change::TileRewritten
+            || K_TileBitmapWriter::write(firstTile, K_TileBitmapWriter::pattern(99)));
+    QVERIFY(change != Change::TileDeleted || QFile::remove(firstTile));
+    QFile tile(firstTile);
+    QVERIFY(change != Change::TileTouched
+            || (tile.open(QIODevice::ReadWrite)
+                && tile.setFileTime(QDateTime::currentDateTime().addDays(-1),
+                                    QFileDevice::FileModificationTime)));
+    tile.close();
+    if (change == Change::TilesTransparent) {
+        for (const QString &key : K_SampleTiles::keys().filter(QRegularExpression("^" + Keys[0])))
+            QVERIFY(K_TileBitmapWriter::write(tileFile(settings.sourceFolder, key),
+                                              K_TileBitmapWriter::pattern(5, 0)));
+    }
+    const QString picture
+            = settings.destinationFolder + "/Source/" + Keys[0] + '/' + Keys[0] + "213.tif";
+    QFile file(picture);
+    QVERIFY(change != Change::PictureMissing || file.remove());
+    QVERIFY(change != Change::PictureTruncated || file.resize(0));
+    QVERIFY(change != Change::PictureOverwritten
+            || (file.open(QIODevice::ReadWrite) && file.seek(4096)
+                && file.write(QByteArray(16384, 'x')) == 16384));
+    file.close();
+    if (change == Change::BrokenOffRun) {
+        // Without skipping, broken off as it begins the first destination.
+        TestConversion brokenOff;
+        bool building = false;
+        brokenOff.onEvent = [&](const QString &event) {
+            building = building || event.startsWith("text: Step 2");
+            if (building && event.startsWith("value: ") && event != "value: 0")
+                brokenOff.requestBreak();
+        };
+        brokenOff.run(settings);
+        QCOMPARE(brokenOff.log().last(), QString("Break."));
+    }
+    QFile record(settings.destinationFolder + "/ORVIK-converted.txt");
+    if (change == Change::ByteOrderMark) {
+        QVERIFY(record.open(QIODevice::ReadWrite));
+        const QByteArray text = "\xef\xbb\xbf" + record.readAll();
+        QVERIFY(record.seek(0) && record.write(text) == text.size());
+        record.close();
+    }
+    QLockFile lock(settings.destinationFolder + "/ORVIK.lock");
+    QVERIFY(change != Change::HeldByAnother || lock.tryLock(0));
+    QVERIFY(change != Change::HeldByTheDead
+            || K_TileBitmapWriter::writeBytes(lock.fileName(), "999999999\norvik-convert\n\n"));
+
+    settings.skipConverted = true;
+    TestConversion resumed;
+    resumed.run(settings);
+    const QStringList log = resumed.log();
+    QFETCH(QStringList, said);
+    QFETCH(QString, line);
+    for (int i = 0; i < said.size(); ++i)
+        QVERIFY2(!log.filter("Tile \"" + Keys[i] + "\" " + said[i]).isEmpty(),
+                 qPrintable(log.join('\n')));
+    QVERIFY2(line.isEmpty() || !log.filter(line).isEmpty(), qPrintable(log.join('\n')));
+    if (change == Change::HeldByAnother) {
+        QCOMPARE(log.size(), 1);
+        return;
+    }
+    // Left as a clean run of the tiles and settings as they are now leaves it.
+    QMap<QString, QByteArray> left = contentsBelow(settings.destinationFolder);
+    QVERIFY(QDir(settings.destinationFolder).removeRecursively());
+    settings.skipConverted = false;
+    TestConversion().run(settings);
+    QMap<QString, QByteArray> clean = contentsBelow(settings.destinationFolder);
+    left.remove("ORVIK-converted.txt");
+    clean.remove("ORVIK-converted.txt");
+    QCOMPARE(left.keys(), clean.keys());
+    QVERIFY(left == clean);
+}
+
+QTEST_GUILESS_MAIN(tst_Resume)
+#include "tst_resume.moc"
