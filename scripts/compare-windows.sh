@@ -21,7 +21,8 @@ if [ ! -x "$linux_build/bin/orvik-convert" ]; then
     BUILD_DIR=$linux_build ./scripts/build.sh
 fi
 
-work=$(mktemp -d /dev/shm/orvik-compare.XXXXXX 2>/dev/null || mktemp -d)
+# Not in /dev/shm, whose free space Wine cannot tell, which the Windows log would then say.
+work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 windows_path() {
