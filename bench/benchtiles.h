@@ -32,9 +32,11 @@ inline const QVector<QByteArray> &tileBlocks()
     return blocks;
 }
 
-// Writes every source tile below each destination key into `folder` as a tile bitmap, the i-th
-// of them with tileBlocks()[i % 16]; returns the files' paths.
-inline QStringList writeTileSet(const QString &folder, const QStringList &destinations)
+// Writes every source tile below each destination key into `folder` as a tile bitmap of the
+// variant of `letters` ("SU" summer, "WI" winter, ...), the i-th of them with
+// tileBlocks()[i % 16]; returns the files' paths.
+inline QStringList writeTileSet(const QString &folder, const QStringList &destinations,
+                                const QString &letters = QStringLiteral("SU"))
 {
     const QVector<QByteArray> &blocks = tileBlocks();
     K_TileBitmapWriter::Fields fields;
@@ -44,7 +46,7 @@ inline QStringList writeTileSet(const QString &folder, const QStringList &destin
     for (const QString &prefix : destinations) {
         for (const QString &key : K_TileBitmapWriter::keysUnder(prefix)) {
             const QByteArray &data = blocks.at(files.size() % blocks.size());
-            files << folder + QLatin1Char('/') + key + QStringLiteral("SU.BMP");
+            files << folder + QLatin1Char('/') + key + letters + QStringLiteral(".BMP");
             K_TileBitmapWriter::writeBytes(files.last(), K_TileBitmapWriter::build(data, fields));
         }
     }

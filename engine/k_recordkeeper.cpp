@@ -212,6 +212,8 @@ void K_RecordKeeper::removeEarlierBuild(K_BuilderThread *thread, const QString &
     if (!QFile::remove(path))
         return;
     const int removed = removeEarlierPictures(key, QStringList());
+    // Its folder of pictures is ORVIK's; it goes when nothing else is in it.
+    QDir().rmdir(m_folder + QLatin1String("Source") + QDir::separator() + key);
     QString reason;
     reportFailure(thread, m_record.drop(key, &reason), reason);
     thread->appendInfo(tr("Tile \"%1\" yields no picture now: its earlier .inf file and %n "

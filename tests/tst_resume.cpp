@@ -110,6 +110,8 @@ void tst_Resume::provesWhatItSkips()
     QVERIFY(!settings.convertSeasons
             || QFile::copy(tileFile(settings.sourceFolder, K_SampleTiles::transparentKey()),
                            empty));
+    if (change == Change::TileUnreadable && QDir::separator() == '\\')
+        QSKIP("a file held open on Windows stays so until this program ends");
     const QString held = tileFile(dir.path(), "held");
     QVERIFY(change != Change::TileAdded || QFile::rename(lastOfBlock, held));
     QVERIFY(change != Change::TileUnreadable || QFile::rename(firstTile, held));
