@@ -184,16 +184,18 @@ bool readSource(const Inf &inf, const QString &name, QList<Cell> &cells)
     if (p.isEmpty())
         return fail(line, path + " is no GeoTIFF picture");
     const auto value = [&](const char *key) { return section[key].text.toDouble(); };
-    const auto near = [&](double a, double b) { return qAbs(a - b) <= value("xDim") * 1e-6; };
+    const double ulx = value("ulxMap"), uly = value("ulyMap"), xDim = value("xDim"),
+                 yDim = value("yDim");
+    const auto near = [&](double a, double b) { return qAbs(a - b) <= qAbs(xDim) * 1e-6; };
     const auto text = [](double x) { return QString::number(x, 'g', 17); };
-    if (!near(p[4], value("ulxMap")) || !near(p[5], value("ulyMap")))
+    if (!near(p[4], ulx) || !near(p[5], uly))
         return fail(section["ulxMap"].line,
                     QString("%1 starts at %2, %3").arg(path, text(p[4]), text(p[5])));
-    if (!near(p[2], value("xDim")) || !near(p[3], value("yDim")))
+    if (!near(p[2], xDim) || !near(p[3], yDim))
         return fail(section["xDim"].line,
                     QString("%1 has %2 x %3 pixels of %4 x %5 degrees, not of xDim x yDim")
                             .arg(path, text(p[0]), text(p[1]), text(p[2]), text(p[3])));
-    Cell cell{name, section[""].line, p[4], p[5], p[4] + p[0] * p[2], p[5] - p[1] * p[3], 0};
+    Cell cell{name, section[""].line, ulx, uly, ulx + p[0] * xDim, uly - p[1] * yDim, 0};
     for (const QString &m : section["Variation"].text.split(','))
         cell.months |= m == "All" ? 0xfff : m == "LightMap" ? 0x1000 : 1 << monthNames.indexOf(m);
     cells << cell;
@@ -205,6 +207,8 @@ bool readSources(const Inf &inf, QList<Cell> &cells)
 {
     const Section header = inf.value("Source");
     const int blocks = inf.size() - 1 - int(inf.contains("Destination"));
+    if (!inf.contains("Source"))
+        return fail(lastLine, "no [Source]");
     if (header.value("Type").text != "MultiSource")
         return (!blocks || fail(header[""].line, "[Source] is no MultiSource header"))
                && readSource(inf, "Source", cells);
