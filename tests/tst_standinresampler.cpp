@@ -1,0 +1,182 @@
+#include "testconversion.h"
+#include "tiles/k_sampletiles.h"
+
+#include <QCryptographicHash>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The stand-in resampler on the .inf files of a real conversion of the sample tile set at BGL LOD
+// 12 with the seasons: 01230123103001 lists one picture, 01230123012130 summer and winter at one
+// place, 01230123010210 four pictures, one of them of the night.
+class tst_StandinResampler : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir dir;
+
+    // Runs the stand-in on `inf` from its folder, as ORVIK runs the resampler, with `variables`
+    // ("NAME=VALUE ..."), and kills it once it says it hangs. Returns how it ended ("exit N",
+    // "crashed" or "killed"), then the lines of its output.
+    static QStringList run(const QString &inf, const QString &variables = QString())
+    {
+        QProcess standin;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const QString &variable : variables.split(' ', Qt::SkipEmptyParts))
+            environment.insert(variable.section('=', 0, 0), variable.section('=', 1));
+        standin.setProcessEnvironment(environment);
+        standin.setProcessChannelMode(QProcess::MergedChannels);
+        standin.setWorkingDirectory(QFileInfo(inf).path());
+        standin.start(ORVIK_STANDIN_PATH, {QFileInfo(inf).fileName()});
+        QByteArray output;
+        while (!output.contains("hanging") && standin.waitForReadyRead(30000))
+            output += standin.readAll();
+        if (output.contains("hanging"))
+            standin.kill();
+        standin.waitForFinished(30000);
+        const QString outcome = output.contains("hanging") ? "killed"
+                                : standin.exitStatus() == QProcess::CrashExit
+                                        ? "crashed"
+                                        : QString("exit %1").arg(standin.exitCode());
+        return QStringList(outcome) + outputText(output + standin.readAll()).trimmed().split('\n');
+    }
+
+    // A file's bytes, or "none".
+    static QByteArray contents(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : "none";
+    }
+
+    // What the stand-in writes for the bytes of `inf`: the whole BGL, its first line ("partial")
+    // or nothing ("none").
+    static QByteArray bglFor(const QString &kind, const QByteArray &inf)
+    {
+        const QByteArray hash = QCryptographicHash::hash(inf, QCryptographicHash::Sha1).toHex();
+        return kind == "none"
+                       ? "none"
+                       : "ORVIK stand-in BGL\n"
+                                 + (kind == "partial" ? QByteArray() : "SHA-1 " + hash + "\n");
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(K_SampleTiles::write(dir.filePath("tiles")));
+        TestConversion().run(
+                {dir.filePath("tiles"), dir.path(), 12, 95, false, true, true, false, true});
+    }
+
+    void checksInf_data()
+    {
+        QTest::addColumn<QString>("key"); // of the .inf a fault is planted in
+        QTest::addColumn<QString>("planted"); // a pattern, each match replaced by `by`
+        QTest::addColumn<QString>("by");
+        QTest::addColumn<QString>("error"); // a pattern of standard error; empty: a BGL is made
+        const char *const rows[][5] = {
+                {"one picture", "01230123103001", "", "", ""},
+                {"summer and winter at one place", "01230123012130", "", "", ""},
+                {"day and night at one place", "01230123010210", "", "", ""},
+                {"a relative SourceDir", "01230123103001", "SourceDir = \"[^\"]*(Source[\\\\/])",
+                 "SourceDir = \"\\1",
+                 "planted.inf:4: SourceDir = \"Source.01230123103001.\" is not an absolute folder"},
+                {"a missing picture", "01230123012130", "_wi.tif", "_sp.tif",
+                 R"(planted.inf:23: no picture .*01230123012130_sp\.tif)"},
+                {"a picture of the wrong size for its xDim", "01230123103001",
+                 "xDim = 0.000057220458984375", "xDim = 0.00011444091796875",
+                 R"(planted.inf:8: .*01230123103001\.tif has 512 x 512 pixels of 5\.72.*e-05 x )"
+                 R"(4\.29.*e-05 degrees, not of xDim x yDim)"},
+                {"a picture elsewhere", "01230123103001", "ulxMap = -19.423828125",
+                 "ulxMap = -19.4",
+                 R"(planted.inf:6: .*01230123103001\.tif starts at -19\.423828125, 18\.10546875)"},
+                {"overlapping cells of one Variation", "01230123010210", "LightMap", "All",
+                 R"(planted.inf:47: \[Source4\] overlaps \[Source1\] in a common Variation)"},
+                {"overlapping cells of a common month", "01230123012130", "November", "December",
+                 R"(planted.inf:19: \[Source2\] overlaps \[Source1\] in a common Variation)"},
+                {"a wrong NumberOfSources", "01230123010210", "Sources = 4", "Sources = 5",
+                 R"(planted.inf:3: NumberOfSources = 5, but 4 \[SourceN\] blocks follow)"},
+                {"a key missing", "01230123103001", "Layer = Imagery", "",
+                 R"(planted.inf:1: \[Source\] lacks Layer)"},
+                {"an ill-formed value", "01230123103001", "Quality = 95", "Quality = 101",
+                 R"(planted.inf:19: CompressionQuality = 101 is not well-formed)"}};
+        for (const auto &row : rows)
+            QTest::newRow(row[0]) << QString(row[1]) << QString(row[2]) << QString(row[3])
+                                  << QString(row[4]);
+    }
+
+    void checksInf()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, planted);
+        QFETCH(QString, by);
+        QFETCH(QString, error);
+        const QByteArray text = contents(dir.filePath(key + ".inf"));
+        QFile inf(dir.filePath("planted.inf"));
+        const QByteArray bytes
+                = QString::fromLatin1(text).replace(QRegularExpression(planted), by).toLatin1();
+        QCOMPARE(bytes == text, planted.isEmpty());
+        QVERIFY(inf.open(QIODevice::WriteOnly) && inf.write(bytes) == bytes.size());
+        inf.close();
+        QFile::remove(dir.filePath(key + ".bgl"));
+        const QStringList result = run(inf.fileName());
+        QCOMPARE(result[0], error.isEmpty() ? "exit 0" : "exit 1");
+        QVERIFY2(QRegularExpression("^" + error + "$").match(result.mid(1).join('\n')).hasMatch(),
+                 qPrintable(result.join('\n')));
+        QCOMPARE(contents(dir.filePath(key + ".bgl")),
+                 bglFor(error.isEmpty() ? "whole" : "none", bytes));
+    }
+
+    void obeysSwitches_data()
+    {
+        QTest::addColumn<QString>("variables");
+        QTest::addColumn<QString>("outcome");
+        QTest::addColumn<QString>("lastLines"); // of its output, "|" between them
+        QTest::addColumn<QString>("bgl"); // "whole", "partial" or "none"
+        const char *const rows[][5] = {
+                {"none", "", "exit 0", "", "whole"},
+                {"exit code", "ORVIK_STANDIN_ONLY=01230123103001 ORVIK_STANDIN_EXIT=3", "exit 3",
+                 "01230123103001.inf: exit code 3 as asked", "none"},
+                {"switches of another .inf",
+                 "ORVIK_STANDIN_ONLY=01230123012130 ORVIK_STANDIN_EXIT=3", "exit 0", "", "whole"},
+                {"exit code 0 without a BGL", "ORVIK_STANDIN_EXIT=0", "exit 0",
+                 "01230123103001.inf: exit code 0 as asked", "none"},
+                {"many lines, then an exit code", "ORVIK_STANDIN_LINES=40 ORVIK_STANDIN_EXIT=2",
+                 "exit 2", "stand-in output line 40 of 40|01230123103001.inf: exit code 2 as asked",
+                 "none"},
+                {"crash", "ORVIK_STANDIN_CRASH=1", "crashed",
+                 "01230123103001.inf: crashing as asked", "none"},
+                {"hang", "ORVIK_STANDIN_HANG=1", "killed", "01230123103001.inf: hanging as asked",
+                 "none"},
+                {"a partial BGL, then a hang", "ORVIK_STANDIN_PARTIAL=1", "killed",
+                 "01230123103001.inf: hanging as asked", "partial"},
+                {"half a second", "ORVIK_STANDIN_DELAY_MS=500", "exit 0", "", "whole"}};
+        for (const auto &row : rows)
+            QTest::newRow(row[0]) << QString(row[1]) << QString(row[2]) << QString(row[3])
+                                  << QString(row[4]);
+    }
+
+    void obeysSwitches()
+    {
+        QFETCH(QString, variables);
+        QFETCH(QString, outcome);
+        QFETCH(QString, lastLines);
+        QFETCH(QString, bgl);
+#ifdef Q_OS_WIN
+        outcome.replace("crashed", "exit 3"); // how abort() ends a Windows program
+#endif
+        const QString inf = dir.filePath("01230123103001.inf");
+        QFile::remove(dir.filePath("01230123103001.bgl"));
+        QElapsedTimer timer;
+        timer.start();
+        const QStringList result = run(inf, variables);
+        QVERIFY(timer.elapsed() >= variables.section("DELAY_MS=", 1).toInt());
+        QCOMPARE(result[0], outcome);
+        QCOMPARE(result.mid(1).join('|').section('|', -1 - lastLines.count('|')), lastLines);
+        QCOMPARE(contents(dir.filePath("01230123103001.bgl")), bglFor(bgl, contents(inf)));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_StandinResampler)
+#include "tst_standinresampler.moc"
