@@ -1,6 +1,7 @@
 #include "k_commandline.h"
 
 #include "engine/k_conversiontexts.h"
+#include "engine/k_resamplerstep.h"
 #include "tiles/k_flightsimulatortile.h"
 
 #include "k_console.h"
@@ -10,6 +11,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QThread>
 
 #include <cstdio>
 
@@ -78,6 +80,19 @@ void K_CommandLine::addOptions(QCommandLineParser &parser)
                 "sources of the same .inf files.")},
             {QStringLiteral("skip-converted"),
              tr("Leave alone the destination tiles that a former run into DESTINATION finished.")},
+            {QStringLiteral("resampler"),
+             tr("Then run the FSX resampler PATH (resample.exe) on each .inf file, in "
+                "DESTINATION."),
+             QStringLiteral("PATH")},
+            {QStringLiteral("jobs"),
+             tr("How many resamplers run at once, 1 to %1 (default %2).")
+                     .arg(QThread::idealThreadCount())
+                     .arg(K_ResamplerStep::defaultJobs()),
+             QStringLiteral("N")},
+            {QStringLiteral("resampler-timeout"),
+             tr("End a resampler still running after MINUTES (default: ten, and one more for "
+                "each 16 MiB of its pictures)."),
+             QStringLiteral("MINUTES")},
             helpOption(),
             {QStringLiteral("version"), tr("Shows the version.")},
     });
@@ -139,6 +154,8 @@ bool K_CommandLine::readSettings(const QCommandLineParser &parser,
                          .arg(quality);
         return false;
     }
+    if (!readResamplerSettings(parser, settings, error))
+        return false;
     settings->sourceFolder = folders.at(0);
     settings->destinationFolder = folders.at(1);
     settings->singleDestinationImage = parser.isSet(QStringLiteral("single-destination-image"));
@@ -152,8 +169,49 @@ bool K_CommandLine::readSettings(const QCommandLineParser &parser,
     return true;
 }
 
-QString K_CommandLine::progressLine(const QString &stepText, int percent, qint64 tilesDone,
-                                    qint64 tilesTotal, qint64 secondsLeft, int width)
+bool K_CommandLine::readResamplerSettings(const QCommandLineParser &parser,
+                                          K_BuilderThread::Settings *settings, QString *error)
+{
+    settings->resampler = parser.value(QStringLiteral("resampler"));
+    if (parser.isSet(QStringLiteral("resampler")) && settings->resampler.trimmed().isEmpty()) {
+        *error = tr("PATH of --resampler must not be empty.");
+        return false;
+    }
+    const QString jobs = parser.value(QStringLiteral("jobs"));
+    if (parser.isSet(QStringLiteral("jobs"))
+        && !toBoundedInt(jobs, 1, QThread::idealThreadCount(), &settings->resamplerJobs)) {
+        *error = tr("Resamplers at once must be a whole number from 1 to %1, not \"%2\".")
+                         .arg(QThread::idealThreadCount())
+                         .arg(jobs);
+        return false;
+    }
+    // Minutes may have a fraction: a short limit is handy for tests, 0.5 is half a minute.
+    const QString timeout = parser.value(QStringLiteral("resampler-timeout"));
+    bool ok = false;
+    const double minutes = timeout.toDouble(&ok);
+    if (parser.isSet(QStringLiteral("resampler-timeout"))) {
+        if (!ok || !(minutes * 60000 >= 1) || minutes > 1e6) {
+            *error = tr("The resampler's time limit must be a number of minutes above 0, not "
+                        "\"%1\".")
+                             .arg(timeout);
+            return false;
+        }
+        settings->resamplerTimeLimitMs = qint64(minutes * 60000);
+    }
+    return true;
+}
+
+QString K_CommandLine::countText(const K_BuilderThread::Progress &progress)
+{
+    if (progress.step == 3)
+        return tr("destination tiles: %1/%2").arg(progress.tilesDone).arg(progress.tilesTotal);
+    return progress.tilesTotal >= 0
+                   ? tr("tiles: %1/%2").arg(progress.tilesDone).arg(progress.tilesTotal)
+                   : tr("tiles: %1").arg(progress.tilesDone);
+}
+
+QString K_CommandLine::progressLine(const QString &stepText, int percent, const QString &countText,
+                                    qint64 secondsLeft, int width)
 {
     constexpr int minimumBar = 10;
     constexpr int maximumBar = 30;
@@ -161,8 +219,7 @@ QString K_CommandLine::progressLine(const QString &stepText, int percent, qint64
 
     QStringList tail;
     tail << QStringLiteral("%1%").arg(shownPercent, 3);
-    tail << (tilesTotal >= 0 ? tr("tiles: %1/%2").arg(tilesDone).arg(tilesTotal)
-                             : tr("tiles: %1").arg(tilesDone));
+    tail << countText;
     if (secondsLeft >= 0)
         tail << K_ConversionTexts::timeLeftText(secondsLeft);
     const QString tailText = tail.join(QStringLiteral("  "));
@@ -318,8 +375,8 @@ void K_CommandLine::drawProgress(bool force)
 
     const K_BuilderThread::Progress progress = builderThread->progress(percent);
     const int width = K_Console::terminalWidth();
-    const QString line = progressLine(stepText, percent, progress.tilesDone, progress.tilesTotal,
-                                      progress.secondsLeft, width);
+    const QString line
+            = progressLine(stepText, percent, countText(progress), progress.secondsLeft, width);
     // Where the terminal cannot clear the rest of the line, blanks cover what was there.
     K_Console::write(stderr,
                      QStringLiteral("\r")

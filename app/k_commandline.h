@@ -52,11 +52,12 @@ public:
     // `arguments` starts with the program name. Reads and writes no file.
     static Arguments parse(const QStringList &arguments);
 
+    // What the progress line counts in the step of `progress`: tiles, or destination tiles.
+    static QString countText(const K_BuilderThread::Progress &progress);
     // One line of at most width - 1 characters: the step text, a bar when there is room, the
-    // percentage, the tiles done (of the total when tilesTotal >= 0) and the time left (when
-    // secondsLeft >= 0).
-    static QString progressLine(const QString &stepText, int percent, qint64 tilesDone,
-                                qint64 tilesTotal, qint64 secondsLeft, int width);
+    // percentage, `countText` and the time left (when secondsLeft >= 0).
+    static QString progressLine(const QString &stepText, int percent, const QString &countText,
+                                qint64 secondsLeft, int width);
 
     static Outcome outcomeOf(const QString &lastLogLine);
     static int exitCode(Outcome outcome, int problems);
@@ -79,6 +80,8 @@ private:
     // `error`, when they cannot be used.
     static bool readSettings(const QCommandLineParser &parser, K_BuilderThread::Settings *settings,
                              QString *error);
+    static bool readResamplerSettings(const QCommandLineParser &parser,
+                                      K_BuilderThread::Settings *settings, QString *error);
 
     int convert(const K_BuilderThread::Settings &settings);
     void interrupt(int signal);

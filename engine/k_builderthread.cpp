@@ -3,12 +3,14 @@
 #include "engine/k_conversiontexts.h"
 #include "engine/k_destinationfolder.h"
 #include "engine/k_recordkeeper.h"
+#include "engine/k_resamplerstep.h"
 #include "engine/k_sourcefolder.h"
 #include "tiles/k_flightsimulatortile.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QMutexLocker>
+#include <QStandardPaths>
 
 namespace {
 
@@ -20,7 +22,27 @@ K_BuilderThread::Settings normalised(K_BuilderThread::Settings settings)
     settings.sourceFolder = K_SourceFolder::prefix(settings.sourceFolder);
     settings.destinationFolder
             = K_SourceFolder::prefix(QDir(settings.destinationFolder.trimmed()).absolutePath());
+    // The resampler runs in the destination folder, so it is named in full; a bare name that is
+    // no file here is looked up as the system looks up commands.
+    const QString resampler = settings.resampler.trimmed();
+    const QString found = resampler.contains(QLatin1Char('/'))
+                                          || resampler.contains(QDir::separator())
+                                          || QFileInfo::exists(resampler)
+                                  ? QString()
+                                  : QStandardPaths::findExecutable(resampler);
+    if (!resampler.isEmpty())
+        settings.resampler = QFileInfo(found.isEmpty() ? resampler : found).absoluteFilePath();
     return settings;
+}
+
+// Time left in a step of `total` things of which `done`, including `skipped` that took no time.
+qint64 secondsLeftOf(qint64 total, qint64 done, qint64 skipped, qint64 elapsedMs)
+{
+    if (total <= 0)
+        return -1;
+    const qint64 toDo = total - skipped;
+    return K_ConversionTexts::secondsLeft(toDo > 0 ? double(done - skipped) / double(toDo) : 1.0,
+                                          elapsedMs);
 }
 
 } // namespace
@@ -109,6 +131,19 @@ void K_BuilderThread::reportWriteFailure(const QString &filePath, const QString 
     }
 }
 
+void K_BuilderThread::countResampled(bool skipped)
+{
+    if (skipped)
+        ++skippedResampleCounter;
+    const qint64 done = ++resampledCounter;
+    reportProgress(int(done * 100 / qMax<qint64>(1, resampleCounter)));
+}
+
+void K_BuilderThread::countBgl()
+{
+    bglCounter.fetchAndAddRelaxed(1);
+}
+
 void K_BuilderThread::countSourceTile()
 {
     ++processedSourceTilesCounter;
@@ -144,6 +179,7 @@ QString K_BuilderThread::summary() const
     figures.pictures = picturesWritten();
     figures.bytes = bytesWritten();
     figures.problems = problemsCount();
+    figures.bglFiles = m_settings.resampler.isEmpty() ? -1 : bglFilesMade();
     figures.milliseconds = runMs.loadRelaxed();
     return K_ConversionTexts::summary(figures);
 }
@@ -162,13 +198,13 @@ K_BuilderThread::Progress K_BuilderThread::progress(int percent) const
         result.tilesTotal = sourceTilesCounter.loadRelaxed();
         result.tilesDone = qMin(processedSourceTilesCounter.loadRelaxed(), result.tilesTotal);
         // Skipped tiles cost no time, so the pace comes from the tiles built.
-        const qint64 skipped = skippedTilesCounter.loadRelaxed();
-        const qint64 toBuild = result.tilesTotal - skipped;
-        if (result.tilesTotal > 0) {
-            result.secondsLeft = K_ConversionTexts::secondsLeft(
-                    toBuild > 0 ? double(result.tilesDone - skipped) / double(toBuild) : 1.0,
-                    elapsedMs);
-        }
+        result.secondsLeft = secondsLeftOf(result.tilesTotal, result.tilesDone,
+                                           skippedTilesCounter.loadRelaxed(), elapsedMs);
+    } else if (result.step == 3) {
+        result.tilesTotal = resampleCounter.loadRelaxed();
+        result.tilesDone = qMin(resampledCounter.loadRelaxed(), result.tilesTotal);
+        result.secondsLeft = secondsLeftOf(result.tilesTotal, result.tilesDone,
+                                           skippedResampleCounter.loadRelaxed(), elapsedMs);
     }
     return result;
 }
@@ -190,6 +226,14 @@ void K_BuilderThread::convert()
     // An empty destination would put the pictures into the root of the drive.
     if (typedDestinationFolder.isEmpty()) {
         appendLog(tr("Destination folder is not set."));
+        return;
+    }
+    const QString resamplerProblem
+            = m_settings.resampler.isEmpty()
+                      ? QString()
+                      : K_ResamplerStep::programProblem(m_settings.resampler);
+    if (!resamplerProblem.isEmpty()) {
+        appendLog(resamplerProblem);
         return;
     }
 
@@ -221,7 +265,10 @@ void K_BuilderThread::convert()
         finish(QString());
         return;
     }
-    buildAll(groups, converted, keeper, destination.folder());
+    const QVector<K_ResampleJob> jobs = buildAll(groups, converted, keeper, destination.folder());
+    if (!isBreak() && !m_settings.resampler.isEmpty())
+        resampleAll(jobs, keeper);
+    keeper.end(this);
     if (isBreak()) {
         reportBreak();
         return;
@@ -244,7 +291,7 @@ bool K_BuilderThread::scan()
     stepStartedMs.storeRelaxed(clock.elapsed());
     step.storeRelease(1);
     emit progressBarValueChanged(0);
-    emit progressTextChanged(tr("Step 1 of 2. Source folder scanning..."));
+    emit progressTextChanged(stepText(1));
 
     const QFileInfoList entries = QDir(m_settings.sourceFolder).entryInfoList();
     const qint64 count = entries.size();
@@ -280,9 +327,25 @@ bool K_BuilderThread::scan()
     return !isBreak();
 }
 
-void K_BuilderThread::buildAll(const QVector<K_DestinationTrees::Group> &groups,
-                               const QVector<bool> &converted, K_RecordKeeper &keeper,
-                               const QString &destinationFolder)
+QString K_BuilderThread::stepText(int number) const
+{
+    if (m_settings.resampler.isEmpty()) {
+        return number == 1 ? tr("Step 1 of 2. Source folder scanning...")
+                           : tr("Step 2 of 2. Build images...");
+    }
+    switch (number) {
+    case 1:
+        return tr("Step 1 of 3. Source folder scanning...");
+    case 2:
+        return tr("Step 2 of 3. Build images...");
+    }
+    return tr("Step 3 of 3. Resample...");
+}
+
+QVector<K_ResampleJob> K_BuilderThread::buildAll(const QVector<K_DestinationTrees::Group> &groups,
+                                                 const QVector<bool> &converted,
+                                                 K_RecordKeeper &keeper,
+                                                 const QString &destinationFolder)
 {
     processedTilesCounter = 0;
     processedSourceTilesCounter = 0;
@@ -291,21 +354,39 @@ void K_BuilderThread::buildAll(const QVector<K_DestinationTrees::Group> &groups,
     stepStartedMs.storeRelaxed(clock.elapsed());
     step.storeRelease(2);
     emit progressBarValueChanged(0);
-    emit progressTextChanged(tr("Step 2 of 2. Build images..."));
+    emit progressTextChanged(stepText(2));
 
+    // Every destination written or already converted goes to the resampler.
+    QVector<K_ResampleJob> jobs;
     for (int i = 0; i < groups.size(); ++i) {
         if (isBreak())
             break;
-        if (converted[i])
+        const QString key = groups[i].first()->key();
+        K_ResampleJob job;
+        if (converted[i]) {
             skip(groups[i]);
-        else
-            buildOne(groups[i], keeper, destinationFolder);
+            jobs << keeper.resampleJob(key, nullptr);
+        } else if (buildOne(groups[i], keeper, destinationFolder, &job)) {
+            jobs << job;
+        }
     }
-    keeper.end(this);
+    return jobs;
 }
 
-void K_BuilderThread::buildOne(const K_DestinationTrees::Group &trees, K_RecordKeeper &keeper,
-                               const QString &destinationFolder)
+void K_BuilderThread::resampleAll(const QVector<K_ResampleJob> &jobs, K_RecordKeeper &keeper)
+{
+    resampleCounter = jobs.size();
+    resampledCounter = 0;
+    skippedResampleCounter = 0;
+    stepStartedMs.storeRelaxed(clock.elapsed());
+    step.storeRelease(3);
+    emit progressBarValueChanged(0);
+    emit progressTextChanged(stepText(3));
+    K_ResamplerStep(this, &keeper).run(jobs);
+}
+
+bool K_BuilderThread::buildOne(const K_DestinationTrees::Group &trees, K_RecordKeeper &keeper,
+                               const QString &destinationFolder, K_ResampleJob *job)
 {
     K_FlightSimulatorTile *destination = trees.first();
     // A destination about to be built is no longer finished, whatever becomes of its build.
@@ -323,13 +404,17 @@ void K_BuilderThread::buildOne(const K_DestinationTrees::Group &trees, K_RecordK
     build.failed = writeFailures != failuresBefore;
     // Recorded before it is said to be saved: a run killed in between has lost nothing it said.
     keeper.remember(this, trees, build);
+    // Written is what holds its .inf file and every picture it assembled.
+    const bool written = build.saved && !build.failed && !build.resampleFile.isEmpty();
     if (build.saved) {
         emit appendLogText(tr("Tile \"%1\" saved.").arg(destination->key()));
-        // Written is what holds its .inf file and every picture it assembled.
-        if (!build.failed && !build.resampleFile.isEmpty())
+        if (written)
             destinationTilesCounter.fetchAndAddRelaxed(1);
     }
     keeper.tidy(this, trees, build);
+    if (written)
+        *job = keeper.resampleJob(destination->key(), &build);
+    return written;
 }
 
 void K_BuilderThread::skip(const K_DestinationTrees::Group &trees)

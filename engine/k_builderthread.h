@@ -14,6 +14,7 @@
 class K_FormMain;
 class K_RecordKeeper;
 struct K_DestinationBuild;
+struct K_ResampleJob;
 class QMutex;
 
 // Runs one conversion on its own thread: scans the source folder for FS9 tile bitmaps, groups
@@ -50,6 +51,12 @@ public:
         bool convertSeasons = false;
         // Destination tiles that a former run into the same folder finished are left alone.
         bool skipConverted = false;
+        // The program run on each .inf file written or already converted, in a third step;
+        // empty: none. Up to `resamplerJobs` run at once (0: half the cores), each for at most
+        // `resamplerTimeLimitMs` (0: in proportion to its destination's pictures).
+        QString resampler{};
+        int resamplerJobs = 0;
+        qint64 resamplerTimeLimitMs = 0;
     };
 
     // Takes the snapshot through the window's accessors; the window becomes the parent.
@@ -83,6 +90,11 @@ public:
     void noteSourceTile(const K_FlightSimulatorTile &tile, const K_Platform::FileStamp &stamp,
                         bool unreadable);
 
+    // For the resampler step: a destination tile done (`skipped` for a BGL file already made,
+    // which takes no time), and a BGL file made.
+    void countResampled(bool skipped);
+    void countBgl();
+
     // Lines logged through appendLog() so far (broken tiles, save errors, a missing folder).
     int problemsCount() const;
 
@@ -95,6 +107,7 @@ public:
     int destinationTilesWritten() const { return destinationTilesCounter.loadRelaxed(); }
     int picturesWritten() const { return picturesCounter.loadRelaxed(); }
     qint64 bytesWritten() const { return bytesCounter.loadRelaxed(); }
+    int bglFilesMade() const { return bglCounter.loadRelaxed(); }
     // One line for the end of a run: tiles and pictures written, their size, problems, time, and
     // whether the run was stopped.
     QString summary() const;
@@ -102,9 +115,11 @@ public:
     // Where the running conversion stands; `percent` is the step's last progress value.
     struct Progress
     {
-        int step = 0; // 1 scanning, 2 building, 0 before and after
-        qint64 tilesDone = 0; // tiles found while scanning, source tiles done while building
-        qint64 tilesTotal = -1; // every source tile of the run while building, -1 while scanning
+        int step = 0; // 1 scanning, 2 building, 3 resampling, 0 before and after
+        // Tiles found while scanning, source tiles done while building, destination tiles done
+        // while resampling.
+        qint64 tilesDone = 0;
+        qint64 tilesTotal = -1; // of those, all the step has; -1 while scanning
         qint64 secondsLeft = -1; // -1 until some of the step is done
     };
     Progress progress(int percent) const;
@@ -121,11 +136,16 @@ private:
     void convert();
     void finish(const QString &lastLine);
     bool scan();
-    void buildAll(const QVector<K_DestinationTrees::Group> &groups, const QVector<bool> &converted,
-                  K_RecordKeeper &keeper, const QString &destinationFolder);
-    void buildOne(const K_DestinationTrees::Group &trees, K_RecordKeeper &keeper,
-                  const QString &destinationFolder);
+    // Builds or skips each destination of `groups`; gives those for the resampler.
+    QVector<K_ResampleJob> buildAll(const QVector<K_DestinationTrees::Group> &groups,
+                                    const QVector<bool> &converted, K_RecordKeeper &keeper,
+                                    const QString &destinationFolder);
+    bool buildOne(const K_DestinationTrees::Group &trees, K_RecordKeeper &keeper,
+                  const QString &destinationFolder, K_ResampleJob *job);
     void skip(const K_DestinationTrees::Group &trees);
+    void resampleAll(const QVector<K_ResampleJob> &jobs, K_RecordKeeper &keeper);
+    // The text of a step, which counts three with the resampler.
+    QString stepText(int number) const;
 
     // The snapshot, folders trimmed and ending in the native separator, the destination made
     // absolute; and the folders as typed, which is how the log names them.
@@ -145,6 +165,11 @@ private:
     QAtomicInteger<qint64> sourceTilesCounter = 0;
     QAtomicInteger<qint64> processedSourceTilesCounter = 0;
     QAtomicInteger<qint64> skippedTilesCounter = 0;
+    // The destination tiles of step 3, those done, and of those the ones skipped.
+    QAtomicInteger<qint64> resampleCounter = 0;
+    QAtomicInteger<qint64> resampledCounter = 0;
+    QAtomicInteger<qint64> skippedResampleCounter = 0;
+    QAtomicInt bglCounter = 0;
     QAtomicInt problems;
     int writeFailures = 0;
     QSet<QString> writeFailureReasons;

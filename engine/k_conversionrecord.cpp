@@ -31,8 +31,15 @@ QString decodedName(const QByteArray &bytes)
     return QString::fromUtf8(QByteArray::fromPercentEncoding(bytes));
 }
 
+QByteArray pictureField(const K_ConversionRecord::Picture &picture)
+{
+    return encodedName(picture.name) + '/' + QByteArray::number(picture.size) + '/'
+           + QByteArray::number(picture.modified);
+}
+
 // "+ key variants recipe inputs inf picture/size/modified..." for a finished entry, "~ ..." for an
-// unfinished one, "- key" for one forgotten.
+// unfinished one, "- key" for one forgotten, and after either of the first two "* key inf
+// bgl/size/modified" for a BGL file made from the .inf of that SHA-1.
 QByteArray lineOf(char mark, const QString &key, const K_ConversionRecord::Entry *entry)
 {
     QByteArray line = QByteArray(1, mark) + ' ' + encodedName(key);
@@ -40,10 +47,27 @@ QByteArray lineOf(char mark, const QString &key, const K_ConversionRecord::Entry
         line += ' ' + QByteArray::number(entry->variants) + ' ' + entry->recipe + ' '
                 + entry->inputs + ' ' + entry->resampleFile;
         for (const K_ConversionRecord::Picture &picture : entry->pictures)
-            line += ' ' + encodedName(picture.name) + '/' + QByteArray::number(picture.size) + '/'
-                    + QByteArray::number(picture.modified);
+            line += ' ' + pictureField(picture);
     }
     return line + '\n';
+}
+
+QByteArray bglLine(const QString &key, const K_ConversionRecord::Entry &entry)
+{
+    return "* " + encodedName(key) + ' ' + entry.bglFrom + ' ' + pictureField(entry.bgl) + '\n';
+}
+
+// "> key bgl/size/modified" when the resampler begins, "< key" when it ended without a BGL file.
+QByteArray begunLine(const QString &key, const K_ConversionRecord::Picture &before)
+{
+    return "> " + encodedName(key) + ' ' + pictureField(before) + '\n';
+}
+
+// What an entry takes in the record when it is rewritten.
+qint64 liveBytesOf(const QString &key, const K_ConversionRecord::Entry &entry)
+{
+    return lineOf('+', key, &entry).size()
+           + (entry.bglFrom.isEmpty() ? 0 : bglLine(key, entry).size());
 }
 
 bool parsePicture(const QByteArray &field, K_ConversionRecord::Picture *picture)
@@ -68,6 +92,14 @@ bool parseLine(const QByteArray &line, char *mark, QString *key, K_ConversionRec
     *mark = fields[0].at(0);
     *key = decodedName(fields[1]);
     if (*mark == '-')
+        return fields.size() == 2;
+    if (*mark == '*') {
+        entry->bglFrom = fields.value(2);
+        return fields.size() == 4 && parsePicture(fields[3], &entry->bgl);
+    }
+    if (*mark == '>')
+        return fields.size() == 3 && parsePicture(fields[2], &entry->bgl);
+    if (*mark == '<')
         return fields.size() == 2;
     bool counted = false;
     if ((*mark != '+' && *mark != '~') || fields.size() < 6)
@@ -99,6 +131,7 @@ QString K_ConversionRecord::filePath() const
 void K_ConversionRecord::load(QString *problem)
 {
     m_entries.clear();
+    m_begunBgls.clear();
     m_keepFile = false;
     m_fileBytes = 0;
     m_liveBytes = 0;
@@ -125,10 +158,22 @@ void K_ConversionRecord::load(QString *problem)
         Entry entry;
         if (!parseLine(line, &mark, &key, &entry))
             continue;
-        if (mark == '-')
+        if (mark == '-') {
             m_entries.remove(key);
-        else
+        } else if (mark == '>') {
+            m_begunBgls.insert(key, entry.bgl);
+        } else if (mark == '<') {
+            m_begunBgls.remove(key);
+        } else if (mark == '*') {
+            m_begunBgls.remove(key);
+            const auto found = m_entries.find(key);
+            if (found != m_entries.end()) {
+                found->bglFrom = entry.bglFrom;
+                found->bgl = entry.bgl;
+            }
+        } else {
             m_entries.insert(key, entry);
+        }
     }
     m_fileBytes = text.size();
     m_liveBytes = this->text().size() - Header.size();
@@ -151,8 +196,9 @@ bool K_ConversionRecord::begin(const QString &key, QString *errorString)
 
 bool K_ConversionRecord::finish(const QString &key, const Entry &entry, QString *errorString)
 {
+    // A BGL made from the earlier build's pictures is no BGL of this one's.
     if (const Entry *earlier = this->entry(key))
-        m_liveBytes -= lineOf('+', key, earlier).size();
+        m_liveBytes -= liveBytesOf(key, *earlier);
     Entry &finished = m_entries[key] = entry;
     finished.finished = true;
     const QByteArray line = lineOf('+', key, &finished);
@@ -165,9 +211,43 @@ bool K_ConversionRecord::drop(const QString &key, QString *errorString)
     const Entry *earlier = entry(key);
     if (!earlier)
         return true;
-    m_liveBytes -= lineOf('+', key, earlier).size();
+    m_liveBytes -= liveBytesOf(key, *earlier);
     m_entries.remove(key);
     return append(lineOf('-', key, nullptr), errorString);
+}
+
+bool K_ConversionRecord::beginBgl(const QString &key, const Picture &before, QString *errorString)
+{
+    const QByteArray line = begunLine(key, before);
+    m_begunBgls.insert(key, before);
+    m_liveBytes += line.size();
+    return append(line, errorString);
+}
+
+bool K_ConversionRecord::madeBgl(const QString &key, const QByteArray &from, const Picture &bgl,
+                                 QString *errorString)
+{
+    const auto found = m_entries.find(key);
+    // Not recorded as built, so its BGL cannot be proven current either.
+    if (found == m_entries.end())
+        return endBgl(key, errorString);
+    if (m_begunBgls.contains(key))
+        m_liveBytes -= begunLine(key, m_begunBgls.take(key)).size();
+    if (!found->bglFrom.isEmpty())
+        m_liveBytes -= bglLine(key, found.value()).size();
+    found->bglFrom = from;
+    found->bgl = bgl;
+    const QByteArray line = bglLine(key, found.value());
+    m_liveBytes += line.size();
+    return append(line, errorString);
+}
+
+bool K_ConversionRecord::endBgl(const QString &key, QString *errorString)
+{
+    if (!m_begunBgls.contains(key))
+        return true;
+    m_liveBytes -= begunLine(key, m_begunBgls.take(key)).size();
+    return append("< " + encodedName(key) + '\n', errorString);
 }
 
 bool K_ConversionRecord::append(const QByteArray &line, QString *errorString)
@@ -211,6 +291,10 @@ QByteArray K_ConversionRecord::text() const
     for (const QString &key : qAsConst(keys)) {
         const Entry &entry = m_entries[key];
         whole += lineOf(entry.finished ? '+' : '~', key, &entry);
+        if (!entry.bglFrom.isEmpty())
+            whole += bglLine(key, entry);
     }
+    for (auto begun = m_begunBgls.cbegin(); begun != m_begunBgls.cend(); ++begun)
+        whole += begunLine(begun.key(), begun.value());
     return whole;
 }

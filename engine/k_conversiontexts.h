@@ -37,6 +37,7 @@ public:
         int pictures = 0;
         qint64 bytes = 0;
         int problems = 0;
+        int bglFiles = -1; // -1: the resampler was not run
         qint64 milliseconds = 0;
     };
     // One line for the end of a run: tiles and pictures written, their size, problems, time, and

@@ -126,6 +126,7 @@ void K_DestinationFolder::loadRecord(K_BuilderThread *thread,
                                      m_folder + QLatin1String(K_ConversionRecord::FileName)),
                              K_ConversionTexts::reasonText(problem)));
     }
+    keeper->removeInterruptedBgls(thread);
     converted->fill(false, groups.size());
     QSet<QString> keys;
     for (int i = 0; i < groups.size(); ++i) {

@@ -232,3 +232,80 @@ void K_RecordKeeper::reportFailure(K_BuilderThread *thread, bool written, const 
                                .arg(QDir::toNativeSeparators(m_record.filePath()),
                                     K_ConversionTexts::reasonText(reason)));
 }
+
+K_ResampleJob K_RecordKeeper::resampleJob(const QString &key, const Build *build) const
+{
+    K_ResampleJob job;
+    job.key = key;
+    if (build) {
+        job.resampleFile = hashOf(build->resampleFile);
+        for (const QString &path : build->pictures)
+            job.pictureBytes += QFileInfo(path).size();
+    } else if (const K_ConversionRecord::Entry *entry = m_record.entry(key)) {
+        job.resampleFile = entry->resampleFile;
+        for (const K_ConversionRecord::Picture &picture : entry->pictures)
+            job.pictureBytes += picture.size;
+    }
+    return job;
+}
+
+QString K_RecordKeeper::bglPath(const QString &key) const
+{
+    return m_folder + key + QLatin1String(".bgl");
+}
+
+bool K_RecordKeeper::hasBgl(const K_ResampleJob &job) const
+{
+    const K_ConversionRecord::Entry *entry = m_record.entry(job.key);
+    if (!entry || !entry->finished || entry->bglFrom != job.resampleFile)
+        return false;
+    const K_Platform::FileStamp stamp = K_Platform::stampOf(bglPath(job.key));
+    return stamp.size == entry->bgl.size && stamp.modified == entry->bgl.modified;
+}
+
+K_Platform::FileStamp K_RecordKeeper::beginBgl(K_BuilderThread *thread, const QString &key)
+{
+    const K_Platform::FileStamp stamp = K_Platform::stampOf(bglPath(key));
+    QString reason;
+    reportFailure(thread,
+                  m_record.beginBgl(key, {key + QLatin1String(".bgl"), stamp.size, stamp.modified},
+                                    &reason),
+                  reason);
+    return stamp;
+}
+
+void K_RecordKeeper::madeBgl(K_BuilderThread *thread, const K_ResampleJob &job)
+{
+    const K_Platform::FileStamp stamp = K_Platform::stampOf(bglPath(job.key));
+    QString reason;
+    reportFailure(thread,
+                  m_record.madeBgl(job.key, job.resampleFile,
+                                   {job.key + QLatin1String(".bgl"), stamp.size, stamp.modified},
+                                   &reason),
+                  reason);
+}
+
+void K_RecordKeeper::endBgl(K_BuilderThread *thread, const QString &key)
+{
+    QString reason;
+    reportFailure(thread, m_record.endBgl(key, &reason), reason);
+}
+
+void K_RecordKeeper::removeInterruptedBgls(K_BuilderThread *thread)
+{
+    const QHash<QString, K_ConversionRecord::Picture> begun = m_record.begunBgls();
+    for (auto bgl = begun.cbegin(); bgl != begun.cend(); ++bgl) {
+        const QString path = bglPath(bgl.key());
+        const K_Platform::FileStamp stamp = K_Platform::stampOf(path);
+        const bool changed
+                = stamp.size >= 0 && (stamp.size != bgl->size || stamp.modified != bgl->modified);
+        if (changed && !QFile::remove(path))
+            continue;
+        if (changed) {
+            thread->appendInfo(
+                    tr("Removed \"%1\", which the resampler of an interrupted run had begun.")
+                            .arg(QDir::toNativeSeparators(path)));
+        }
+        endBgl(thread, bgl.key());
+    }
+}

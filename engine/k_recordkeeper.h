@@ -26,6 +26,15 @@ struct K_DestinationBuild
     QStringList pictures; // the paths of the pictures written
 };
 
+// A destination tile for the resampler: its key, the SHA-1 of its .inf file and the bytes of its
+// pictures.
+struct K_ResampleJob
+{
+    QString key;
+    QByteArray resampleFile;
+    qint64 pictureBytes = 0;
+};
+
 // What a run asks of the record of finished destination tiles, and tells it, destination by
 // destination, and what it tidies after each. A destination is left alone only when its settings,
 // its tiles (each as it was when it was read: name, size, times and identity) and its files (the
@@ -59,6 +68,20 @@ public:
     void tidy(K_BuilderThread *thread, const K_DestinationTrees::Group &trees, const Build &build);
     // At the end of the run.
     void end(K_BuilderThread *thread);
+
+    // What the resampler is given for destination `key`: from its `build` in this run, or, with
+    // none, from the record, as it was skipped as converted.
+    K_ResampleJob resampleJob(const QString &key, const Build *build) const;
+    QString bglPath(const QString &key) const;
+    // Whether the record shows the BGL file of `job` made from this very .inf, unchanged since.
+    bool hasBgl(const K_ResampleJob &job) const;
+    // Around each resampler run: the BGL file as it is before, then made or not.
+    K_Platform::FileStamp beginBgl(K_BuilderThread *thread, const QString &key);
+    void madeBgl(K_BuilderThread *thread, const K_ResampleJob &job);
+    void endBgl(K_BuilderThread *thread, const QString &key);
+    // Removes what the resampler runs of a killed program had begun to write: a BGL file changed
+    // since its run began.
+    void removeInterruptedBgls(K_BuilderThread *thread);
 
 private:
     // Whether the build went through, from tiles that could all be read.

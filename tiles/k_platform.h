@@ -6,6 +6,7 @@
 #include <QtGlobal>
 
 class QFile;
+class QProcess;
 
 // What the conversion asks of the operating system beyond the toolkit, with one answer per system:
 // the machine's memory, when a file last changed, the code page the resampler reads, short names,
@@ -63,6 +64,17 @@ bool replaceFile(const QString &from, const QString &to, QString *reason);
 QString whyUnreachable(const QString &path);
 // Why the folder `path` cannot be listed; empty when it can.
 QString whyUnlistable(const QString &path);
+
+// Makes `process`, not yet started, a group of its own that dies with this program: a terminal's
+// Ctrl+C reaches this program alone, which ends its children itself, and a child outlives no
+// ending of this program, not even a kill (Linux: its own session, and a signal when its parent
+// dies; Windows: a process group of its own here, and adoptChild() once it runs).
+void prepareChild(QProcess *process);
+// Once `process` has started: on Windows, puts it into a job that the system ends when this
+// program's handle to it closes, however this program ends.
+void adoptChild(const QProcess &process);
+// Ends `process` and whatever it started, at once.
+void endChild(QProcess *process);
 
 // Asks for large pages under a block of memory that is about to be written whole; does nothing
 // where the system has no such request.

@@ -1,6 +1,8 @@
 #include "testplatform.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStorageInfo>
 
@@ -113,6 +115,25 @@ bool interrupt(QProcess &process, int signal)
            && GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
 #else
     return ::kill(pid_t(process.processId()), signal) == 0;
+#endif
+}
+
+int processesIn(const QString &folder)
+{
+#if defined(Q_OS_LINUX)
+    const QString wanted = QFileInfo(folder).canonicalFilePath();
+    int count = 0;
+    for (const QString &process : QDir("/proc").entryList(QDir::Dirs)) {
+        QFile status("/proc/" + process + "/stat");
+        const QByteArray stat = status.open(QIODevice::ReadOnly) ? status.readAll() : "";
+        const bool zombie = stat.mid(stat.lastIndexOf(')') + 1).startsWith(" Z");
+        if (!zombie && QFileInfo("/proc/" + process + "/cwd").canonicalFilePath() == wanted)
+            ++count;
+    }
+    return count;
+#else
+    Q_UNUSED(folder);
+    return -1;
 #endif
 }
 

@@ -36,6 +36,10 @@ bool runWithoutPrivileges(QProcess &process);
 // Ctrl+C, which this program then ignores for the rest of its run (and no other signal there).
 bool interrupt(QProcess &process, int signal = 2);
 
+// How many processes, zombies aside, have `folder` as their working folder (Linux); -1 where that
+// cannot be told.
+int processesIn(const QString &folder);
+
 } // namespace TestPlatform
 
 #endif // TESTPLATFORM_H
