@@ -313,11 +313,7 @@ void K_CommandLine::drawProgress(bool force)
     const int width = K_Console::terminalWidth();
     const QString line = progressLine(stepText, percent, progress.tilesDone, progress.tilesTotal,
                                       progress.secondsLeft, width);
-    // Where the terminal cannot clear the rest of the line, blanks cover what was there.
-    K_Console::write(stderr,
-                     QStringLiteral("\r")
-                             + (K_Console::understandsEscapes() ? line + QStringLiteral("\x1b[K")
-                                                                : line.leftJustified(width - 1)));
+    K_Console::replaceLine(line);
     progressShown = true;
 }
 
@@ -325,9 +321,6 @@ void K_CommandLine::eraseProgress()
 {
     if (!progressShown)
         return;
-    K_Console::write(stderr, K_Console::understandsEscapes()
-                                     ? QStringLiteral("\r\x1b[K")
-                                     : QStringLiteral("\r%1\r").arg(QString(
-                                             K_Console::terminalWidth() - 1, QLatin1Char(' '))));
+    K_Console::replaceLine(QString());
     progressShown = false;
 }
