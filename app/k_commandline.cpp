@@ -28,6 +28,16 @@ QCommandLineOption K_CommandLine::helpOption()
                               tr("Shows this help."));
 }
 
+QStringList K_CommandLine::withHelpSwitches(QStringList arguments)
+{
+    // The first argument is the program itself.
+    for (int i = 1; i < arguments.size(); ++i) {
+        if (K_Console::isHelpSwitch(arguments.at(i)))
+            arguments[i] = QStringLiteral("--help");
+    }
+    return arguments;
+}
+
 QString K_CommandLine::helpText(const QCommandLineParser &parser, const QString &program)
 {
     // The toolkit names the program as the process was started, often by its whole path.
@@ -87,7 +97,7 @@ K_CommandLine::Arguments K_CommandLine::parse(const QStringList &arguments)
     QCommandLineParser parser;
     addOptions(parser);
     Arguments result;
-    if (!parser.parse(arguments)) {
+    if (!parser.parse(withHelpSwitches(arguments))) {
         result.text = parser.errorText();
         return result;
     }

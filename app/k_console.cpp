@@ -147,6 +147,18 @@ void replaceLine(const QString &text)
 #endif
 }
 
+bool isHelpSwitch(const QString &argument)
+{
+#if defined(Q_OS_WIN)
+    // Any other argument that begins with "/" is a folder on the current drive.
+    return argument == QLatin1String("/?")
+           || argument.compare(QLatin1String("/h"), Qt::CaseInsensitive) == 0;
+#else
+    Q_UNUSED(argument)
+    return false;
+#endif
+}
+
 bool installInterruptHandler(QObject *receiver, std::function<void()> interrupt)
 {
     {

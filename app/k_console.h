@@ -27,6 +27,10 @@ int terminalWidth();
 // print them all the same.
 void replaceLine(const QString &text);
 
+// True for an argument that asks for help the way this system's own programs take it, beside -h,
+// -? and --help: "/?" and "/h" on Windows. Elsewhere none: such an argument names a folder.
+bool isHelpSwitch(const QString &argument);
+
 // From now on each Ctrl+C (and on Windows Ctrl+Break) calls `interrupt` on the thread of
 // `receiver`, queued, instead of ending the process. False when the system refuses.
 bool installInterruptHandler(QObject *receiver, std::function<void()> interrupt);

@@ -49,6 +49,7 @@ void tst_CommandLine::parses_data()
         "--bgl-lod=8x in out | BGL LOD must be a whole number from 0 to 13, not \"8x\".");
     row("quality 0", "--compression-quality=0 in out | Compression quality must be a whole number "
                      "from 1 to 100, not \"0\".");
+    row("on Windows too, /x names a folder", "/x /y | /x|/y|8|95|011000");
 }
 
 void tst_CommandLine::parses()
