@@ -28,6 +28,17 @@ QCommandLineOption K_CommandLine::helpOption()
                               tr("Shows this help."));
 }
 
+QCommandLineOption K_CommandLine::versionOption()
+{
+    return QCommandLineOption(QStringLiteral("version"), tr("Shows the version."));
+}
+
+QString K_CommandLine::versionText()
+{
+    return QStringLiteral("%1 %2").arg(QCoreApplication::applicationName(),
+                                       QCoreApplication::applicationVersion());
+}
+
 QStringList K_CommandLine::withHelpSwitches(QStringList arguments)
 {
     // The first argument is the program itself.
@@ -88,7 +99,7 @@ void K_CommandLine::addOptions(QCommandLineParser &parser)
             {QStringLiteral("skip-converted"),
              tr("Leave alone the destination tiles that a former run into DESTINATION finished.")},
             helpOption(),
-            {QStringLiteral("version"), tr("Shows the version.")},
+            versionOption(),
     });
 }
 
@@ -108,8 +119,7 @@ K_CommandLine::Arguments K_CommandLine::parse(const QStringList &arguments)
     }
     if (parser.isSet(QStringLiteral("version"))) {
         result.action = Action::ShowVersion;
-        result.text = QStringLiteral("%1 %2").arg(QCoreApplication::applicationName(),
-                                                  QCoreApplication::applicationVersion());
+        result.text = versionText();
         return result;
     }
     if (readSettings(parser, &result.settings, &result.text))

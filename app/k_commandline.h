@@ -65,6 +65,9 @@ public:
     static bool toBoundedInt(const QString &text, int low, int high, int *value);
     // The help option of every program: -h, -? and --help.
     static QCommandLineOption helpOption();
+    static QCommandLineOption versionOption();
+    // The program's name and version, as --version prints them.
+    static QString versionText();
     // `arguments` with each help switch of the system's own kind (K_Console::isHelpSwitch) made
     // "--help", for the parser, which knows only options that begin with "-".
     static QStringList withHelpSwitches(QStringList arguments);

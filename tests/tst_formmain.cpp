@@ -243,8 +243,8 @@ void tst_FormMain::reportsWhatItDid()
     QFETCH(QString, lastLine);
     const QTemporaryDir work;
     const QString source = work.filePath("scenery");
-    QVERIFY(QDir().mkpath(source + "/empty"));
     QVERIFY(tiles == "-" || tiles == "none" || K_SampleTiles::write(QDir(source).filePath(tiles)));
+    QVERIFY(QDir().mkpath(source + "/empty"));
     QLocale::setDefault(QLocale::c()); // the summary's size is written the way the locale does
     K_FormMain window;
     window.setSourceFolder(tiles == "-" ? " " : tiles == "none" ? source + "/none" : source);
