@@ -10,9 +10,13 @@ QString K_ConversionTexts::reasonText(const QString &reason)
 
 QString K_ConversionTexts::sizeText(qint64 bytes)
 {
-    return QLocale()
-            .formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat)
-            .replace(QLatin1Char(' '), QChar::Nbsp);
+    // The toolkit names bytes by one word for every count ("1 bytes", "2 байты"), so below a
+    // kilobyte, where it writes no unit of its own, the number takes its plural form from the
+    // catalogue; the digits follow the user's locale either way.
+    QString text = bytes < 1024 ? tr("%Ln byte(s)", nullptr, int(bytes))
+                                : QLocale().formattedDataSize(bytes, 1,
+                                                              QLocale::DataSizeTraditionalFormat);
+    return text.replace(QLatin1Char(' '), QChar::Nbsp);
 }
 
 QString K_ConversionTexts::durationText(qint64 seconds)

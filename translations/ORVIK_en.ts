@@ -19,6 +19,14 @@
             <numerusform>&quot;%1&quot; already holds %n .inf files that this run does not write, of another BGL LOD or another source, such as &quot;%2&quot;.</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <location filename="../engine/k_conversiontexts.cpp" line="16"/>
+        <source>%Ln byte(s)</source>
+        <translation>
+            <numerusform>%Ln byte</numerusform>
+            <numerusform>%Ln bytes</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>K_FormPreview</name>
@@ -55,6 +63,17 @@
         <translation>
             <numerusform>%1: %2 of %n tile, %3 broken, %4 completely transparent</numerusform>
             <numerusform>%1: %2 of %n tiles, %3 broken, %4 completely transparent</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>K_SampleTiles</name>
+    <message numerus="yes">
+        <location filename="../tiles/k_sampletiles.cpp" line="108"/>
+        <source>%n FS9 tile bitmap(s) written into &quot;%1&quot;.</source>
+        <translation>
+            <numerusform>%n FS9 tile bitmap written into &quot;%1&quot;.</numerusform>
+            <numerusform>%n FS9 tile bitmaps written into &quot;%1&quot;.</numerusform>
         </translation>
     </message>
 </context>

@@ -11,7 +11,7 @@
     <message>
         <location filename="../engine/k_destinationfolder.cpp" line="70"/>
         <source>Cannot write into the destination folder &quot;%1&quot;: %2.</source>
-        <translation>Невозможно записать в конечную папку &quot;%1&quot;: %2.</translation>
+        <translation>Невозможно записать в папку назначения &quot;%1&quot;: %2.</translation>
     </message>
     <message numerus="yes">
         <location filename="../engine/k_destinationfolder.cpp" line="76"/>
@@ -54,7 +54,7 @@
     <message>
         <location filename="../engine/k_builderthread.cpp" line="274"/>
         <source>The record of finished destination tiles &quot;%1&quot; cannot be written: %2.</source>
-        <translation>Невозможно записать перечень готовых конечных тайлов &quot;%1&quot;: %2.</translation>
+        <translation>Невозможно записать перечень готовых итоговых тайлов &quot;%1&quot;: %2.</translation>
     </message>
     <message>
         <location filename="../engine/k_builderthread.cpp" line="291"/>
@@ -73,13 +73,13 @@
     </message>
     <message>
         <location filename="../engine/k_builderthread.cpp" line="215"/>
-        <location filename="../app/k_commandline.cpp" line="189"/>
+        <location filename="../app/k_commandline.cpp" line="209"/>
         <source>Converting complete.</source>
         <translation>Конвертация завершена.</translation>
     </message>
     <message>
         <location filename="../engine/k_builderthread.cpp" line="83"/>
-        <location filename="../app/k_commandline.cpp" line="191"/>
+        <location filename="../app/k_commandline.cpp" line="211"/>
         <source>Break.</source>
         <translation>Прервано.</translation>
     </message>
@@ -88,18 +88,27 @@
         <source>Cannot write &quot;%1&quot;: %2.</source>
         <translation>Невозможно записать &quot;%1&quot;: %2.</translation>
     </message>
+    <message numerus="yes">
+        <location filename="../engine/k_conversiontexts.cpp" line="16"/>
+        <source>%Ln byte(s)</source>
+        <translation>
+            <numerusform>%Ln байт</numerusform>
+            <numerusform>%Ln байта</numerusform>
+            <numerusform>%Ln байт</numerusform>
+        </translation>
+    </message>
     <message>
-        <location filename="../engine/k_conversiontexts.cpp" line="32"/>
+        <location filename="../engine/k_conversiontexts.cpp" line="36"/>
         <source>%1 left</source>
         <translation>осталось %1</translation>
     </message>
     <message>
-        <location filename="../engine/k_conversiontexts.cpp" line="47"/>
+        <location filename="../engine/k_conversiontexts.cpp" line="51"/>
         <source>Stopped. Destination tiles written: %1, pictures: %2 (%3), problems: %4, time: %5.</source>
-        <translation>Остановлено. Записано конечных тайлов: %1, изображений: %2 (%3), проблем: %4, время: %5.</translation>
+        <translation>Остановлено. Записано итоговых тайлов: %1, изображений: %2 (%3), проблем: %4, время: %5.</translation>
     </message>
     <message>
-        <location filename="../engine/k_conversiontexts.cpp" line="49"/>
+        <location filename="../engine/k_conversiontexts.cpp" line="53"/>
         <source>Destination tiles written: %1, pictures: %2 (%3), problems: %4, time: %5.</source>
         <translation>Записано итоговых тайлов: %1, изображений: %2 (%3), проблем: %4, время: %5.</translation>
     </message>
@@ -150,59 +159,59 @@
 <context>
     <name>K_CommandLine</name>
     <message>
-        <location filename="../app/k_commandline.cpp" line="55"/>
+        <location filename="../app/k_commandline.cpp" line="76"/>
         <source>Converts the FS9 tile bitmaps in SOURCE into TIFF pictures and .inf files for the FSX resampler in DESTINATION.</source>
         <translation>Конвертирует BMP-тайлы FS9 из папки SOURCE в изображения TIFF и файлы .inf для ресемплера FSX в папке DESTINATION.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="58"/>
+        <location filename="../app/k_commandline.cpp" line="79"/>
         <source>The folder that holds the FS9 tile bitmaps.</source>
         <translation>Папка с BMP-тайлами FS9.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="60"/>
+        <location filename="../app/k_commandline.cpp" line="81"/>
         <source>The folder that receives the TIFF pictures and .inf files.</source>
         <translation>Папка для изображений TIFF и файлов .inf.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="63"/>
+        <location filename="../app/k_commandline.cpp" line="84"/>
         <source>The level of the destination tiles, 0 to 13 (default 8).</source>
         <translation>Уровень итоговых тайлов, от 0 до 13 (по умолчанию 8).</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="65"/>
+        <location filename="../app/k_commandline.cpp" line="86"/>
         <source>The compression quality written into the .inf files, 1 to 100 (default 95).</source>
         <translation>Качество сжатия, записываемое в файлы .inf, от 1 до 100 (по умолчанию 95).</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="68"/>
+        <location filename="../app/k_commandline.cpp" line="89"/>
         <source>Fill missing quarters with transparency, so that each destination tile gives one picture.</source>
         <translation>Заполнять недостающие четверти прозрачностью, чтобы каждый итоговый тайл давал одно изображение.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="71"/>
+        <location filename="../app/k_commandline.cpp" line="92"/>
         <source>Use completely transparent tiles as they are.</source>
         <translation>Использовать полностью прозрачные тайлы как есть.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="72"/>
+        <location filename="../app/k_commandline.cpp" line="93"/>
         <source>Paint broken tiles opaque white.</source>
         <translation>Закрашивать повреждённые тайлы непрозрачным белым.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="74"/>
+        <location filename="../app/k_commandline.cpp" line="95"/>
         <source>Mirror the source tiles vertically.</source>
         <translation>Отражать исходные тайлы по вертикали.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="76"/>
+        <location filename="../app/k_commandline.cpp" line="97"/>
         <source>Also convert the spring, fall, winter, hard winter and night tiles, as extra sources of the same .inf files.</source>
         <translation>Также конвертировать тайлы весны, осени, зимы, суровой зимы и ночные тайлы как дополнительные источники тех же файлов .inf.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="79"/>
+        <location filename="../app/k_commandline.cpp" line="100"/>
         <source>Leave alone the destination tiles that a former run into DESTINATION finished.</source>
-        <translation>Не трогать тайлы назначения, которые уже завершил прежний запуск в DESTINATION.</translation>
+        <translation>Не трогать итоговые тайлы, которые уже завершил прежний запуск в DESTINATION.</translation>
     </message>
     <message>
         <location filename="../app/k_commandline.cpp" line="28"/>
@@ -210,52 +219,52 @@
         <translation>Показывает эту справку.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="81"/>
+        <location filename="../app/k_commandline.cpp" line="33"/>
         <source>Shows the version.</source>
         <translation>Показывает версию.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="115"/>
+        <location filename="../app/k_commandline.cpp" line="135"/>
         <source>SOURCE and DESTINATION are missing.</source>
         <translation>Не указаны папки SOURCE и DESTINATION.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="116"/>
+        <location filename="../app/k_commandline.cpp" line="136"/>
         <source>DESTINATION is missing.</source>
         <translation>Не указана папка DESTINATION.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="120"/>
+        <location filename="../app/k_commandline.cpp" line="140"/>
         <source>Unexpected argument &quot;%1&quot;.</source>
         <translation>Лишний аргумент &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="125"/>
+        <location filename="../app/k_commandline.cpp" line="145"/>
         <source>SOURCE and DESTINATION must not be empty.</source>
         <translation>Пути SOURCE и DESTINATION не должны быть пустыми.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="131"/>
+        <location filename="../app/k_commandline.cpp" line="151"/>
         <source>BGL LOD must be a whole number from 0 to 13, not &quot;%1&quot;.</source>
         <translation>BGL LOD должен быть целым числом от 0 до 13, а не &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="137"/>
+        <location filename="../app/k_commandline.cpp" line="157"/>
         <source>Compression quality must be a whole number from 1 to 100, not &quot;%1&quot;.</source>
         <translation>Качество сжатия должно быть целым числом от 1 до 100, а не &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="163"/>
+        <location filename="../app/k_commandline.cpp" line="183"/>
         <source>tiles: %1/%2</source>
         <translation>тайлы: %1/%2</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="164"/>
+        <location filename="../app/k_commandline.cpp" line="184"/>
         <source>tiles: %1</source>
         <translation>тайлы: %1</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="235"/>
+        <location filename="../app/k_commandline.cpp" line="255"/>
         <source>%1: Cannot watch for Ctrl+C.
 </source>
         <translation>%1: не удаётся отслеживать Ctrl+C.
@@ -412,45 +421,45 @@
         <translation>Kelvaro</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="223"/>
-        <location filename="../ui/k_formmain.ui" line="226"/>
+        <location filename="../ui/k_formmain.ui" line="224"/>
+        <location filename="../ui/k_formmain.ui" line="227"/>
         <source>About Qt</source>
         <translation>О Qt</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="231"/>
+        <location filename="../ui/k_formmain.ui" line="232"/>
         <source>E&amp;xit</source>
         <translation>В&amp;ыход</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="234"/>
+        <location filename="../ui/k_formmain.ui" line="235"/>
         <source>Exit</source>
         <translation>Выход</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="237"/>
+        <location filename="../ui/k_formmain.ui" line="238"/>
         <source>Ctrl+Q</source>
         <translation>Ctrl+Q</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="242"/>
-        <location filename="../ui/k_formmain.ui" line="245"/>
+        <location filename="../ui/k_formmain.ui" line="243"/>
+        <location filename="../ui/k_formmain.ui" line="246"/>
         <source>About ORVIK</source>
         <translation>О программе ORVIK</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="250"/>
+        <location filename="../ui/k_formmain.ui" line="251"/>
         <source>&amp;Options</source>
         <translation>&amp;Параметры</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="253"/>
+        <location filename="../ui/k_formmain.ui" line="254"/>
         <source>Options</source>
         <translation>Параметры</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="258"/>
-        <location filename="../ui/k_formmain.ui" line="261"/>
+        <location filename="../ui/k_formmain.ui" line="259"/>
+        <location filename="../ui/k_formmain.ui" line="262"/>
         <source>About Squish</source>
         <translation>О библиотеке Squish</translation>
     </message>
@@ -551,63 +560,84 @@
         <translation>&amp;Файл</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="266"/>
+        <location filename="../ui/k_formmain.ui" line="267"/>
         <source>Preview tile set...</source>
         <translation>Предпросмотр набора тайлов...</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="269"/>
+        <location filename="../ui/k_formmain.ui" line="270"/>
         <source>Shows a map of the tiles in the source folder</source>
         <translation>Показывает карту тайлов исходной папки</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="274"/>
+        <location filename="../ui/k_formmain.ui" line="275"/>
+        <source>Make sample tile set...</source>
+        <translation>Создать пробный набор тайлов...</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="278"/>
+        <source>Writes a small FS9 tile set into a new folder, to try ORVIK on, and makes it the source folder</source>
+        <translation>Записывает небольшой набор тайлов FS9 в новую папку, чтобы опробовать на нём ORVIK, и делает её исходной папкой</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="283"/>
         <source>Open &amp;destination folder</source>
         <translation>Открыть папку &amp;назначения</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="277"/>
+        <location filename="../ui/k_formmain.ui" line="286"/>
         <source>Open the destination folder of the finished conversion</source>
         <translation>Открыть папку назначения завершённой конвертации</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="253"/>
+        <location filename="../ui/k_formmain.cpp" line="255"/>
         <source>Select source folder</source>
         <translation>Выберите исходную папку</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="263"/>
+        <location filename="../ui/k_formmain.cpp" line="265"/>
         <source>Select destination folder</source>
         <translation>Выберите папку назначения</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="346"/>
+        <location filename="../ui/k_formmain.cpp" line="347"/>
+        <source>Select the folder to make the sample tile set in</source>
+        <translation>Выберите папку, в которой создать пробный набор тайлов</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.cpp" line="355"/>
+        <source>&quot;%1&quot; already exists. Choose another folder, or move it away first.</source>
+        <translation>&quot;%1&quot; уже существует. Выберите другую папку или сначала уберите эту.</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.cpp" line="369"/>
         <source>Cannot open &quot;%1&quot;.</source>
         <translation>Не удаётся открыть &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="357"/>
+        <location filename="../ui/k_formmain.cpp" line="380"/>
         <source>Stopping...</source>
         <translation>Остановка...</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="363"/>
+        <location filename="../ui/k_formmain.cpp" line="386"/>
         <source>Tiles found: %1</source>
         <translation>Найдено тайлов: %1</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="365"/>
+        <location filename="../ui/k_formmain.cpp" line="388"/>
         <source>%1 of %2 tiles</source>
         <translation>Тайлов: %1 из %2</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="205"/>
-        <location filename="../ui/k_formmain.cpp" line="334"/>
+        <location filename="../ui/k_formmain.cpp" line="207"/>
+        <location filename="../ui/k_formmain.cpp" line="336"/>
+        <location filename="../ui/k_formmain.cpp" line="362"/>
         <source>Warning</source>
         <translation>Предупреждение</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="206"/>
+        <location filename="../ui/k_formmain.cpp" line="208"/>
         <source>Application closing is impossible until termination of conversion process.</source>
         <translation>Закрытие приложения невозможно до завершения процесса конвертации.</translation>
     </message>
@@ -677,7 +707,7 @@
     <message>
         <location filename="../ui/k_formoptions.ui" line="73"/>
         <source>Skip destination tiles already converted</source>
-        <translation>Пропускать уже преобразованные тайлы назначения</translation>
+        <translation>Пропускать уже преобразованные итоговые тайлы</translation>
     </message>
 </context>
 <context>
@@ -724,7 +754,7 @@
     <message>
         <location filename="../ui/k_formpreview.cpp" line="57"/>
         <source>destination tile (BGL LOD %1)</source>
-        <translation>тайл назначения (BGL LOD %1)</translation>
+        <translation>итоговый тайл (BGL LOD %1)</translation>
     </message>
     <message>
         <location filename="../ui/k_formpreview.cpp" line="59"/>
@@ -770,18 +800,18 @@
         <location filename="../ui/k_formpreview.cpp" line="214"/>
         <source>%1 of %n tile(s) read: %2 broken, %3 completely transparent;</source>
         <translation>
-            <numerusform>Прочитано %1 из %n тайла: повреждённых %2, полностью прозрачных %3;</numerusform>
-            <numerusform>Прочитано %1 из %n тайлов: повреждённых %2, полностью прозрачных %3;</numerusform>
-            <numerusform>Прочитано %1 из %n тайлов: повреждённых %2, полностью прозрачных %3;</numerusform>
+            <numerusform>Прочитано %1 из %n тайла: повреждённых: %2, полностью прозрачных: %3;</numerusform>
+            <numerusform>Прочитано %1 из %n тайлов: повреждённых: %2, полностью прозрачных: %3;</numerusform>
+            <numerusform>Прочитано %1 из %n тайлов: повреждённых: %2, полностью прозрачных: %3;</numerusform>
         </translation>
     </message>
     <message numerus="yes">
         <location filename="../ui/k_formpreview.cpp" line="219"/>
         <source>%n destination tile(s) at BGL LOD %1.</source>
         <translation>
-            <numerusform>%n тайл назначения на BGL LOD %1.</numerusform>
-            <numerusform>%n тайла назначения на BGL LOD %1.</numerusform>
-            <numerusform>%n тайлов назначения на BGL LOD %1.</numerusform>
+            <numerusform>%n итоговый тайл на BGL LOD %1.</numerusform>
+            <numerusform>%n итоговых тайла на BGL LOD %1.</numerusform>
+            <numerusform>%n итоговых тайлов на BGL LOD %1.</numerusform>
         </translation>
     </message>
     <message>
@@ -801,7 +831,7 @@
     <message>
         <location filename="../ui/k_formpreview.cpp" line="223"/>
         <source>One point covers %1 x %1 tiles.</source>
-        <translation>Одна точка охватывает %1 x %1 тайлов.</translation>
+        <translation>Одна точка охватывает квадрат тайлов %1 x %1.</translation>
     </message>
     <message>
         <location filename="../ui/k_formpreview.cpp" line="246"/>
@@ -815,20 +845,20 @@
         <location filename="../app/k_previewcommandline.cpp" line="20"/>
         <source>%1: %2 of %n tile(s), %3 broken, %4 completely transparent</source>
         <translation>
-            <numerusform>%1: %2 из %n тайла, повреждённых %3, полностью прозрачных %4</numerusform>
-            <numerusform>%1: %2 из %n тайлов, повреждённых %3, полностью прозрачных %4</numerusform>
-            <numerusform>%1: %2 из %n тайлов, повреждённых %3, полностью прозрачных %4</numerusform>
+            <numerusform>%1: %2 из %n тайла, повреждённых: %3, полностью прозрачных: %4</numerusform>
+            <numerusform>%1: %2 из %n тайлов, повреждённых: %3, полностью прозрачных: %4</numerusform>
+            <numerusform>%1: %2 из %n тайлов, повреждённых: %3, полностью прозрачных: %4</numerusform>
         </translation>
     </message>
     <message>
         <location filename="../app/k_previewcommandline.cpp" line="30"/>
         <source>Writes a map of the FS9 tile bitmaps in SOURCE as a PNG picture, each tile a square of 1 to 32 pixels, the largest that keeps the picture within 2,048 pixels (where the tiles span more than 4,096 across, one square covers 2x2, 4x4, ... tiles), and prints what each destination tile holds.</source>
-        <translation>Записывает карту BMP-тайлов FS9 из SOURCE в картинку PNG, каждый тайл квадратом от 1 до 32 пикселей, наибольшим, при котором картинка не выходит за 2048 пикселей (если тайлы занимают больше 4096 в ширину или высоту, один квадрат покрывает 2x2, 4x4, ... тайлов), и выводит, что содержит каждый тайл назначения.</translation>
+        <translation>Записывает карту BMP-тайлов FS9 из SOURCE в картинку PNG, каждый тайл квадратом от 1 до 32 пикселей, наибольшим, при котором картинка не выходит за 2048 пикселей (если тайлы занимают больше 4096 в ширину или высоту, один квадрат покрывает 2x2, 4x4, ... тайлов), и выводит, что содержит каждый итоговый тайл.</translation>
     </message>
     <message>
         <location filename="../app/k_previewcommandline.cpp" line="36"/>
         <source>The folder that holds the FS9 tile bitmaps.</source>
-        <translation>Папка с тайлами FS9.</translation>
+        <translation>Папка с BMP-тайлами FS9.</translation>
     </message>
     <message>
         <location filename="../app/k_previewcommandline.cpp" line="37"/>
@@ -838,7 +868,7 @@
     <message>
         <location filename="../app/k_previewcommandline.cpp" line="40"/>
         <source>The level of the destination tiles to outline and count, 0 to 13 (default 8).</source>
-        <translation>Уровень тайлов назначения, которые обводятся и подсчитываются, от 0 до 13 (по умолчанию 8).</translation>
+        <translation>Уровень итоговых тайлов, которые обводятся и подсчитываются, от 0 до 13 (по умолчанию 8).</translation>
     </message>
     <message>
         <location filename="../app/k_previewcommandline.cpp" line="43"/>
@@ -887,6 +917,62 @@
     </message>
 </context>
 <context>
+    <name>K_SampleCommandLine</name>
+    <message>
+        <location filename="../app/k_samplecommandline.cpp" line="20"/>
+        <source>Writes ORVIK&apos;s sample FS9 tile set into FOLDER, which must be new or empty: two destination tiles of DXT1, DXT3 and DXT5 tiles with a gap, a completely transparent tile and a broken one, and winter and night tiles.</source>
+        <translation>Записывает пробный набор тайлов FS9 программы ORVIK в папку FOLDER, которая должна быть новой или пустой: два итоговых тайла из тайлов DXT1, DXT3 и DXT5 с пропуском, полностью прозрачным и повреждённым тайлом, а также зимние и ночные тайлы.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_samplecommandline.cpp" line="24"/>
+        <source>The folder to write the tile bitmaps into.</source>
+        <translation>Папка, в которую записываются BMP-тайлы.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_samplecommandline.cpp" line="33"/>
+        <source>Name one folder.</source>
+        <translation>Укажите одну папку.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_samplecommandline.cpp" line="38"/>
+        <source>Unknown option &quot;%1&quot;.</source>
+        <translation>Неизвестный параметр &quot;%1&quot;.</translation>
+    </message>
+</context>
+<context>
+    <name>K_SampleTiles</name>
+    <message>
+        <location filename="../tiles/k_sampletiles.cpp" line="31"/>
+        <location filename="../tiles/k_sampletiles.cpp" line="38"/>
+        <source>Cannot write &quot;%1&quot;: %2.</source>
+        <translation>Невозможно записать &quot;%1&quot;: %2.</translation>
+    </message>
+    <message>
+        <location filename="../tiles/k_sampletiles.cpp" line="50"/>
+        <source>&quot;%1&quot; is not a folder.</source>
+        <translation>&quot;%1&quot; не является папкой.</translation>
+    </message>
+    <message>
+        <location filename="../tiles/k_sampletiles.cpp" line="56"/>
+        <source>&quot;%1&quot; is not empty; the sample tile set goes only into an empty or new folder.</source>
+        <translation>Папка &quot;%1&quot; не пуста; пробный набор тайлов записывается только в пустую или новую папку.</translation>
+    </message>
+    <message>
+        <location filename="../tiles/k_sampletiles.cpp" line="62"/>
+        <source>The folder &quot;%1&quot; cannot be created.</source>
+        <translation>Папку &quot;%1&quot; невозможно создать.</translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../tiles/k_sampletiles.cpp" line="108"/>
+        <source>%n FS9 tile bitmap(s) written into &quot;%1&quot;.</source>
+        <translation>
+            <numerusform>Записан %n BMP-тайл FS9 в папку &quot;%1&quot;.</numerusform>
+            <numerusform>Записано %n BMP-тайла FS9 в папку &quot;%1&quot;.</numerusform>
+            <numerusform>Записано %n BMP-тайлов FS9 в папку &quot;%1&quot;.</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>K_TileReadAhead</name>
     <message>
         <location filename="../tiles/k_tilereadahead.cpp" line="82"/>
@@ -897,30 +983,6 @@
         <location filename="../tiles/k_tilereadahead.cpp" line="82"/>
         <source>Unexpected error</source>
         <translation>Непредвиденная ошибка</translation>
-    </message>
-</context>
-<context>
-    <name>orvik-make-sample</name>
-    <message>
-        <location filename="../app/orvik-make-sample.cpp" line="14"/>
-        <source>Usage: orvik-make-sample DIR
-</source>
-        <translation>Использование: orvik-make-sample ПАПКА
-</translation>
-    </message>
-    <message>
-        <location filename="../app/orvik-make-sample.cpp" line="21"/>
-        <source>orvik-make-sample: Cannot write the tiles into &quot;%1&quot;.
-</source>
-        <translation>orvik-make-sample: невозможно записать тайлы в &quot;%1&quot;.
-</translation>
-    </message>
-    <message>
-        <location filename="../app/orvik-make-sample.cpp" line="28"/>
-        <source>%1 FS9 tile bitmaps written into &quot;%2&quot;.
-</source>
-        <translation>Записано тайлов FS9: %1 в &quot;%2&quot;.
-</translation>
     </message>
 </context>
 </TS>
