@@ -69,7 +69,7 @@
 <context>
     <name>K_SampleTiles</name>
     <message numerus="yes">
-        <location filename="../tiles/k_sampletiles.cpp" line="108"/>
+        <location filename="../tiles/k_sampletiles.cpp" line="105"/>
         <source>%n FS9 tile bitmap(s) written into &quot;%1&quot;.</source>
         <translation>
             <numerusform>%n FS9 tile bitmap written into &quot;%1&quot;.</numerusform>

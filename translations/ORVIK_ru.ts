@@ -576,8 +576,8 @@
     </message>
     <message>
         <location filename="../ui/k_formmain.ui" line="278"/>
-        <source>Writes a small FS9 tile set into a new folder, to try ORVIK on, and makes it the source folder</source>
-        <translation>Записывает небольшой набор тайлов FS9 в новую папку, чтобы опробовать на нём ORVIK, и делает её исходной папкой</translation>
+        <source>Writes a small FS9 tile set to try ORVIK on and makes it the source folder</source>
+        <translation>Записывает небольшой набор тайлов FS9 для пробы и делает его папку исходной</translation>
     </message>
     <message>
         <location filename="../ui/k_formmain.ui" line="283"/>
@@ -942,28 +942,27 @@
 <context>
     <name>K_SampleTiles</name>
     <message>
-        <location filename="../tiles/k_sampletiles.cpp" line="31"/>
-        <location filename="../tiles/k_sampletiles.cpp" line="38"/>
+        <location filename="../tiles/k_sampletiles.cpp" line="34"/>
         <source>Cannot write &quot;%1&quot;: %2.</source>
         <translation>Невозможно записать &quot;%1&quot;: %2.</translation>
     </message>
     <message>
-        <location filename="../tiles/k_sampletiles.cpp" line="50"/>
+        <location filename="../tiles/k_sampletiles.cpp" line="47"/>
         <source>&quot;%1&quot; is not a folder.</source>
         <translation>&quot;%1&quot; не является папкой.</translation>
     </message>
     <message>
-        <location filename="../tiles/k_sampletiles.cpp" line="56"/>
+        <location filename="../tiles/k_sampletiles.cpp" line="53"/>
         <source>&quot;%1&quot; is not empty; the sample tile set goes only into an empty or new folder.</source>
         <translation>Папка &quot;%1&quot; не пуста; пробный набор тайлов записывается только в пустую или новую папку.</translation>
     </message>
     <message>
-        <location filename="../tiles/k_sampletiles.cpp" line="62"/>
+        <location filename="../tiles/k_sampletiles.cpp" line="59"/>
         <source>The folder &quot;%1&quot; cannot be created.</source>
         <translation>Папку &quot;%1&quot; невозможно создать.</translation>
     </message>
     <message numerus="yes">
-        <location filename="../tiles/k_sampletiles.cpp" line="108"/>
+        <location filename="../tiles/k_sampletiles.cpp" line="105"/>
         <source>%n FS9 tile bitmap(s) written into &quot;%1&quot;.</source>
         <translation>
             <numerusform>Записан %n BMP-тайл FS9 в папку &quot;%1&quot;.</numerusform>
