@@ -31,6 +31,27 @@ QCommandLineOption K_CommandLine::helpOption()
                               tr("Shows this help."));
 }
 
+QCommandLineOption K_CommandLine::versionOption()
+{
+    return QCommandLineOption(QStringLiteral("version"), tr("Shows the version."));
+}
+
+QString K_CommandLine::versionText()
+{
+    return QStringLiteral("%1 %2").arg(QCoreApplication::applicationName(),
+                                       QCoreApplication::applicationVersion());
+}
+
+QStringList K_CommandLine::withHelpSwitches(QStringList arguments)
+{
+    // The first argument is the program itself.
+    for (int i = 1; i < arguments.size(); ++i) {
+        if (K_Console::isHelpSwitch(arguments.at(i)))
+            arguments[i] = QStringLiteral("--help");
+    }
+    return arguments;
+}
+
 QString K_CommandLine::helpText(const QCommandLineParser &parser, const QString &program)
 {
     // The toolkit names the program as the process was started, often by its whole path.
@@ -94,7 +115,7 @@ void K_CommandLine::addOptions(QCommandLineParser &parser)
                 "each 16 MiB of its pictures)."),
              QStringLiteral("MINUTES")},
             helpOption(),
-            {QStringLiteral("version"), tr("Shows the version.")},
+            versionOption(),
     });
 }
 
@@ -103,7 +124,7 @@ K_CommandLine::Arguments K_CommandLine::parse(const QStringList &arguments)
     QCommandLineParser parser;
     addOptions(parser);
     Arguments result;
-    if (!parser.parse(arguments)) {
+    if (!parser.parse(withHelpSwitches(arguments))) {
         result.text = parser.errorText();
         return result;
     }
@@ -114,8 +135,7 @@ K_CommandLine::Arguments K_CommandLine::parse(const QStringList &arguments)
     }
     if (parser.isSet(QStringLiteral("version"))) {
         result.action = Action::ShowVersion;
-        result.text = QStringLiteral("%1 %2").arg(QCoreApplication::applicationName(),
-                                                  QCoreApplication::applicationVersion());
+        result.text = versionText();
         return result;
     }
     if (readSettings(parser, &result.settings, &result.text))
@@ -377,11 +397,7 @@ void K_CommandLine::drawProgress(bool force)
     const int width = K_Console::terminalWidth();
     const QString line
             = progressLine(stepText, percent, countText(progress), progress.secondsLeft, width);
-    // Where the terminal cannot clear the rest of the line, blanks cover what was there.
-    K_Console::write(stderr,
-                     QStringLiteral("\r")
-                             + (K_Console::understandsEscapes() ? line + QStringLiteral("\x1b[K")
-                                                                : line.leftJustified(width - 1)));
+    K_Console::replaceLine(line);
     progressShown = true;
 }
 
@@ -389,9 +405,6 @@ void K_CommandLine::eraseProgress()
 {
     if (!progressShown)
         return;
-    K_Console::write(stderr, K_Console::understandsEscapes()
-                                     ? QStringLiteral("\r\x1b[K")
-                                     : QStringLiteral("\r%1\r").arg(QString(
-                                             K_Console::terminalWidth() - 1, QLatin1Char(' '))));
+    K_Console::replaceLine(QString());
     progressShown = false;
 }

@@ -65,8 +65,14 @@ public:
     // Sets `value` to `text` as a whole number from `low` to `high`; false, and `value` kept,
     // for anything else.
     static bool toBoundedInt(const QString &text, int low, int high, int *value);
-    // The help option of both programs: -h, -? and --help.
+    // The help option of every program: -h, -? and --help.
     static QCommandLineOption helpOption();
+    static QCommandLineOption versionOption();
+    // The program's name and version, as --version prints them.
+    static QString versionText();
+    // `arguments` with each help switch of the system's own kind (K_Console::isHelpSwitch) made
+    // "--help", for the parser, which knows only options that begin with "-".
+    static QStringList withHelpSwitches(QStringList arguments);
     // The parser's help, its usage line naming the program by the file name of `program` (the
     // first argument) instead of the path it was called by, without a line end.
     static QString helpText(const QCommandLineParser &parser, const QString &program);

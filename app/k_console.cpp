@@ -67,19 +67,36 @@ int terminalWidth()
     return 80;
 }
 
-bool understandsEscapes()
+void replaceLine(const QString &text)
 {
 #if defined(Q_OS_WIN)
-    // Windows 10 and later understand them once asked to.
-    static const bool enabled = [] {
-        DWORD mode = 0;
-        const HANDLE console = handleOf(stderr);
-        return GetConsoleMode(console, &mode)
-               && SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
-    }();
-    return enabled;
+    const HANDLE console = handleOf(stderr);
+    std::fflush(stderr);
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (!GetConsoleScreenBufferInfo(console, &info))
+        return;
+    SetConsoleCursorPosition(console, COORD{0, info.dwCursorPosition.Y});
+    DWORD done = 0;
+    WriteConsoleW(console, text.utf16(), DWORD(text.size()), &done, nullptr);
+    // Blanks what a longer line drew before, up to the end of the buffer's row.
+    if (GetConsoleScreenBufferInfo(console, &info) && info.dwCursorPosition.X < info.dwSize.X) {
+        FillConsoleOutputCharacterW(console, L' ', DWORD(info.dwSize.X - info.dwCursorPosition.X),
+                                    info.dwCursorPosition, &done);
+    }
 #else
-    return true;
+    write(stderr, QStringLiteral("\r") + text + QStringLiteral("\x1b[K"));
+#endif
+}
+
+bool isHelpSwitch(const QString &argument)
+{
+#if defined(Q_OS_WIN)
+    // Any other argument that begins with "/" is a folder on the current drive.
+    return argument == QLatin1String("/?")
+           || argument.compare(QLatin1String("/h"), Qt::CaseInsensitive) == 0;
+#else
+    Q_UNUSED(argument)
+    return false;
 #endif
 }
 

@@ -5,8 +5,8 @@
 
 #include <cstdio>
 
-// The console of the command-line programs, with one answer per system: writing text and the
-// terminal's width. Main thread only.
+// The console of the command-line programs, with one answer per system: writing text, the
+// terminal's width, a line redrawn in place, and the help switches. Main thread only.
 namespace K_Console {
 
 // Writes `text` and flushes, so that output and progress interleave as they happen: to a
@@ -17,8 +17,16 @@ void write(FILE *stream, const QString &text);
 bool standardErrorIsTerminal();
 // Its width in columns, 80 when it does not tell.
 int terminalWidth();
-// True when the terminal clears the rest of a line on "ESC [ K"; older Windows consoles do not.
-bool understandsEscapes();
+// Puts `text` in place of the line the cursor is on in that terminal and leaves the cursor after
+// it, so that the next call redraws the same line; an empty text blanks the line. The text must
+// stay short of the terminal's width, which would wrap the cursor onto the next line. A Windows
+// console is driven through its own functions: some take the switch to escape sequences and
+// print them all the same.
+void replaceLine(const QString &text);
+
+// True for an argument that asks for help the way this system's own programs take it, beside -h,
+// -? and --help: "/?" and "/h" on Windows. Elsewhere none: such an argument names a folder.
+bool isHelpSwitch(const QString &argument);
 
 } // namespace K_Console
 

@@ -82,7 +82,7 @@ int K_PreviewCommandLine::exec(const QStringList &arguments)
 {
     QCommandLineParser parser;
     addOptions(parser);
-    const bool parsed = parser.parse(arguments);
+    const bool parsed = parser.parse(K_CommandLine::withHelpSwitches(arguments));
     if (parsed && parser.isSet(QStringLiteral("help"))) {
         K_Console::write(stdout,
                          K_CommandLine::helpText(parser, arguments.value(0)) + QLatin1Char('\n'));

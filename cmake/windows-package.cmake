@@ -8,6 +8,11 @@
 # calls orvik_install_windows_runtime(). Run as a script (cmake -P) with ORVIK_TEXT set to readme or
 # copy, it writes a text file for Windows at build time.
 
+# Run as a script, it keeps empty table cells as list elements, as a project does.
+if(CMAKE_SCRIPT_MODE_FILE)
+    cmake_policy(SET CMP0007 NEW)
+endif()
+
 # Notepad before Windows 10 reads a file without a byte order mark in the ANSI code page and shows
 # LF-only text as one line, so every text in the install is UTF-8 with a mark and CR LF line ends.
 function(orvik_write_windows_text text output)
@@ -17,13 +22,81 @@ function(orvik_write_windows_text text output)
     file(WRITE "${output}" "${byte_order_mark}${text}")
 endfunction()
 
-# The README for Windows: the opening written for it, then the project README without the
-# sections about building and developing, whose commands name a Linux build tree.
-function(orvik_write_windows_readme readme opening output)
-    file(READ "${readme}" text)
-    file(READ "${opening}" windows_text)
-    foreach(heading "On a new machine" "Building for Windows" "Building" "Running and installing"
-            "Layout" "Tests" "Fuzzing" "Benchmarks")
+# A Markdown table as plain text: each row but the header as a list item, "first: second", with
+# any further cell after its column's name in brackets ("--bgl-lod N: level ... (default: 8)").
+function(orvik_text_of_table table out_var)
+    # Semicolons would split the rows into cells of the wrong list.
+    string(REPLACE ";" "<semicolon>" table "${table}")
+    string(REGEX REPLACE "^\n" "" table "${table}")
+    string(REPLACE "\n" ";" rows "${table}")
+    set(text "")
+    set(names "")
+    foreach(row IN LISTS rows)
+        if(row MATCHES "^[-|: ]+$")
+            continue()
+        endif()
+        string(REGEX REPLACE "^\\| *| *\\|$" "" row "${row}")
+        string(REGEX REPLACE " *\\| *" ";" cells "${row}")
+        if(NOT names)
+            set(names "${cells}")
+            continue()
+        endif()
+        list(POP_FRONT cells first second)
+        set(line "\n- ${first}: ${second}")
+        set(column 2)
+        foreach(cell IN LISTS cells)
+            list(GET names ${column} name)
+            if(NOT cell STREQUAL "")
+                string(APPEND line " (${name}: ${cell})")
+            endif()
+            math(EXPR column "${column} + 1")
+        endforeach()
+        string(REGEX REPLACE ": $" "" line "${line}")
+        string(APPEND text "${line}")
+    endforeach()
+    string(REPLACE "<semicolon>" ";" text "${text}")
+    set(${out_var} "${text}" PARENT_SCOPE)
+endfunction()
+
+# Markdown as plain text that Notepad shows as it is: headings underlined, tables as lists, no
+# marks for code, emphasis or links; pictures, which are not beside the text, left out.
+function(orvik_text_of_markdown text out_var)
+    string(REGEX REPLACE "\n\n!\\[[^\n]*\\]\\([^\n]*\\)\n" "\n" text "${text}")
+    string(REGEX REPLACE "\n!\\[[^\n]*\\]\\([^\n]*\\)\n" "\n" text "${text}")
+    string(REGEX REPLACE "\\[([^]\n]*)\\]\\(#[^)\n]*\\)" "\"\\1\"" text "${text}")
+    string(REGEX REPLACE "\\[([^]\n]*)\\]\\(([^)\n]*)\\)" "\\1 (\\2)" text "${text}")
+    string(REGEX MATCHALL "(\n\\|[^\n]*)+" tables "${text}")
+    foreach(table IN LISTS tables)
+        orvik_text_of_table("${table}" table_text)
+        string(REPLACE "${table}" "${table_text}" text "${text}")
+    endforeach()
+    # Emphasis may go on over a line end, not over a blank line.
+    string(REGEX REPLACE "\\*\\*(([^*\n]|\n[^*\n])+)\\*\\*" "\\1" text "${text}")
+    string(REGEX REPLACE "([ (\n])\\*([^* \n]([^*\n]|\n[^*\n])*[^* \n])\\*" "\\1\\2" text
+                         "${text}")
+    string(REPLACE "`" "" text "${text}")
+    string(REGEX MATCHALL "\n#+ [^\n]*" headings "\n${text}")
+    foreach(heading IN LISTS headings)
+        string(REGEX REPLACE "^\n(#+) (.*)$" "\\1" marks "${heading}")
+        string(REGEX REPLACE "^\n#+ " "" title "${heading}")
+        string(LENGTH "${title}" length)
+        if(marks STREQUAL "###")
+            string(REPEAT "-" ${length} line)
+        else()
+            string(REPEAT "=" ${length} line)
+        endif()
+        string(REPLACE "${heading}\n" "\n${title}\n${line}\n" text "\n${text}")
+        string(SUBSTRING "${text}" 1 -1 text)
+    endforeach()
+    set(${out_var} "${text}" PARENT_SCOPE)
+endfunction()
+
+# The sections of the project README that a user of the programs needs, "On Windows" first: not
+# those about building and developing, whose commands name a Linux build tree.
+function(orvik_user_sections_of_readme text out_var)
+    set(windows "")
+    foreach(heading "On Windows" "On a new machine" "Building for Windows" "Building"
+            "Running and installing" "Layout" "Tests" "Fuzzing" "Benchmarks")
         string(FIND "${text}" "\n## ${heading}\n" start)
         if(start EQUAL -1)
             continue()
@@ -33,23 +106,39 @@ function(orvik_write_windows_readme readme opening output)
         string(FIND "${rest}" "\n## " next)
         string(SUBSTRING "${text}" 0 ${after_start} kept)
         if(next EQUAL -1)
-            set(text "${kept}")
+            set(section "${rest}")
+            set(rest "")
         else()
             math(EXPR next "${next} + 1")
+            string(SUBSTRING "${rest}" 0 ${next} section)
             string(SUBSTRING "${rest}" ${next} -1 rest)
-            set(text "${kept}${rest}")
         endif()
+        if(heading STREQUAL "On Windows")
+            set(windows "${section}")
+        endif()
+        set(text "${kept}${rest}")
     endforeach()
-    # The programs are beside the README, pictures of the window are not, and links within the
-    # README become the names of the sections they lead to.
-    string(REGEX REPLACE "build/(bin|app)/" "" text "${text}")
-    string(REGEX REPLACE "\n\n!\\[[^\n]*\\]\\([^\n]*\\)\n" "\n" text "${text}")
-    string(REGEX REPLACE "\\[([^]\n]*)\\]\\(#[^)\n]*\\)" "\"\\1\"" text "${text}")
-    # The first line is the project's title, which the opening replaces.
+    # The first line is the project's title; the opening paragraphs up to the first section say
+    # what ORVIK does, and "On Windows" follows them.
     string(FIND "${text}" "\n" title_end)
     math(EXPR title_end "${title_end} + 1")
     string(SUBSTRING "${text}" ${title_end} -1 text)
-    orvik_write_windows_text("${windows_text}${text}" "${output}")
+    string(FIND "${text}" "\n## " first_section)
+    math(EXPR first_section "${first_section} + 1")
+    string(SUBSTRING "${text}" 0 ${first_section} opening)
+    string(SUBSTRING "${text}" ${first_section} -1 text)
+    set(${out_var} "${opening}${windows}${text}" PARENT_SCOPE)
+endfunction()
+
+# The README for Windows: the opening written for it, then the user's sections of the project
+# README, all as plain text. The programs are beside it, so build/bin/ goes from their paths.
+function(orvik_write_windows_readme readme opening output)
+    file(READ "${readme}" text)
+    file(READ "${opening}" windows_text)
+    orvik_user_sections_of_readme("${text}" text)
+    string(REGEX REPLACE "build/(bin|app)/" "" text "${text}")
+    orvik_text_of_markdown("${windows_text}${text}" text)
+    orvik_write_windows_text("${text}" "${output}")
 endfunction()
 
 if(CMAKE_SCRIPT_MODE_FILE)

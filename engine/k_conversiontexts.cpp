@@ -12,9 +12,13 @@ namespace {
 
 QString sizeWith(qint64 bytes, int precision)
 {
-    return QLocale()
-            .formattedDataSize(bytes, precision, QLocale::DataSizeTraditionalFormat)
-            .replace(QLatin1Char(' '), QChar::Nbsp);
+    // The toolkit names bytes by one word for every count ("1 bytes", "2 байты"), so below a
+    // kilobyte, where it writes no unit of its own, the number takes its plural form from the
+    // catalogue; the digits follow the user's locale either way.
+    QString text = bytes < 1024 ? K_ConversionTexts::tr("%Ln byte(s)", nullptr, int(bytes))
+                                : QLocale().formattedDataSize(bytes, precision,
+                                                              QLocale::DataSizeTraditionalFormat);
+    return text.replace(QLatin1Char(' '), QChar::Nbsp);
 }
 
 } // namespace

@@ -32,8 +32,12 @@ BrandingText "ORVIK ${VERSION}"
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
-; The installer runs as administrator, so it starts no program at the end: that would run as
-; administrator too and keep its settings where the user does not find them.
+; The last page offers to start the window. The installer runs as administrator, and so would a
+; program it started itself: with another account's settings, and deaf to folders dropped from
+; Explorer. Explorer starts it as the user who is logged on instead.
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_TEXT "$(RunOrvik)"
+!define MUI_FINISHPAGE_RUN_FUNCTION RunOrvikAsUser
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -42,6 +46,12 @@ BrandingText "ORVIK ${VERSION}"
 ; The installer speaks the language of Windows where it is one of these, as the programs do.
 !insertmacro MUI_LANGUAGE "English"
 !insertmacro MUI_LANGUAGE "Russian"
+LangString RunOrvik ${LANG_ENGLISH} "&Run ORVIK"
+LangString RunOrvik ${LANG_RUSSIAN} "&Запустить ORVIK"
+
+Function RunOrvikAsUser
+    Exec '"$WINDIR\explorer.exe" "$INSTDIR\orvik.exe"'
+FunctionEnd
 
 VIProductVersion "${VERSION_QUAD}"
 VIFileVersion "${VERSION_QUAD}"

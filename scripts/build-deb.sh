@@ -42,7 +42,7 @@ cmake -S . -B "$BUILD_DIR" -G Ninja \
 cmake --build "$BUILD_DIR"
 
 # The manual pages name every option that the programs' help names, and no other.
-for program in orvik-convert orvik-preview; do
+for program in orvik-convert orvik-preview orvik-make-sample; do
     page=packaging/man/$program.1.in
     listed=$(LC_ALL=C "$BUILD_DIR/bin/$program" --help | grep -o -- '--[a-z][a-z-]*' | sort -u)
     documented=$(sed 's/\\-/-/g' "$page" | grep -o -- '--[a-z][a-z-]*' | sort -u)

@@ -74,7 +74,7 @@ compare() {
 }
 
 . ./scripts/tile-sets.sh
-make_tile_sets "$work" "$new_build/app/orvik-make-sample"
+make_tile_sets "$work" "$new_build/bin/orvik-make-sample"
 
 # The programs take their language from LANG when nothing overrides it.
 unset LC_ALL LC_MESSAGES LANGUAGE

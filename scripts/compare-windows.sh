@@ -17,7 +17,7 @@ cd "$(dirname "$0")/.."
 windows_build=$(cd "$1" && pwd)
 : "${ORVIK_WINDOWS_PREFIX:?the MinGW prefix the Windows build was made with}"
 linux_build=${LINUX_BUILD_DIR:-build}
-if [ ! -x "$linux_build/bin/orvik-convert" ]; then
+if [ ! -x "$linux_build/bin/orvik-convert" ] || [ ! -x "$linux_build/bin/orvik-make-sample" ]; then
     BUILD_DIR=$linux_build ./scripts/build.sh
 fi
 
@@ -98,7 +98,7 @@ compare() {
 }
 
 . ./scripts/tile-sets.sh
-make_tile_sets "$work" "$linux_build/app/orvik-make-sample"
+make_tile_sets "$work" "$linux_build/bin/orvik-make-sample"
 
 # A folder whose name the code page lacks: Linux refuses it with one line before any tile is read;
 # Windows names it by its short form in every .inf, where the file system keeps one, or refuses it.

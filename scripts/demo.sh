@@ -17,7 +17,7 @@ if [ "${1:-}" = gui ]; then
 fi
 
 rm -rf sample/tiles sample/converted
-"$BUILD_DIR/app/orvik-make-sample" sample/tiles
+"$BUILD_DIR/bin/orvik-make-sample" sample/tiles
 
 echo "== orvik-convert sample/tiles sample/converted =="
 status=0

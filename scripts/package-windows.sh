@@ -187,7 +187,8 @@ echo "orvik-preview.exe --help: $(head -n 1 "$work/out.txt")"
 
 run "$unzipped/orvik-make-sample.exe" "$(windows_path "$work/tiles")"
 expect_status 0 orvik-make-sample.exe
-echo "orvik-make-sample.exe: $(cat "$work/out.txt")"
+# printf, as echo would take the backslashes of the folder it names for escapes.
+printf 'orvik-make-sample.exe: %s\n' "$(cat "$work/out.txt")"
 # The sample holds a broken tile on purpose, which makes both programs exit with 1.
 tiles=$(windows_path "$work/tiles")
 run "$unzipped/orvik-convert.exe" "$tiles" "$(windows_path "$work/converted")"

@@ -15,7 +15,7 @@ run() {
 }
 
 # A scenery where a Windows user keeps one, and the choices of a former session.
-run "$build/app/orvik-make-sample.exe" 'C:\Scenery\Alps\texture' >/dev/null
+run "$build/bin/orvik-make-sample.exe" 'C:\Scenery\Alps\texture' >/dev/null
 # Wine's desktop keeps the display it started on: the window gets one of the virtual screen only
 # once this Wine has ended.
 wineserver -w

@@ -13,9 +13,9 @@
 #include <QTest>
 
 // One table row: the name and the row's text, which may hold UTF-8.
-static void row(const char *name, const char *text)
+static void row(const char *name, const QString &text)
 {
-    QTest::newRow(name) << QString(text);
+    QTest::newRow(name) << text;
 }
 
 class tst_CommandLine : public QObject
@@ -27,8 +27,8 @@ private slots:
     void parses();
     void runs_data();
     void runs();
-    void previews_data();
-    void previews();
+    void programs_data();
+    void programs();
 };
 
 void tst_CommandLine::parses_data()
@@ -49,6 +49,7 @@ void tst_CommandLine::parses_data()
         "--bgl-lod=8x in out | BGL LOD must be a whole number from 0 to 13, not \"8x\".");
     row("quality 0", "--compression-quality=0 in out | Compression quality must be a whole number "
                      "from 1 to 100, not \"0\".");
+    row("on Windows too, /x names a folder", "/x /y | /x|/y|8|95|011000");
 }
 
 void tst_CommandLine::parses()
@@ -195,53 +196,93 @@ void tst_CommandLine::runs()
     QVERIFY(written == recorded || (killed && written == recorded + 1));
 }
 
-void tst_CommandLine::previews_data()
+void tst_CommandLine::programs_data()
 {
-    // orvik-preview: "arguments | exit code | the picture's size | the first line on standard
-    // error, else on standard output". Arguments but options lie below a folder that holds the
-    // sample in "tiles"; %1 is that folder, %2 the number of tile bitmaps in "tiles".
+    // "orvik-PROGRAM arguments | exit code | size of map.png | first lines on standard error, else
+    // output"; arguments but options lie below the current folder, which holds the sample in
+    // "tiles" and a file in "full": %1. %2 is the number of sample tiles. Rows "on Windows" run
+    // only there: elsewhere /? and /h are folders.
     QTest::addColumn<QString>("row");
-    row("broken tile found", "tiles map.png | 1 | 1536x512 | "
-                             "0123012301: 20 of 1024 tiles, 0 broken, 1 completely transparent");
-    row("all tiles good", "tiles map.png --bgl-lod=8 --variant=wi | 0 | 128x128 | "
-                          "0123012301: 16 of 1024 tiles, 0 broken, 0 completely transparent");
-    row("one tile each", "tiles map.png --bgl-lod=13 --variant=lm | 0 | 64x64 | "
-                         "012301230102100: 1 of 1 tile, 0 broken, 0 completely transparent");
-    row("variant absent", "tiles map.png --variant=hw | 1 | 0x0 | "
-                          "orvik-preview: No tile bitmaps of variant HW in \"%1/tiles\".");
-    row("unknown variant",
-        "tiles map.png --variant=xx | 2 | 0x0 | orvik-preview: Unknown variant \"xx\".");
-    row("tiles in a subfolder", ". map.png | 1 | 0x0 | orvik-preview: No FS9 tile bitmaps in "
-                                "\"%1/.\"; its subfolder \"tiles\" holds %2.");
-    row("help by -?", "-? | 0 | 0x0 | Usage: orvik-preview [options] SOURCE OUTPUT.png");
+    row("preview: broken tile found", "preview tiles map.png | 1 | 1536x512 | "
+                                      "0123012301: 20 of 1024 tiles, 0 broken, 1 completely "
+                                      "transparent");
+    row("preview: all tiles good", "preview tiles map.png --bgl-lod=8 --variant=wi | 0 | 128x128 "
+                                   "| 0123012301: 16 of 1024 tiles, 0 broken, 0 completely "
+                                   "transparent");
+    row("preview: one tile each", "preview tiles map.png --bgl-lod=13 --variant=lm | 0 | 64x64 | "
+                                  "012301230102100: 1 of 1 tile, 0 broken, 0 completely "
+                                  "transparent");
+    row("preview: variant absent", "preview tiles map.png --variant=hw | 1 | 0x0 | "
+                                   "orvik-preview: No tile bitmaps of variant HW in \"%1/tiles\".");
+    row("preview: unknown variant",
+        "preview tiles map.png --variant=xx | 2 | 0x0 | orvik-preview: Unknown variant \"xx\".");
+    row("preview: tiles in a subfolder", "preview . map.png | 1 | 0x0 | orvik-preview: No FS9 "
+                                         "tile bitmaps in \"%1/.\"; its subfolder \"tiles\" holds "
+                                         "%2.");
+    const QString convert = " | 0 | 0x0 | Usage: orvik-convert [options] SOURCE DESTINATION";
+    const QString preview = " | 0 | 0x0 | Usage: orvik-preview [options] SOURCE OUTPUT.png";
+    const QString sample = "Usage: orvik-make-sample [options] FOLDER";
+    row("preview: help by -?", "preview -?" + preview);
+    row("convert: help by /? on Windows", "convert /?" + convert);
+    row("convert: help by /h on Windows", "convert /h" + convert);
+    row("preview: help by /? on Windows", "preview /?" + preview);
+    row("preview: help by /h on Windows", "preview /h" + preview);
+    row("sample: help by /? on Windows", "make-sample /? | 0 | 0x0 | " + sample);
+    row("sample: help by /h on Windows", "make-sample /h | 0 | 0x0 | " + sample);
+    row("sample: help", "make-sample --help | 0 | 0x0 | " + sample);
+    row("sample: an unknown option",
+        "make-sample -x | 2 | 0x0 | orvik-make-sample: Unknown option 'x'.\n" + sample);
+    row("sample: a folder named like an option",
+        "make-sample -- -x | 2 | 0x0 | orvik-make-sample: Unknown option \"-x\".\n" + sample);
+    row("sample: a folder that is not empty",
+        "make-sample full | 1 | 0x0 | orvik-make-sample: \"%1/full\" is not empty; the sample "
+        "tile set goes only into an empty or new folder.");
+    row("sample: a new folder",
+        "make-sample new | 0 | 0x0 | %2 FS9 tile bitmaps written into \"%1/new\".");
 }
 
-void tst_CommandLine::previews()
+void tst_CommandLine::programs()
 {
     QFETCH(QString, row);
+    if (QString(QTest::currentDataTag()).endsWith("on Windows") && QDir::separator() != '\\')
+        QSKIP("elsewhere /? and /h name folders");
     const QStringList column = row.split(" | ");
     QTemporaryDir dir;
-    QVERIFY(K_SampleTiles::write(dir.filePath("tiles")));
+    QVERIFY(K_SampleTiles::write(dir.filePath("tiles")) && QDir(dir.path()).mkdir("full"));
+    QVERIFY(K_TileBitmapWriter::writeBytes(dir.filePath("full/kept.txt"), "kept"));
+    QStringList arguments = column[0].split(' ');
+    const QString program = "orvik-" + arguments.takeFirst();
+    const QString path = program == "orvik-convert"   ? ORVIK_CONVERT_PATH
+                         : program == "orvik-preview" ? ORVIK_PREVIEW_PATH
+                                                      : ORVIK_MAKE_SAMPLE_PATH;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("LC_ALL", "C");
     QProcess process;
     process.setProcessEnvironment(environment);
-    process.start(ORVIK_PREVIEW_PATH, column[0].split(' ').replaceInStrings(
-                                              QRegularExpression("^(?!-)"), dir.path() + '/'));
+    process.setWorkingDirectory(dir.path());
+    process.start(path,
+                  arguments.replaceInStrings(QRegularExpression("^(?![-/])"), dir.path() + '/'));
     QVERIFY(process.waitForFinished(60000));
     QCOMPARE(process.exitCode(), column[1].toInt());
     const QStringList size = column[2].split('x');
     QCOMPARE(QImage(dir.filePath("map.png")).size(), QSize(size[0].toInt(), size[1].toInt()));
     const QByteArray error = process.readAllStandardError();
-    const QString first = outputText(error.isEmpty() ? process.readAllStandardOutput() : error)
-                                  .section('\n', 0, 0);
     const int bitmaps = int(K_SampleTiles::keys().size() + K_SampleTiles::seasonFileNames().size());
     // The usage line names the program as its file is named: "orvik-preview.exe" on Windows.
-    QCOMPARE(first, QString(column[3])
-                            .replace("%1", dir.path())
-                            .replace("%2", QString::number(bitmaps))
-                            .replace("Usage: orvik-preview",
-                                     "Usage: " + QFileInfo(ORVIK_PREVIEW_PATH).fileName()));
+    QString expected
+            = QString(column[3])
+                      .replace("%1", dir.path())
+                      .replace("%2", QString::number(bitmaps))
+                      .replace("Usage: " + program, "Usage: " + QFileInfo(path).fileName());
+    // The sample maker names folders as the system writes them.
+    if (program == "orvik-make-sample")
+        expected = QDir::toNativeSeparators(expected);
+    QCOMPARE(outputText(error.isEmpty() ? process.readAllStandardOutput() : error)
+                     .section('\n', 0, int(expected.count('\n'))),
+             expected);
+    // A user's file stays, and nothing that looks like an option becomes a folder.
+    QCOMPARE(QDir(dir.filePath("full")).entryList(QDir::Files), QStringList("kept.txt"));
+    QVERIFY(!QFileInfo::exists(dir.filePath("-x")));
 }
 
 QTEST_GUILESS_MAIN(tst_CommandLine)

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -30,11 +31,14 @@
 
 namespace {
 
-// Hands the modal window that the next call opens to `answer` once its exec() runs, so that a test
+// Hands the modal window that the next call opens to `answer` as soon as it shows, so that a test
 // can read and close a box that exec() would otherwise wait on.
 void answerNextModal(const std::function<void(QWidget *)> &answer)
 {
-    QTimer::singleShot(0, [answer] { answer(QApplication::activeModalWidget()); });
+    QTimer::singleShot(10, [answer] {
+        QWidget *modal = QApplication::activeModalWidget();
+        modal ? answer(modal) : answerNextModal(answer);
+    });
 }
 
 // Everything the window restores and stores.
@@ -69,6 +73,7 @@ private slots:
     void reportsWhatItDid_data();
     void reportsWhatItDid();
     void remembersGeometryAndTakesDroppedFolder();
+    void makesSampleTileSet();
 
 private:
     QTemporaryDir m_config;
@@ -260,8 +265,8 @@ void tst_FormMain::reportsWhatItDid()
     QFETCH(QString, lastLine);
     const QTemporaryDir work;
     const QString source = work.filePath("scenery");
-    QVERIFY(QDir().mkpath(source + "/empty"));
     QVERIFY(tiles == "-" || tiles == "none" || K_SampleTiles::write(QDir(source).filePath(tiles)));
+    QVERIFY(QDir().mkpath(source + "/empty"));
     QLocale::setDefault(QLocale::c()); // the summary's size is written the way the locale does
     K_FormMain window;
     window.setSourceFolder(tiles == "-" ? " " : tiles == "none" ? source + "/none" : source);
@@ -313,6 +318,34 @@ void tst_FormMain::remembersGeometryAndTakesDroppedFolder()
     const K_FormMain window;
     QCOMPARE(window.size(), QSize(700, 520));
     QCOMPARE(window.sourceFolder(), QDir::toNativeSeparators(m_work.path()));
+}
+
+// File -> Make sample tile set, answered with the same folder twice: the first time the sample
+// goes into a new subfolder, which becomes the source; the second time that subfolder exists.
+void tst_FormMain::makesSampleTileSet()
+{
+    const QTemporaryDir parent;
+    const QString sample = QDir::toNativeSeparators(parent.filePath("ORVIK sample tiles"));
+    K_FormMain window;
+    QString warning;
+    for (const bool exists : {false, true}) {
+        window.setSourceFolder("typed");
+        answerNextModal([&](QWidget *modal) {
+            qobject_cast<QFileDialog *>(modal)->selectFile(parent.path());
+            qobject_cast<QDialog *>(modal)->accept();
+            if (exists) {
+                answerNextModal([&](QWidget *box) {
+                    warning = qobject_cast<QMessageBox *>(box)->text();
+                    box->close();
+                });
+            }
+        });
+        window.findChild<QAction *>("actionMakeSampleTileSet")->trigger();
+        QCOMPARE(window.sourceFolder(), exists ? QString("typed") : sample);
+    }
+    QVERIFY(logOf(window).endsWith(" FS9 tile bitmaps written into \"" + sample + "\"."));
+    QCOMPARE(warning,
+             "\"" + sample + "\" already exists. Choose another folder, or move it away first.");
 }
 
 QTEST_MAIN(tst_FormMain)

@@ -1,4 +1,5 @@
 #include "app/translators.h"
+#include "engine/k_conversiontexts.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -13,7 +14,8 @@ class tst_Translators : public QObject
 private slots:
     void findsCatalogues_data();
     void findsCatalogues();
-    void shippedCataloguesSpeakRussian();
+    void summarisesInRussian_data();
+    void summarisesInRussian();
 };
 
 void tst_Translators::findsCatalogues_data()
@@ -56,16 +58,39 @@ void tst_Translators::findsCatalogues()
     QCOMPARE(loaded.join(' '), column[2]);
 }
 
-void tst_Translators::shippedCataloguesSpeakRussian()
+// The catalogues shipped beside the program, the toolkit's included.
+void tst_Translators::summarisesInRussian_data()
 {
-    // The toolkit's catalogue comes from the copy shipped beside the program.
+    // "count | size": the summary of a run ("+": stopped) that wrote `count` destination tiles and
+    // pictures of `count` bytes and logged `count` problems gives that size. A Russian count's last
+    // digits choose its plural form: the counts stand after colons, where one form suits them all;
+    // bytes take theirs from the catalogue, larger sizes their units and digits from the locale.
+    QTest::addColumn<QString>("row");
+    for (const char *row :
+         {"0 | 0\u00a0байт", "1 | 1\u00a0байт", "2 | 2\u00a0байта", "5 | 5\u00a0байт",
+          "11 | 11\u00a0байт", "21 | 21\u00a0байт", "22 | 22\u00a0байта",
+          "1023 | 1\u00a0023\u00a0байта", "+2048 | 2,0\u00a0кБ", "6291456 | 6,0\u00a0МБ"})
+        QTest::newRow(row) << QString(row);
+}
+
+void tst_Translators::summarisesInRussian()
+{
+    QFETCH(QString, row);
     const QTemporaryDir emptyToolkitFolder;
-    QTranslator toolkit;
-    QTranslator program;
+    QTranslator toolkit, program;
     installTranslators(*QCoreApplication::instance(), toolkit, program, "ru_RU",
                        emptyToolkitFolder.path(), ORVIK_TRANSLATIONS_DIR);
-    QCOMPARE(QCoreApplication::translate("K_FormMain", "Convert"), QString("Конвертировать"));
+    const QLocale locale;
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    const int n = row.section(" | ", 0, 0).toInt();
+    const QString summary = K_ConversionTexts::summary({row.startsWith('+'), n, n, n, n});
+    QLocale::setDefault(locale);
     QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("Отмена"));
+    QCOMPARE(summary, (row.startsWith('+') ? "Остановлено. " : "")
+                              + QString("Записано итоговых тайлов: %1, изображений: %1 (%2), "
+                                        "проблем: %1, время: 0:00.")
+                                        .arg(n)
+                                        .arg(row.section(" | ", 1)));
 }
 
 QTEST_GUILESS_MAIN(tst_Translators)

@@ -10,7 +10,7 @@
 // quartet whose fourth tile is completely transparent; the second holds a complete quartet, a
 // lone tile beside a gap and one truncated (broken) file. The first also comes in winter (the
 // 4x4 block) and as a night light map (the quartet, all four opaque), which only a conversion
-// of seasons reads. Only static functions.
+// of seasons reads. Only static functions, safe on any thread.
 class K_SampleTiles : public QObject
 {
     Q_OBJECT
@@ -32,8 +32,14 @@ public:
     static QString transparentKey();
 
     // Writes the tile bitmaps (key + "SU.BMP", and the season files) directly into `folder`,
-    // creating it if missing. Returns false when the folder or a file cannot be written.
-    static bool write(const QString &folder);
+    // creating it if missing. Only into a new or empty folder, and never over a file, not even
+    // one that appears while it writes: false, with the reason in `error`, for a folder that
+    // holds anything or a file that cannot be written. A file it began and could not finish is
+    // removed; the files written before it stay.
+    static bool write(const QString &folder, QString *error = nullptr);
+
+    // What write() did, for the log and the console: the number of files and the folder.
+    static QString writtenText(const QString &folder);
 };
 
 #endif // K_SAMPLETILES_H

@@ -12,7 +12,7 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location filename="../engine/k_destinationfolder.cpp" line="137"/>
+        <location filename="../engine/k_destinationfolder.cpp" line="138"/>
         <source>&quot;%1&quot; already holds %n .inf file(s) that this run does not write, of another BGL LOD or another source, such as &quot;%2&quot;.</source>
         <translation>
             <numerusform>&quot;%1&quot; already holds %n .inf file that this run does not write, of another BGL LOD or another source: &quot;%2&quot;.</numerusform>
@@ -20,7 +20,15 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location filename="../engine/k_recordkeeper.cpp" line="152"/>
+        <location filename="../engine/k_conversiontexts.cpp" line="18"/>
+        <source>%Ln byte(s)</source>
+        <translation>
+            <numerusform>%Ln byte</numerusform>
+            <numerusform>%Ln bytes</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../engine/k_recordkeeper.cpp" line="160"/>
         <source>Removed %n picture(s) of an earlier build of tile &quot;%1&quot; that this build does not write.</source>
         <translation>
             <numerusform>Removed %n picture of an earlier build of tile &quot;%1&quot; that this build does not write.</numerusform>
@@ -28,7 +36,7 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location filename="../engine/k_recordkeeper.cpp" line="204"/>
+        <location filename="../engine/k_recordkeeper.cpp" line="219"/>
         <source>Tile &quot;%1&quot; yields no picture now: its earlier .inf file and %n picture(s) are removed.</source>
         <translation>
             <numerusform>Tile &quot;%1&quot; yields no picture now: its earlier .inf file and %n picture are removed.</numerusform>
@@ -71,6 +79,17 @@
         <translation>
             <numerusform>%1: %2 of %n tile, %3 broken, %4 completely transparent</numerusform>
             <numerusform>%1: %2 of %n tiles, %3 broken, %4 completely transparent</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>K_SampleTiles</name>
+    <message numerus="yes">
+        <location filename="../tiles/k_sampletiles.cpp" line="105"/>
+        <source>%n FS9 tile bitmap(s) written into &quot;%1&quot;.</source>
+        <translation>
+            <numerusform>%n FS9 tile bitmap written into &quot;%1&quot;.</numerusform>
+            <numerusform>%n FS9 tile bitmaps written into &quot;%1&quot;.</numerusform>
         </translation>
     </message>
 </context>

@@ -4,14 +4,14 @@
 <context>
     <name>K_BuilderThread</name>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="247"/>
+        <location filename="../engine/k_builderthread.cpp" line="333"/>
         <source>Step 1 of 2. Source folder scanning...</source>
         <translation>Шаг 1 из 2. Сканирование исходной папки...</translation>
     </message>
     <message>
         <location filename="../engine/k_destinationfolder.cpp" line="78"/>
         <source>Cannot write into the destination folder &quot;%1&quot;: %2.</source>
-        <translation>Невозможно записать в конечную папку &quot;%1&quot;: %2.</translation>
+        <translation>Невозможно записать в папку назначения &quot;%1&quot;: %2.</translation>
     </message>
     <message numerus="yes">
         <location filename="../engine/k_destinationfolder.cpp" line="66"/>
@@ -21,6 +21,146 @@
             <numerusform>Удалено %n временных файла, оставленных прерванным запуском в &quot;%1&quot;.</numerusform>
             <numerusform>Удалено %n временных файлов, оставленных прерванным запуском в &quot;%1&quot;.</numerusform>
         </translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../engine/k_destinationfolder.cpp" line="138"/>
+        <source>&quot;%1&quot; already holds %n .inf file(s) that this run does not write, of another BGL LOD or another source, such as &quot;%2&quot;.</source>
+        <translation>
+            <numerusform>В &quot;%1&quot; уже есть %n файл .inf, который этот запуск не пишет (другой BGL LOD или другой источник), например &quot;%2&quot;.</numerusform>
+            <numerusform>В &quot;%1&quot; уже есть %n файла .inf, которые этот запуск не пишет (другой BGL LOD или другой источник), например &quot;%2&quot;.</numerusform>
+            <numerusform>В &quot;%1&quot; уже есть %n файлов .inf, которые этот запуск не пишет (другой BGL LOD или другой источник), например &quot;%2&quot;.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location filename="../engine/k_destinationfolder.cpp" line="150"/>
+        <source>The .inf files cannot name &quot;%1&quot;: the resampler reads folders between double quotes, which a double quote in its path would end early. Choose a folder whose path has none.</source>
+        <translation>Файлы .inf не могут назвать папку &quot;%1&quot;: ресемплер читает папки в двойных кавычках, а двойная кавычка в её пути завершила бы путь раньше времени. Выберите папку, в пути которой её нет.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_destinationfolder.cpp" line="163"/>
+        <source>The .inf files name &quot;%1&quot; by its short form &quot;%2&quot;, as code page %3 lacks some of its characters.</source>
+        <translation>Файлы .inf называют папку &quot;%1&quot; её коротким именем &quot;%2&quot;, так как в кодовой странице %3 нет некоторых её символов.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_destinationfolder.cpp" line="170"/>
+        <source>The .inf files cannot name &quot;%1&quot;: its characters &quot;%2&quot; are not in code page %3, so the resampler would not find the pictures. Choose a folder whose path has none.</source>
+        <translation>Файлы .inf не могут назвать папку &quot;%1&quot;: её символов &quot;%2&quot; нет в кодовой странице %3, и ресемплер не нашёл бы изображения. Выберите папку, в пути которой их нет.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_destinationfolder.cpp" line="212"/>
+        <source>The pictures need up to %1, but &quot;%2&quot; has only %3 free.</source>
+        <translation>Изображениям нужно до %1, но в &quot;%2&quot; свободно только %3.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_recordkeeper.cpp" line="231"/>
+        <source>The record of finished destination tiles &quot;%1&quot; cannot be written: %2.</source>
+        <translation>Невозможно записать перечень готовых итоговых тайлов &quot;%1&quot;: %2.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_builderthread.cpp" line="334"/>
+        <source>Step 2 of 2. Build images...</source>
+        <translation>Шаг 2 из 2. Построение изображений...</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_builderthread.cpp" line="338"/>
+        <source>Step 1 of 3. Source folder scanning...</source>
+        <translation type="unfinished">Шаг 1 из 2. Сканирование исходной папки... {1 ?} {3.?}</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_builderthread.cpp" line="340"/>
+        <source>Step 2 of 3. Build images...</source>
+        <translation type="unfinished">Шаг 2 из 2. Построение изображений... {2 ?} {3.?}</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_builderthread.cpp" line="342"/>
+        <source>Step 3 of 3. Resample...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../engine/k_builderthread.cpp" line="430"/>
+        <source>Tile &quot;%1&quot; already converted.</source>
+        <translation>Тайл &quot;%1&quot; уже преобразован.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_builderthread.cpp" line="410"/>
+        <source>Tile &quot;%1&quot; saved.</source>
+        <translation>Тайл &quot;%1&quot; сохранён.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_builderthread.cpp" line="277"/>
+        <location filename="../app/k_commandline.cpp" line="267"/>
+        <source>Converting complete.</source>
+        <translation>Конвертация завершена.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_builderthread.cpp" line="105"/>
+        <location filename="../app/k_commandline.cpp" line="269"/>
+        <source>Break.</source>
+        <translation>Прервано.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_builderthread.cpp" line="128"/>
+        <source>Cannot write &quot;%1&quot;: %2.</source>
+        <translation>Невозможно записать &quot;%1&quot;: %2.</translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../engine/k_conversiontexts.cpp" line="18"/>
+        <source>%Ln byte(s)</source>
+        <translation>
+            <numerusform>%Ln байт</numerusform>
+            <numerusform>%Ln байта</numerusform>
+            <numerusform>%Ln байт</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location filename="../engine/k_conversiontexts.cpp" line="55"/>
+        <source>%1 left</source>
+        <translation>осталось %1</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_conversiontexts.cpp" line="72"/>
+        <source>Stopped. Destination tiles written: %1, pictures: %2 (%3), BGL files made: %4, problems: %5, time: %6.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../engine/k_conversiontexts.cpp" line="74"/>
+        <source>Destination tiles written: %1, pictures: %2 (%3), BGL files made: %4, problems: %5, time: %6.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../engine/k_conversiontexts.cpp" line="84"/>
+        <source>Stopped. Destination tiles written: %1, pictures: %2 (%3), problems: %4, time: %5.</source>
+        <translation>Остановлено. Записано итоговых тайлов: %1, изображений: %2 (%3), проблем: %4, время: %5.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_conversiontexts.cpp" line="86"/>
+        <source>Destination tiles written: %1, pictures: %2 (%3), problems: %4, time: %5.</source>
+        <translation>Записано итоговых тайлов: %1, изображений: %2 (%3), проблем: %4, время: %5.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_sourcefolder.cpp" line="25"/>
+        <source>Source folder is not set.</source>
+        <translation>Исходная папка не задана.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_sourcefolder.cpp" line="27"/>
+        <source>Source folder &quot;%1&quot; does not exist.</source>
+        <translation>Исходная папка &quot;%1&quot; не существует.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_builderthread.cpp" line="228"/>
+        <source>Destination folder is not set.</source>
+        <translation>Папка назначения не задана.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_sourcefolder.cpp" line="57"/>
+        <source>No FS9 tile bitmaps in &quot;%1&quot;.</source>
+        <translation>В папке &quot;%1&quot; нет BMP-тайлов FS9.</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_sourcefolder.cpp" line="58"/>
+        <source>No FS9 tile bitmaps in &quot;%1&quot;; its subfolder &quot;%2&quot; holds %3.</source>
+        <translation>В папке &quot;%1&quot; нет BMP-тайлов FS9; в её подпапке &quot;%2&quot; их %3.</translation>
     </message>
     <message>
         <location filename="../engine/k_destinationfolder.cpp" line="99"/>
@@ -42,42 +182,13 @@
         <source>The record of finished destination tiles &quot;%1&quot; cannot be used: %2. Every destination tile is converted again, and the file is left as it is.</source>
         <translation>Перечнем готовых итоговых тайлов &quot;%1&quot; воспользоваться нельзя: %2. Все итоговые тайлы конвертируются заново, а файл остаётся как есть.</translation>
     </message>
-    <message numerus="yes">
-        <location filename="../engine/k_destinationfolder.cpp" line="137"/>
-        <source>&quot;%1&quot; already holds %n .inf file(s) that this run does not write, of another BGL LOD or another source, such as &quot;%2&quot;.</source>
-        <translation>
-            <numerusform>В &quot;%1&quot; уже есть %n файл .inf, который этот запуск не пишет (другой BGL LOD или другой источник), например &quot;%2&quot;.</numerusform>
-            <numerusform>В &quot;%1&quot; уже есть %n файла .inf, которые этот запуск не пишет (другой BGL LOD или другой источник), например &quot;%2&quot;.</numerusform>
-            <numerusform>В &quot;%1&quot; уже есть %n файлов .inf, которые этот запуск не пишет (другой BGL LOD или другой источник), например &quot;%2&quot;.</numerusform>
-        </translation>
-    </message>
     <message>
-        <location filename="../engine/k_destinationfolder.cpp" line="149"/>
-        <source>The .inf files cannot name &quot;%1&quot;: the resampler reads folders between double quotes, which a double quote in its path would end early. Choose a folder whose path has none.</source>
-        <translation>Файлы .inf не могут назвать папку &quot;%1&quot;: ресемплер читает папки в двойных кавычках, а двойная кавычка в её пути завершила бы путь раньше времени. Выберите папку, в пути которой её нет.</translation>
-    </message>
-    <message>
-        <location filename="../engine/k_destinationfolder.cpp" line="162"/>
-        <source>The .inf files name &quot;%1&quot; by its short form &quot;%2&quot;, as code page %3 lacks some of its characters.</source>
-        <translation>Файлы .inf называют папку &quot;%1&quot; её коротким именем &quot;%2&quot;, так как в кодовой странице %3 нет некоторых её символов.</translation>
-    </message>
-    <message>
-        <location filename="../engine/k_destinationfolder.cpp" line="169"/>
-        <source>The .inf files cannot name &quot;%1&quot;: its characters &quot;%2&quot; are not in code page %3, so the resampler would not find the pictures. Choose a folder whose path has none.</source>
-        <translation>Файлы .inf не могут назвать папку &quot;%1&quot;: её символов &quot;%2&quot; нет в кодовой странице %3, и ресемплер не нашёл бы изображения. Выберите папку, в пути которой их нет.</translation>
-    </message>
-    <message>
-        <location filename="../engine/k_destinationfolder.cpp" line="203"/>
+        <location filename="../engine/k_destinationfolder.cpp" line="204"/>
         <source>The free space in &quot;%1&quot; cannot be known; the pictures need up to %2.</source>
         <translation>Свободное место в &quot;%1&quot; узнать нельзя; изображениям нужно до %2.</translation>
     </message>
-    <message>
-        <location filename="../engine/k_destinationfolder.cpp" line="211"/>
-        <source>The pictures need up to %1, but &quot;%2&quot; has only %3 free.</source>
-        <translation>Изображениям нужно до %1, но в &quot;%2&quot; свободно только %3.</translation>
-    </message>
     <message numerus="yes">
-        <location filename="../engine/k_recordkeeper.cpp" line="152"/>
+        <location filename="../engine/k_recordkeeper.cpp" line="160"/>
         <source>Removed %n picture(s) of an earlier build of tile &quot;%1&quot; that this build does not write.</source>
         <translation>
             <numerusform>Удалено %n изображение прежней сборки тайла &quot;%1&quot;, которое эта сборка не пишет.</numerusform>
@@ -86,12 +197,12 @@
         </translation>
     </message>
     <message>
-        <location filename="../engine/k_recordkeeper.cpp" line="193"/>
+        <location filename="../engine/k_recordkeeper.cpp" line="206"/>
         <source>Tile &quot;%1&quot; yields no picture now; &quot;%2&quot;, which this record does not know as ORVIK&apos;s, stays.</source>
         <translation>Тайл &quot;%1&quot; теперь не даёт изображений; &quot;%2&quot;, который перечень не знает как файл ORVIK, остаётся.</translation>
     </message>
     <message numerus="yes">
-        <location filename="../engine/k_recordkeeper.cpp" line="204"/>
+        <location filename="../engine/k_recordkeeper.cpp" line="219"/>
         <source>Tile &quot;%1&quot; yields no picture now: its earlier .inf file and %n picture(s) are removed.</source>
         <translation>
             <numerusform>Тайл &quot;%1&quot; теперь не даёт изображений: его прежний файл .inf и %n изображение удалены.</numerusform>
@@ -100,66 +211,9 @@
         </translation>
     </message>
     <message>
-        <location filename="../engine/k_recordkeeper.cpp" line="216"/>
-        <source>The record of finished destination tiles &quot;%1&quot; cannot be written: %2.</source>
-        <translation>Невозможно записать перечень готовых конечных тайлов &quot;%1&quot;: %2.</translation>
-    </message>
-    <message>
-        <location filename="../engine/k_builderthread.cpp" line="294"/>
-        <source>Step 2 of 2. Build images...</source>
-        <translation>Шаг 2 из 2. Построение изображений...</translation>
-    </message>
-    <message>
-        <location filename="../engine/k_builderthread.cpp" line="343"/>
-        <source>Tile &quot;%1&quot; already converted.</source>
-        <translation>Тайл &quot;%1&quot; уже преобразован.</translation>
-    </message>
-    <message>
-        <location filename="../engine/k_builderthread.cpp" line="325"/>
-        <source>Tile &quot;%1&quot; saved.</source>
-        <translation>Тайл &quot;%1&quot; сохранён.</translation>
-    </message>
-    <message>
-        <location filename="../engine/k_builderthread.cpp" line="230"/>
-        <location filename="../app/k_commandline.cpp" line="190"/>
-        <source>Converting complete.</source>
-        <translation>Конвертация завершена.</translation>
-    </message>
-    <message>
-        <location filename="../engine/k_builderthread.cpp" line="83"/>
-        <location filename="../app/k_commandline.cpp" line="192"/>
-        <source>Break.</source>
-        <translation>Прервано.</translation>
-    </message>
-    <message>
-        <location filename="../engine/k_builderthread.cpp" line="106"/>
-        <source>Cannot write &quot;%1&quot;: %2.</source>
-        <translation>Невозможно записать &quot;%1&quot;: %2.</translation>
-    </message>
-    <message>
-        <location filename="../engine/k_conversiontexts.cpp" line="51"/>
-        <source>%1 left</source>
-        <translation>осталось %1</translation>
-    </message>
-    <message>
-        <location filename="../engine/k_conversiontexts.cpp" line="66"/>
-        <source>Stopped. Destination tiles written: %1, pictures: %2 (%3), problems: %4, time: %5.</source>
-        <translation>Остановлено. Записано конечных тайлов: %1, изображений: %2 (%3), проблем: %4, время: %5.</translation>
-    </message>
-    <message>
-        <location filename="../engine/k_conversiontexts.cpp" line="68"/>
-        <source>Destination tiles written: %1, pictures: %2 (%3), problems: %4, time: %5.</source>
-        <translation>Записано итоговых тайлов: %1, изображений: %2 (%3), проблем: %4, время: %5.</translation>
-    </message>
-    <message>
-        <location filename="../engine/k_sourcefolder.cpp" line="25"/>
-        <source>Source folder is not set.</source>
-        <translation>Исходная папка не задана.</translation>
-    </message>
-    <message>
-        <location filename="../engine/k_sourcefolder.cpp" line="27"/>
-        <source>Source folder &quot;%1&quot; does not exist.</source>
-        <translation>Исходная папка &quot;%1&quot; не существует.</translation>
+        <location filename="../engine/k_recordkeeper.cpp" line="306"/>
+        <source>Removed &quot;%1&quot;, which the resampler of an interrupted run had begun.</source>
+        <translation type="unfinished"></translation>
     </message>
     <message>
         <location filename="../engine/k_sourcefolder.cpp" line="31"/>
@@ -167,38 +221,78 @@
         <translation>Невозможно прочитать исходную папку &quot;%1&quot;: %2.</translation>
     </message>
     <message>
-        <location filename="../engine/k_builderthread.cpp" line="192"/>
-        <source>Destination folder is not set.</source>
-        <translation>Папка назначения не задана.</translation>
-    </message>
-    <message>
-        <location filename="../engine/k_sourcefolder.cpp" line="57"/>
-        <source>No FS9 tile bitmaps in &quot;%1&quot;.</source>
-        <translation>В папке &quot;%1&quot; нет BMP-тайлов FS9.</translation>
-    </message>
-    <message>
-        <location filename="../engine/k_sourcefolder.cpp" line="58"/>
-        <source>No FS9 tile bitmaps in &quot;%1&quot;; its subfolder &quot;%2&quot; holds %3.</source>
-        <translation>В папке &quot;%1&quot; нет BMP-тайлов FS9; в её подпапке &quot;%2&quot; их %3.</translation>
-    </message>
-    <message>
-        <location filename="../engine/k_conversionrecord.cpp" line="112"/>
+        <location filename="../engine/k_conversionrecord.cpp" line="145"/>
         <source>it is far larger than any record</source>
         <translation>он намного больше любого перечня</translation>
     </message>
     <message>
-        <location filename="../engine/k_conversionrecord.cpp" line="117"/>
+        <location filename="../engine/k_conversionrecord.cpp" line="150"/>
         <source>it is no record of finished destination tiles</source>
         <translation>это не перечень готовых итоговых тайлов</translation>
+    </message>
+    <message>
+        <location filename="../engine/k_resamplerstep.cpp" line="43"/>
+        <source>The resampler &quot;%1&quot; does not exist.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../engine/k_resamplerstep.cpp" line="45"/>
+        <source>The resampler &quot;%1&quot; is a folder, not a program.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../engine/k_resamplerstep.cpp" line="49"/>
+        <source>The resampler &quot;%1&quot; is not a program (.exe or .com).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../engine/k_resamplerstep.cpp" line="52"/>
+        <source>The resampler &quot;%1&quot; is not a program: it may not be run.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../engine/k_resamplerstep.cpp" line="102"/>
+        <source>BGL file &quot;%1&quot; is already made from this .inf file.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../engine/k_resamplerstep.cpp" line="128"/>
+        <source>The resampler cannot be started on &quot;%1&quot;: %2.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../engine/k_resamplerstep.cpp" line="192"/>
+        <source>BGL file &quot;%1&quot; made.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../engine/k_resamplerstep.cpp" line="198"/>
+        <source>The resampler was still at &quot;%1&quot; after %2, and was ended.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../engine/k_resamplerstep.cpp" line="201"/>
+        <source>The resampler crashed on &quot;%1&quot;.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../engine/k_resamplerstep.cpp" line="203"/>
+        <source>The resampler failed on &quot;%1&quot; with exit code %2.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../engine/k_resamplerstep.cpp" line="207"/>
+        <source>The resampler ended on &quot;%1&quot; with exit code 0 but did not write &quot;%2&quot;.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../engine/k_resamplerstep.cpp" line="224"/>
+        <source>Removed &quot;%1&quot;, which the resampler had begun.</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
     <name>K_CheckedSaveFile</name>
-    <message>
-        <location filename="../tiles/k_checkedsavefile.cpp" line="49"/>
-        <source>Filename refers to a directory</source>
-        <translation>Имя файла указывает на папку</translation>
-    </message>
     <message>
         <location filename="../tiles/k_checkedsavefile.cpp" line="153"/>
         <source>&quot;%1&quot; is not a folder</source>
@@ -214,116 +308,156 @@
         <source>The folder cannot be created</source>
         <translation>Папку невозможно создать</translation>
     </message>
+    <message>
+        <location filename="../tiles/k_checkedsavefile.cpp" line="49"/>
+        <source>Filename refers to a directory</source>
+        <translation>Имя файла указывает на папку</translation>
+    </message>
 </context>
 <context>
     <name>K_CommandLine</name>
     <message>
-        <location filename="../app/k_commandline.cpp" line="56"/>
+        <location filename="../app/k_commandline.cpp" line="79"/>
         <source>Converts the FS9 tile bitmaps in SOURCE into TIFF pictures and .inf files for the FSX resampler in DESTINATION.</source>
         <translation>Конвертирует BMP-тайлы FS9 из папки SOURCE в изображения TIFF и файлы .inf для ресемплера FSX в папке DESTINATION.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="59"/>
+        <location filename="../app/k_commandline.cpp" line="82"/>
         <source>The folder that holds the FS9 tile bitmaps.</source>
         <translation>Папка с BMP-тайлами FS9.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="61"/>
+        <location filename="../app/k_commandline.cpp" line="84"/>
         <source>The folder that receives the TIFF pictures and .inf files.</source>
         <translation>Папка для изображений TIFF и файлов .inf.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="64"/>
+        <location filename="../app/k_commandline.cpp" line="87"/>
         <source>The level of the destination tiles, 0 to 13 (default 8).</source>
         <translation>Уровень итоговых тайлов, от 0 до 13 (по умолчанию 8).</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="66"/>
+        <location filename="../app/k_commandline.cpp" line="89"/>
         <source>The compression quality written into the .inf files, 1 to 100 (default 95).</source>
         <translation>Качество сжатия, записываемое в файлы .inf, от 1 до 100 (по умолчанию 95).</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="69"/>
+        <location filename="../app/k_commandline.cpp" line="92"/>
         <source>Fill missing quarters with transparency, so that each destination tile gives one picture.</source>
         <translation>Заполнять недостающие четверти прозрачностью, чтобы каждый итоговый тайл давал одно изображение.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="72"/>
+        <location filename="../app/k_commandline.cpp" line="95"/>
         <source>Use completely transparent tiles as they are.</source>
         <translation>Использовать полностью прозрачные тайлы как есть.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="73"/>
+        <location filename="../app/k_commandline.cpp" line="96"/>
         <source>Paint broken tiles opaque white.</source>
         <translation>Закрашивать повреждённые тайлы непрозрачным белым.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="75"/>
+        <location filename="../app/k_commandline.cpp" line="98"/>
         <source>Mirror the source tiles vertically.</source>
         <translation>Отражать исходные тайлы по вертикали.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="77"/>
+        <location filename="../app/k_commandline.cpp" line="100"/>
         <source>Also convert the spring, fall, winter, hard winter and night tiles, as extra sources of the same .inf files.</source>
         <translation>Также конвертировать тайлы весны, осени, зимы, суровой зимы и ночные тайлы как дополнительные источники тех же файлов .inf.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="80"/>
+        <location filename="../app/k_commandline.cpp" line="103"/>
         <source>Leave alone the destination tiles that a former run into DESTINATION finished.</source>
-        <translation>Не трогать тайлы назначения, которые уже завершил прежний запуск в DESTINATION.</translation>
+        <translation>Не трогать итоговые тайлы, которые уже завершил прежний запуск в DESTINATION.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="29"/>
+        <location filename="../app/k_commandline.cpp" line="31"/>
         <source>Shows this help.</source>
         <translation>Показывает эту справку.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="82"/>
+        <location filename="../app/k_commandline.cpp" line="36"/>
         <source>Shows the version.</source>
         <translation>Показывает версию.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="116"/>
+        <location filename="../app/k_commandline.cpp" line="105"/>
+        <source>Then run the FSX resampler PATH (resample.exe) on each .inf file, in DESTINATION.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../app/k_commandline.cpp" line="109"/>
+        <source>How many resamplers run at once, 1 to %1 (default %2).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../app/k_commandline.cpp" line="114"/>
+        <source>End a resampler still running after MINUTES (default: ten, and one more for each 16 MiB of its pictures).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../app/k_commandline.cpp" line="151"/>
         <source>SOURCE and DESTINATION are missing.</source>
         <translation>Не указаны папки SOURCE и DESTINATION.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="117"/>
+        <location filename="../app/k_commandline.cpp" line="152"/>
         <source>DESTINATION is missing.</source>
         <translation>Не указана папка DESTINATION.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="121"/>
+        <location filename="../app/k_commandline.cpp" line="156"/>
         <source>Unexpected argument &quot;%1&quot;.</source>
         <translation>Лишний аргумент &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="126"/>
+        <location filename="../app/k_commandline.cpp" line="161"/>
         <source>SOURCE and DESTINATION must not be empty.</source>
         <translation>Пути SOURCE и DESTINATION не должны быть пустыми.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="132"/>
+        <location filename="../app/k_commandline.cpp" line="167"/>
         <source>BGL LOD must be a whole number from 0 to 13, not &quot;%1&quot;.</source>
         <translation>BGL LOD должен быть целым числом от 0 до 13, а не &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="138"/>
+        <location filename="../app/k_commandline.cpp" line="173"/>
         <source>Compression quality must be a whole number from 1 to 100, not &quot;%1&quot;.</source>
         <translation>Качество сжатия должно быть целым числом от 1 до 100, а не &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="164"/>
+        <location filename="../app/k_commandline.cpp" line="197"/>
+        <source>PATH of --resampler must not be empty.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../app/k_commandline.cpp" line="203"/>
+        <source>Resamplers at once must be a whole number from 1 to %1, not &quot;%2&quot;.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../app/k_commandline.cpp" line="214"/>
+        <source>The resampler&apos;s time limit must be a number of minutes above 0, not &quot;%1&quot;.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../app/k_commandline.cpp" line="227"/>
+        <source>destination tiles: %1/%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../app/k_commandline.cpp" line="229"/>
         <source>tiles: %1/%2</source>
         <translation>тайлы: %1/%2</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="165"/>
+        <location filename="../app/k_commandline.cpp" line="230"/>
         <source>tiles: %1</source>
         <translation>тайлы: %1</translation>
     </message>
     <message>
-        <location filename="../app/k_commandline.cpp" line="236"/>
+        <location filename="../app/k_commandline.cpp" line="313"/>
         <source>%1: Cannot watch for Ctrl+C.
 </source>
         <translation>%1: не удаётся отслеживать Ctrl+C.
@@ -336,12 +470,6 @@
         <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="141"/>
         <source>File not exists</source>
         <translation>Файл не существует</translation>
-    </message>
-    <message>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="141"/>
-        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="149"/>
-        <source>File opening error: %1</source>
-        <translation>Ошибка открытия файла: %1</translation>
     </message>
     <message>
         <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="144"/>
@@ -411,6 +539,12 @@
         <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="296"/>
         <source>Not enough memory to read the image</source>
         <translation>Недостаточно памяти для чтения изображения</translation>
+    </message>
+    <message>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="141"/>
+        <location filename="../tiles/k_flightsimulatorbmpreader.cpp" line="149"/>
+        <source>File opening error: %1</source>
+        <translation>Ошибка открытия файла: %1</translation>
     </message>
 </context>
 <context>
@@ -485,45 +619,45 @@
         <translation>Kelvaro</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="223"/>
-        <location filename="../ui/k_formmain.ui" line="226"/>
+        <location filename="../ui/k_formmain.ui" line="224"/>
+        <location filename="../ui/k_formmain.ui" line="227"/>
         <source>About Qt</source>
         <translation>О Qt</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="231"/>
+        <location filename="../ui/k_formmain.ui" line="232"/>
         <source>E&amp;xit</source>
         <translation>В&amp;ыход</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="234"/>
+        <location filename="../ui/k_formmain.ui" line="235"/>
         <source>Exit</source>
         <translation>Выход</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="237"/>
+        <location filename="../ui/k_formmain.ui" line="238"/>
         <source>Ctrl+Q</source>
         <translation>Ctrl+Q</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="242"/>
-        <location filename="../ui/k_formmain.ui" line="245"/>
+        <location filename="../ui/k_formmain.ui" line="243"/>
+        <location filename="../ui/k_formmain.ui" line="246"/>
         <source>About ORVIK</source>
         <translation>О программе ORVIK</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="250"/>
+        <location filename="../ui/k_formmain.ui" line="251"/>
         <source>&amp;Options</source>
         <translation>&amp;Параметры</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="253"/>
+        <location filename="../ui/k_formmain.ui" line="254"/>
         <source>Options</source>
         <translation>Параметры</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="258"/>
-        <location filename="../ui/k_formmain.ui" line="261"/>
+        <location filename="../ui/k_formmain.ui" line="259"/>
+        <location filename="../ui/k_formmain.ui" line="262"/>
         <source>About Squish</source>
         <translation>О библиотеке Squish</translation>
     </message>
@@ -624,63 +758,84 @@
         <translation>&amp;Файл</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="266"/>
+        <location filename="../ui/k_formmain.ui" line="267"/>
         <source>Preview tile set...</source>
         <translation>Предпросмотр набора тайлов...</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="269"/>
+        <location filename="../ui/k_formmain.ui" line="270"/>
         <source>Shows a map of the tiles in the source folder</source>
         <translation>Показывает карту тайлов исходной папки</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="274"/>
+        <location filename="../ui/k_formmain.ui" line="275"/>
+        <source>Make sample tile set...</source>
+        <translation>Создать пробный набор тайлов...</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="278"/>
+        <source>Writes a small FS9 tile set to try ORVIK on and makes it the source folder</source>
+        <translation>Записывает небольшой набор тайлов FS9 для пробы и делает его папку исходной</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.ui" line="283"/>
         <source>Open &amp;destination folder</source>
         <translation>Открыть папку &amp;назначения</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.ui" line="277"/>
+        <location filename="../ui/k_formmain.ui" line="286"/>
         <source>Open the destination folder of the finished conversion</source>
         <translation>Открыть папку назначения завершённой конвертации</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="264"/>
+        <location filename="../ui/k_formmain.cpp" line="266"/>
         <source>Select source folder</source>
         <translation>Выберите исходную папку</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="274"/>
+        <location filename="../ui/k_formmain.cpp" line="276"/>
         <source>Select destination folder</source>
         <translation>Выберите папку назначения</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="357"/>
+        <location filename="../ui/k_formmain.cpp" line="358"/>
+        <source>Select the folder to make the sample tile set in</source>
+        <translation>Выберите папку, в которой создать пробный набор тайлов</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.cpp" line="366"/>
+        <source>&quot;%1&quot; already exists. Choose another folder, or move it away first.</source>
+        <translation>&quot;%1&quot; уже существует. Выберите другую папку или сначала уберите эту.</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.cpp" line="380"/>
         <source>Cannot open &quot;%1&quot;.</source>
         <translation>Не удаётся открыть &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="368"/>
+        <location filename="../ui/k_formmain.cpp" line="391"/>
         <source>Stopping...</source>
         <translation>Остановка...</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="374"/>
+        <location filename="../ui/k_formmain.cpp" line="397"/>
         <source>Tiles found: %1</source>
         <translation>Найдено тайлов: %1</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="376"/>
+        <location filename="../ui/k_formmain.cpp" line="399"/>
         <source>%1 of %2 tiles</source>
         <translation>Тайлов: %1 из %2</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="216"/>
-        <location filename="../ui/k_formmain.cpp" line="345"/>
+        <location filename="../ui/k_formmain.cpp" line="218"/>
+        <location filename="../ui/k_formmain.cpp" line="347"/>
+        <location filename="../ui/k_formmain.cpp" line="373"/>
         <source>Warning</source>
         <translation>Предупреждение</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="217"/>
+        <location filename="../ui/k_formmain.cpp" line="219"/>
         <source>Application closing is impossible until termination of conversion process.</source>
         <translation>Закрытие приложения невозможно до завершения процесса конвертации.</translation>
     </message>
@@ -750,7 +905,7 @@
     <message>
         <location filename="../ui/k_formoptions.ui" line="73"/>
         <source>Skip destination tiles already converted</source>
-        <translation>Пропускать уже преобразованные тайлы назначения</translation>
+        <translation>Пропускать уже преобразованные итоговые тайлы</translation>
     </message>
 </context>
 <context>
@@ -797,7 +952,7 @@
     <message>
         <location filename="../ui/k_formpreview.cpp" line="57"/>
         <source>destination tile (BGL LOD %1)</source>
-        <translation>тайл назначения (BGL LOD %1)</translation>
+        <translation>итоговый тайл (BGL LOD %1)</translation>
     </message>
     <message>
         <location filename="../ui/k_formpreview.cpp" line="59"/>
@@ -843,18 +998,18 @@
         <location filename="../ui/k_formpreview.cpp" line="214"/>
         <source>%1 of %n tile(s) read: %2 broken, %3 completely transparent;</source>
         <translation>
-            <numerusform>Прочитано %1 из %n тайла: повреждённых %2, полностью прозрачных %3;</numerusform>
-            <numerusform>Прочитано %1 из %n тайлов: повреждённых %2, полностью прозрачных %3;</numerusform>
-            <numerusform>Прочитано %1 из %n тайлов: повреждённых %2, полностью прозрачных %3;</numerusform>
+            <numerusform>Прочитано %1 из %n тайла: повреждённых: %2, полностью прозрачных: %3;</numerusform>
+            <numerusform>Прочитано %1 из %n тайлов: повреждённых: %2, полностью прозрачных: %3;</numerusform>
+            <numerusform>Прочитано %1 из %n тайлов: повреждённых: %2, полностью прозрачных: %3;</numerusform>
         </translation>
     </message>
     <message numerus="yes">
         <location filename="../ui/k_formpreview.cpp" line="219"/>
         <source>%n destination tile(s) at BGL LOD %1.</source>
         <translation>
-            <numerusform>%n тайл назначения на BGL LOD %1.</numerusform>
-            <numerusform>%n тайла назначения на BGL LOD %1.</numerusform>
-            <numerusform>%n тайлов назначения на BGL LOD %1.</numerusform>
+            <numerusform>%n итоговый тайл на BGL LOD %1.</numerusform>
+            <numerusform>%n итоговых тайла на BGL LOD %1.</numerusform>
+            <numerusform>%n итоговых тайлов на BGL LOD %1.</numerusform>
         </translation>
     </message>
     <message>
@@ -874,7 +1029,7 @@
     <message>
         <location filename="../ui/k_formpreview.cpp" line="223"/>
         <source>One point covers %1 x %1 tiles.</source>
-        <translation>Одна точка охватывает %1 x %1 тайлов.</translation>
+        <translation>Одна точка охватывает квадрат тайлов %1 x %1.</translation>
     </message>
     <message>
         <location filename="../ui/k_formpreview.cpp" line="246"/>
@@ -888,20 +1043,20 @@
         <location filename="../app/k_previewcommandline.cpp" line="20"/>
         <source>%1: %2 of %n tile(s), %3 broken, %4 completely transparent</source>
         <translation>
-            <numerusform>%1: %2 из %n тайла, повреждённых %3, полностью прозрачных %4</numerusform>
-            <numerusform>%1: %2 из %n тайлов, повреждённых %3, полностью прозрачных %4</numerusform>
-            <numerusform>%1: %2 из %n тайлов, повреждённых %3, полностью прозрачных %4</numerusform>
+            <numerusform>%1: %2 из %n тайла, повреждённых: %3, полностью прозрачных: %4</numerusform>
+            <numerusform>%1: %2 из %n тайлов, повреждённых: %3, полностью прозрачных: %4</numerusform>
+            <numerusform>%1: %2 из %n тайлов, повреждённых: %3, полностью прозрачных: %4</numerusform>
         </translation>
     </message>
     <message>
         <location filename="../app/k_previewcommandline.cpp" line="30"/>
         <source>Writes a map of the FS9 tile bitmaps in SOURCE as a PNG picture, each tile a square of 1 to 32 pixels, the largest that keeps the picture within 2,048 pixels (where the tiles span more than 4,096 across, one square covers 2x2, 4x4, ... tiles), and prints what each destination tile holds.</source>
-        <translation>Записывает карту BMP-тайлов FS9 из SOURCE в картинку PNG, каждый тайл квадратом от 1 до 32 пикселей, наибольшим, при котором картинка не выходит за 2048 пикселей (если тайлы занимают больше 4096 в ширину или высоту, один квадрат покрывает 2x2, 4x4, ... тайлов), и выводит, что содержит каждый тайл назначения.</translation>
+        <translation>Записывает карту BMP-тайлов FS9 из SOURCE в картинку PNG, каждый тайл квадратом от 1 до 32 пикселей, наибольшим, при котором картинка не выходит за 2048 пикселей (если тайлы занимают больше 4096 в ширину или высоту, один квадрат покрывает 2x2, 4x4, ... тайлов), и выводит, что содержит каждый итоговый тайл.</translation>
     </message>
     <message>
         <location filename="../app/k_previewcommandline.cpp" line="36"/>
         <source>The folder that holds the FS9 tile bitmaps.</source>
-        <translation>Папка с тайлами FS9.</translation>
+        <translation>Папка с BMP-тайлами FS9.</translation>
     </message>
     <message>
         <location filename="../app/k_previewcommandline.cpp" line="37"/>
@@ -911,7 +1066,7 @@
     <message>
         <location filename="../app/k_previewcommandline.cpp" line="40"/>
         <source>The level of the destination tiles to outline and count, 0 to 13 (default 8).</source>
-        <translation>Уровень тайлов назначения, которые обводятся и подсчитываются, от 0 до 13 (по умолчанию 8).</translation>
+        <translation>Уровень итоговых тайлов, которые обводятся и подсчитываются, от 0 до 13 (по умолчанию 8).</translation>
     </message>
     <message>
         <location filename="../app/k_previewcommandline.cpp" line="43"/>
@@ -960,6 +1115,61 @@
     </message>
 </context>
 <context>
+    <name>K_SampleCommandLine</name>
+    <message>
+        <location filename="../app/k_samplecommandline.cpp" line="20"/>
+        <source>Writes ORVIK&apos;s sample FS9 tile set into FOLDER, which must be new or empty: two destination tiles of DXT1, DXT3 and DXT5 tiles with a gap, a completely transparent tile and a broken one, and winter and night tiles.</source>
+        <translation>Записывает пробный набор тайлов FS9 программы ORVIK в папку FOLDER, которая должна быть новой или пустой: два итоговых тайла из тайлов DXT1, DXT3 и DXT5 с пропуском, полностью прозрачным и повреждённым тайлом, а также зимние и ночные тайлы.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_samplecommandline.cpp" line="24"/>
+        <source>The folder to write the tile bitmaps into.</source>
+        <translation>Папка, в которую записываются BMP-тайлы.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_samplecommandline.cpp" line="33"/>
+        <source>Name one folder.</source>
+        <translation>Укажите одну папку.</translation>
+    </message>
+    <message>
+        <location filename="../app/k_samplecommandline.cpp" line="38"/>
+        <source>Unknown option &quot;%1&quot;.</source>
+        <translation>Неизвестный параметр &quot;%1&quot;.</translation>
+    </message>
+</context>
+<context>
+    <name>K_SampleTiles</name>
+    <message>
+        <location filename="../tiles/k_sampletiles.cpp" line="34"/>
+        <source>Cannot write &quot;%1&quot;: %2.</source>
+        <translation>Невозможно записать &quot;%1&quot;: %2.</translation>
+    </message>
+    <message>
+        <location filename="../tiles/k_sampletiles.cpp" line="47"/>
+        <source>&quot;%1&quot; is not a folder.</source>
+        <translation>&quot;%1&quot; не является папкой.</translation>
+    </message>
+    <message>
+        <location filename="../tiles/k_sampletiles.cpp" line="53"/>
+        <source>&quot;%1&quot; is not empty; the sample tile set goes only into an empty or new folder.</source>
+        <translation>Папка &quot;%1&quot; не пуста; пробный набор тайлов записывается только в пустую или новую папку.</translation>
+    </message>
+    <message>
+        <location filename="../tiles/k_sampletiles.cpp" line="59"/>
+        <source>The folder &quot;%1&quot; cannot be created.</source>
+        <translation>Папку &quot;%1&quot; невозможно создать.</translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../tiles/k_sampletiles.cpp" line="105"/>
+        <source>%n FS9 tile bitmap(s) written into &quot;%1&quot;.</source>
+        <translation>
+            <numerusform>Записан %n BMP-тайл FS9 в папку &quot;%1&quot;.</numerusform>
+            <numerusform>Записано %n BMP-тайла FS9 в папку &quot;%1&quot;.</numerusform>
+            <numerusform>Записано %n BMP-тайлов FS9 в папку &quot;%1&quot;.</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>K_TileReadAhead</name>
     <message>
         <location filename="../tiles/k_tilereadahead.cpp" line="82"/>
@@ -970,30 +1180,6 @@
         <location filename="../tiles/k_tilereadahead.cpp" line="82"/>
         <source>Unexpected error</source>
         <translation>Непредвиденная ошибка</translation>
-    </message>
-</context>
-<context>
-    <name>orvik-make-sample</name>
-    <message>
-        <location filename="../app/orvik-make-sample.cpp" line="14"/>
-        <source>Usage: orvik-make-sample DIR
-</source>
-        <translation>Использование: orvik-make-sample ПАПКА
-</translation>
-    </message>
-    <message>
-        <location filename="../app/orvik-make-sample.cpp" line="21"/>
-        <source>orvik-make-sample: Cannot write the tiles into &quot;%1&quot;.
-</source>
-        <translation>orvik-make-sample: невозможно записать тайлы в &quot;%1&quot;.
-</translation>
-    </message>
-    <message>
-        <location filename="../app/orvik-make-sample.cpp" line="28"/>
-        <source>%1 FS9 tile bitmaps written into &quot;%2&quot;.
-</source>
-        <translation>Записано тайлов FS9: %1 в &quot;%2&quot;.
-</translation>
     </message>
 </context>
 </TS>

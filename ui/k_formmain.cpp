@@ -3,6 +3,7 @@
 #include "engine/k_conversiontexts.h"
 #include "engine/k_sourcefolder.h"
 #include "tiles/k_flightsimulatortile.h"
+#include "tiles/k_sampletiles.h"
 #include "ui/k_formabout.h"
 #include "ui/k_formaboutsquish.h"
 #include "ui/k_formoptions.h"
@@ -18,6 +19,7 @@
 #include <QMutexLocker>
 #include <QSettings>
 #include <QShortcut>
+#include <QStandardPaths>
 #include <QToolButton>
 #include <QUrl>
 
@@ -348,6 +350,27 @@ void K_FormMain::on_actionPreviewTileSet_triggered()
     K_FormPreview dialog(sourceFolder().trimmed(), bglLod(), this);
     dialog.setModal(true);
     dialog.exec();
+}
+
+void K_FormMain::on_actionMakeSampleTileSet_triggered()
+{
+    const QString parent
+            = selectFolder(QString(), tr("Select the folder to make the sample tile set in"),
+                           QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    if (parent.isEmpty())
+        return;
+    // A subfolder of our own, so that nothing the user keeps in the chosen folder is touched.
+    const QString folder = QDir(parent).filePath(QStringLiteral("ORVIK sample tiles"));
+    QString problem;
+    if (QFileInfo::exists(folder)) {
+        problem = tr("\"%1\" already exists. Choose another folder, or move it away first.")
+                          .arg(QDir::toNativeSeparators(folder));
+    } else if (K_SampleTiles::write(folder, &problem)) {
+        setSourceFolder(QDir::toNativeSeparators(folder));
+        appendLogText(K_SampleTiles::writtenText(folder));
+        return;
+    }
+    QMessageBox::warning(this, tr("Warning"), problem, QMessageBox::Ok, QMessageBox::NoButton);
 }
 
 void K_FormMain::on_actionOpenDestinationFolder_triggered()

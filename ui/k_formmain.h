@@ -93,6 +93,7 @@ private slots:
     void on_actionOptions_triggered();
     void on_actionAboutSquish_triggered();
     void on_actionPreviewTileSet_triggered();
+    void on_actionMakeSampleTileSet_triggered();
     void on_actionOpenDestinationFolder_triggered();
 
 private:
