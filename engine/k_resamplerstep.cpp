@@ -54,6 +54,36 @@ QString K_ResamplerStep::programProblem(const QString &program)
     return QString();
 }
 
+QString K_ResamplerStep::usualProgram()
+{
+    const QString terrain = QStringLiteral("/Terrain SDK/resample.exe");
+    QStringList roots;
+    for (const char *name : {"ProgramFiles(x86)", "ProgramFiles", "ProgramW6432"}) {
+        const QString root = QDir::fromNativeSeparators(qEnvironmentVariable(name));
+        if (!root.isEmpty() && !roots.contains(root))
+            roots << root;
+    }
+    for (const QString &root : qAsConst(roots)) {
+        QStringList candidates{root
+                               + QLatin1String("/Microsoft Games/Microsoft Flight Simulator X "
+                                               "SDK/SDK/Environment Kit")
+                               + terrain};
+        // Each Prepar3D SDK has a folder named by its version.
+        const QDir lockheed(root + QLatin1String("/Lockheed Martin"));
+        for (const QString &sdk : lockheed.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            if (sdk.startsWith(QLatin1String("Prepar3D")) && sdk.contains(QLatin1String("SDK"))) {
+                candidates << lockheed.filePath(sdk) + QLatin1String("/Environment SDK") + terrain
+                           << lockheed.filePath(sdk) + QLatin1String("/Environment Kit") + terrain;
+            }
+        }
+        for (const QString &candidate : qAsConst(candidates)) {
+            if (QFileInfo(candidate).isFile())
+                return QDir::toNativeSeparators(candidate);
+        }
+    }
+    return QString();
+}
+
 int K_ResamplerStep::defaultJobs()
 {
     return qMax(1, QThread::idealThreadCount() / 2);

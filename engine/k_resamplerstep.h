@@ -34,6 +34,10 @@ public:
     // Why `program` cannot be run as the resampler (missing, a folder, not a program), as one
     // line; empty when it can.
     static QString programProblem(const QString &program);
+    // The first resample.exe in the usual install folders of the FSX SDK (which Acceleration and
+    // SP2 update in place) and of the Prepar3D SDKs, below the Program Files folders that the
+    // environment names; empty when there is none.
+    static QString usualProgram();
     // Half the processor cores, at least one: the resampler is busy with the disk as well.
     static int defaultJobs();
     // How long one run may take: `limitMs`, or when 0 ten minutes and another for each 16 MiB of

@@ -47,7 +47,8 @@ QString stateOf(const K_FormMain &w)
     return settingsText({w.sourceFolder(), w.destinationFolder(), w.bglLod(),
                          w.compressionQuality(), w.singleDestinationImage(),
                          w.passCompletelyTransparentTiles(), w.passBrokenTiles(),
-                         w.verticalMirrorSourceTiles(), w.convertSeasons(), w.skipConverted()});
+                         w.verticalMirrorSourceTiles(), w.convertSeasons(), w.skipConverted()})
+           + '|' + QString::number(w.runResampler()) + '|' + QFileInfo(w.resampler()).fileName();
 }
 
 QString logOf(const K_FormMain &window)
@@ -91,7 +92,7 @@ void tst_FormMain::initTestCase()
 void tst_FormMain::drivesTheWindow()
 {
     const QString settingsFile = m_config.filePath("Tovrel/ORVIK.ini");
-    QCOMPARE(stateOf(K_FormMain()), QString("||8|95|011000"));
+    QCOMPARE(stateOf(K_FormMain()), QString("||8|95|011000|0|"));
     // Values out of range are clamped; keys of anyone else go when the window stores its own.
     QVERIFY(K_TileBitmapWriter::writeBytes(
             settingsFile,
@@ -100,14 +101,21 @@ void tst_FormMain::drivesTheWindow()
     QString stored;
     {
         K_FormMain window;
-        QCOMPARE(stateOf(window), QString("||13|1|110000"));
+        QCOMPARE(stateOf(window), QString("||13|1|110000|0|"));
 
         // The dialog shows the window's flags, each box with its tooltip; OK takes the toggled
-        // boxes, Cancel nothing.
+        // boxes, Cancel nothing. The empty resampler field is filled from the SDK's usual folder.
+        const QString sdk = m_work.filePath("Program Files/Microsoft Games/Microsoft Flight "
+                                            "Simulator X SDK/SDK/Environment Kit/Terrain SDK");
+        QVERIFY(QDir().mkpath(sdk) && K_TileBitmapWriter::writeBytes(sdk + "/resample.exe", ""));
+        qputenv("ProgramFiles(x86)",
+                QDir::toNativeSeparators(m_work.filePath("Program Files")).toUtf8());
         for (const bool ok : {true, false}) {
             QString shown;
             int withoutTip = 0;
             answerNextModal([&](QWidget *modal) {
+                shown += modal->findChild<QLabel *>("resamplerNoteLabel")->isVisible() ? "found "
+                                                                                       : "";
                 for (QCheckBox *box : modal->findChildren<QCheckBox *>()) {
                     shown += QString::number(box->isChecked());
                     withoutTip += box->toolTip().isEmpty();
@@ -118,10 +126,12 @@ void tst_FormMain::drivesTheWindow()
                         ->click();
             });
             window.findChild<QAction *>("actionOptions")->trigger();
-            QCOMPARE(shown, QString(ok ? "101000" : "010111"));
+            QCOMPARE(shown, QString(ok ? "found 1010000" : "0101111"));
             QCOMPARE(withoutTip, 0);
-            QCOMPARE(stateOf(window), QString("||13|1|001111"));
+            QCOMPARE(stateOf(window), QString("||13|1|001111|1|resample.exe"));
+            QCOMPARE(window.resampler(), QDir::toNativeSeparators(sdk + "/resample.exe"));
         }
+        window.setRunResampler(false);
 
         window.setSourceFolder("  " + m_work.filePath("tiles") + "  ");
         window.setDestinationFolder(m_work.filePath("window"));
@@ -168,7 +178,8 @@ void tst_FormMain::drivesTheWindow()
     keys.sort();
     QCOMPARE(keys, QStringList({"BGLLOD", "CompressionQuality", "DestinationFolder", "Geometry",
                                 "Options/ConvertSeasons", "Options/PassBrokenTiles",
-                                "Options/PassCompletelyTransparentTiles",
+                                "Options/PassCompletelyTransparentTiles", "Options/Resampler",
+                                "Options/ResamplerJobs", "Options/RunResampler",
                                 "Options/SingleDestinationImage", "Options/SkipConverted",
                                 "Options/VerticalMirrorSourceTiles", "SourceFolder"}));
     QCOMPARE(stateOf(K_FormMain()), stored);

@@ -64,17 +64,17 @@
     <message>
         <location filename="../engine/k_builderthread.cpp" line="338"/>
         <source>Step 1 of 3. Source folder scanning...</source>
-        <translation type="unfinished">Шаг 1 из 2. Сканирование исходной папки... {1 ?} {3.?}</translation>
+        <translation>Шаг 1 из 3. Сканирование исходной папки...</translation>
     </message>
     <message>
         <location filename="../engine/k_builderthread.cpp" line="340"/>
         <source>Step 2 of 3. Build images...</source>
-        <translation type="unfinished">Шаг 2 из 2. Построение изображений... {2 ?} {3.?}</translation>
+        <translation>Шаг 2 из 3. Построение изображений...</translation>
     </message>
     <message>
         <location filename="../engine/k_builderthread.cpp" line="342"/>
         <source>Step 3 of 3. Resample...</source>
-        <translation type="unfinished"></translation>
+        <translation>Шаг 3 из 3. Ресемплинг...</translation>
     </message>
     <message>
         <location filename="../engine/k_builderthread.cpp" line="430"/>
@@ -120,12 +120,12 @@
     <message>
         <location filename="../engine/k_conversiontexts.cpp" line="72"/>
         <source>Stopped. Destination tiles written: %1, pictures: %2 (%3), BGL files made: %4, problems: %5, time: %6.</source>
-        <translation type="unfinished"></translation>
+        <translation>Остановлено. Записано итоговых тайлов: %1, изображений: %2 (%3), создано файлов BGL: %4, проблем: %5, время: %6.</translation>
     </message>
     <message>
         <location filename="../engine/k_conversiontexts.cpp" line="74"/>
         <source>Destination tiles written: %1, pictures: %2 (%3), BGL files made: %4, problems: %5, time: %6.</source>
-        <translation type="unfinished"></translation>
+        <translation>Записано итоговых тайлов: %1, изображений: %2 (%3), создано файлов BGL: %4, проблем: %5, время: %6.</translation>
     </message>
     <message>
         <location filename="../engine/k_conversiontexts.cpp" line="84"/>
@@ -213,7 +213,7 @@
     <message>
         <location filename="../engine/k_recordkeeper.cpp" line="306"/>
         <source>Removed &quot;%1&quot;, which the resampler of an interrupted run had begun.</source>
-        <translation type="unfinished"></translation>
+        <translation>Удалён &quot;%1&quot;, начатый ресемплером прерванного запуска.</translation>
     </message>
     <message>
         <location filename="../engine/k_sourcefolder.cpp" line="31"/>
@@ -233,62 +233,62 @@
     <message>
         <location filename="../engine/k_resamplerstep.cpp" line="43"/>
         <source>The resampler &quot;%1&quot; does not exist.</source>
-        <translation type="unfinished"></translation>
+        <translation>Ресемплер &quot;%1&quot; не существует.</translation>
     </message>
     <message>
         <location filename="../engine/k_resamplerstep.cpp" line="45"/>
         <source>The resampler &quot;%1&quot; is a folder, not a program.</source>
-        <translation type="unfinished"></translation>
+        <translation>Ресемплер &quot;%1&quot; — это папка, а не программа.</translation>
     </message>
     <message>
         <location filename="../engine/k_resamplerstep.cpp" line="49"/>
         <source>The resampler &quot;%1&quot; is not a program (.exe or .com).</source>
-        <translation type="unfinished"></translation>
+        <translation>Ресемплер &quot;%1&quot; — не программа (.exe или .com).</translation>
     </message>
     <message>
         <location filename="../engine/k_resamplerstep.cpp" line="52"/>
         <source>The resampler &quot;%1&quot; is not a program: it may not be run.</source>
-        <translation type="unfinished"></translation>
+        <translation>Ресемплер &quot;%1&quot; — не программа: его нельзя запускать.</translation>
     </message>
     <message>
-        <location filename="../engine/k_resamplerstep.cpp" line="102"/>
+        <location filename="../engine/k_resamplerstep.cpp" line="132"/>
         <source>BGL file &quot;%1&quot; is already made from this .inf file.</source>
-        <translation type="unfinished"></translation>
+        <translation>Файл BGL &quot;%1&quot; уже создан из этого файла .inf.</translation>
     </message>
     <message>
-        <location filename="../engine/k_resamplerstep.cpp" line="128"/>
+        <location filename="../engine/k_resamplerstep.cpp" line="158"/>
         <source>The resampler cannot be started on &quot;%1&quot;: %2.</source>
-        <translation type="unfinished"></translation>
+        <translation>Ресемплер не удаётся запустить для &quot;%1&quot;: %2.</translation>
     </message>
     <message>
-        <location filename="../engine/k_resamplerstep.cpp" line="192"/>
+        <location filename="../engine/k_resamplerstep.cpp" line="222"/>
         <source>BGL file &quot;%1&quot; made.</source>
-        <translation type="unfinished"></translation>
+        <translation>Файл BGL &quot;%1&quot; создан.</translation>
     </message>
     <message>
-        <location filename="../engine/k_resamplerstep.cpp" line="198"/>
+        <location filename="../engine/k_resamplerstep.cpp" line="228"/>
         <source>The resampler was still at &quot;%1&quot; after %2, and was ended.</source>
-        <translation type="unfinished"></translation>
+        <translation>Ресемплер всё ещё работал над &quot;%1&quot; спустя %2 и был завершён.</translation>
     </message>
     <message>
-        <location filename="../engine/k_resamplerstep.cpp" line="201"/>
+        <location filename="../engine/k_resamplerstep.cpp" line="231"/>
         <source>The resampler crashed on &quot;%1&quot;.</source>
-        <translation type="unfinished"></translation>
+        <translation>Ресемплер аварийно завершился на &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../engine/k_resamplerstep.cpp" line="203"/>
+        <location filename="../engine/k_resamplerstep.cpp" line="233"/>
         <source>The resampler failed on &quot;%1&quot; with exit code %2.</source>
-        <translation type="unfinished"></translation>
+        <translation>Ресемплер не справился с &quot;%1&quot;: код завершения %2.</translation>
     </message>
     <message>
-        <location filename="../engine/k_resamplerstep.cpp" line="207"/>
+        <location filename="../engine/k_resamplerstep.cpp" line="237"/>
         <source>The resampler ended on &quot;%1&quot; with exit code 0 but did not write &quot;%2&quot;.</source>
-        <translation type="unfinished"></translation>
+        <translation>Ресемплер завершил &quot;%1&quot; с кодом 0, но не записал &quot;%2&quot;.</translation>
     </message>
     <message>
-        <location filename="../engine/k_resamplerstep.cpp" line="224"/>
+        <location filename="../engine/k_resamplerstep.cpp" line="254"/>
         <source>Removed &quot;%1&quot;, which the resampler had begun.</source>
-        <translation type="unfinished"></translation>
+        <translation>Удалён &quot;%1&quot;, начатый ресемплером.</translation>
     </message>
 </context>
 <context>
@@ -384,17 +384,17 @@
     <message>
         <location filename="../app/k_commandline.cpp" line="105"/>
         <source>Then run the FSX resampler PATH (resample.exe) on each .inf file, in DESTINATION.</source>
-        <translation type="unfinished"></translation>
+        <translation>Затем запустить для каждого файла .inf в DESTINATION ресемплер FSX по пути PATH (resample.exe).</translation>
     </message>
     <message>
         <location filename="../app/k_commandline.cpp" line="109"/>
         <source>How many resamplers run at once, 1 to %1 (default %2).</source>
-        <translation type="unfinished"></translation>
+        <translation>Сколько ресемплеров работают одновременно, от 1 до %1 (по умолчанию %2).</translation>
     </message>
     <message>
         <location filename="../app/k_commandline.cpp" line="114"/>
         <source>End a resampler still running after MINUTES (default: ten, and one more for each 16 MiB of its pictures).</source>
-        <translation type="unfinished"></translation>
+        <translation>Завершить ресемплер, всё ещё работающий спустя MINUTES минут (по умолчанию десять и ещё одна на каждые 16 МиБ его изображений).</translation>
     </message>
     <message>
         <location filename="../app/k_commandline.cpp" line="151"/>
@@ -429,22 +429,22 @@
     <message>
         <location filename="../app/k_commandline.cpp" line="197"/>
         <source>PATH of --resampler must not be empty.</source>
-        <translation type="unfinished"></translation>
+        <translation>PATH для --resampler не должен быть пустым.</translation>
     </message>
     <message>
         <location filename="../app/k_commandline.cpp" line="203"/>
         <source>Resamplers at once must be a whole number from 1 to %1, not &quot;%2&quot;.</source>
-        <translation type="unfinished"></translation>
+        <translation>Число одновременных ресемплеров должно быть целым числом от 1 до %1, а не &quot;%2&quot;.</translation>
     </message>
     <message>
         <location filename="../app/k_commandline.cpp" line="214"/>
         <source>The resampler&apos;s time limit must be a number of minutes above 0, not &quot;%1&quot;.</source>
-        <translation type="unfinished"></translation>
+        <translation>Предел времени ресемплера должен быть числом минут больше 0, а не &quot;%1&quot;.</translation>
     </message>
     <message>
         <location filename="../app/k_commandline.cpp" line="227"/>
         <source>destination tiles: %1/%2</source>
-        <translation type="unfinished"></translation>
+        <translation>итоговые тайлы: %1/%2</translation>
     </message>
     <message>
         <location filename="../app/k_commandline.cpp" line="229"/>
@@ -788,54 +788,59 @@
         <translation>Открыть папку назначения завершённой конвертации</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="266"/>
+        <location filename="../ui/k_formmain.cpp" line="287"/>
         <source>Select source folder</source>
         <translation>Выберите исходную папку</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="276"/>
+        <location filename="../ui/k_formmain.cpp" line="297"/>
         <source>Select destination folder</source>
         <translation>Выберите папку назначения</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="358"/>
+        <location filename="../ui/k_formmain.cpp" line="379"/>
         <source>Select the folder to make the sample tile set in</source>
         <translation>Выберите папку, в которой создать пробный набор тайлов</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="366"/>
+        <location filename="../ui/k_formmain.cpp" line="387"/>
         <source>&quot;%1&quot; already exists. Choose another folder, or move it away first.</source>
         <translation>&quot;%1&quot; уже существует. Выберите другую папку или сначала уберите эту.</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="380"/>
+        <location filename="../ui/k_formmain.cpp" line="401"/>
         <source>Cannot open &quot;%1&quot;.</source>
         <translation>Не удаётся открыть &quot;%1&quot;.</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="391"/>
+        <location filename="../ui/k_formmain.cpp" line="412"/>
         <source>Stopping...</source>
         <translation>Остановка...</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="397"/>
+        <location filename="../ui/k_formmain.cpp" line="418"/>
         <source>Tiles found: %1</source>
         <translation>Найдено тайлов: %1</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="399"/>
+        <location filename="../ui/k_formmain.cpp" line="420"/>
         <source>%1 of %2 tiles</source>
         <translation>Тайлов: %1 из %2</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="218"/>
-        <location filename="../ui/k_formmain.cpp" line="347"/>
-        <location filename="../ui/k_formmain.cpp" line="373"/>
+        <location filename="../ui/k_formmain.cpp" line="422"/>
+        <source>%1 of %2 destination tiles</source>
+        <translation>Итоговых тайлов: %1 из %2</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formmain.cpp" line="239"/>
+        <location filename="../ui/k_formmain.cpp" line="368"/>
+        <location filename="../ui/k_formmain.cpp" line="394"/>
         <source>Warning</source>
         <translation>Предупреждение</translation>
     </message>
     <message>
-        <location filename="../ui/k_formmain.cpp" line="219"/>
+        <location filename="../ui/k_formmain.cpp" line="240"/>
         <source>Application closing is impossible until termination of conversion process.</source>
         <translation>Закрытие приложения невозможно до завершения процесса конвертации.</translation>
     </message>
@@ -899,13 +904,79 @@
     </message>
     <message>
         <location filename="../ui/k_formoptions.ui" line="70"/>
-        <source>&lt;p&gt;On: a destination tile whose .inf file is newer than all its source tiles, with every picture it lists in place, is left alone, so a run picks up where an earlier one into the same folder stopped. Off: every destination tile is converted again. After changing the BGL LOD or the options, convert into a new folder.&lt;/p&gt;</source>
-        <translation>&lt;p&gt;Включено: итоговый тайл, файл .inf которого новее всех его исходных тайлов и все перечисленные в нём изображения на месте, не трогается, так что запуск продолжается с того места, где остановился прежний запуск в ту же папку. Выключено: все итоговые тайлы конвертируются заново. После смены BGL LOD или параметров конвертируйте в новую папку.&lt;/p&gt;</translation>
+        <source>&lt;p&gt;On: a destination tile that an earlier run into the same folder finished, from the same tiles with the same settings, and whose files are unchanged since, is left alone, so a run picks up where an earlier one stopped. Off: every destination tile is converted again.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Вкл.: итоговый тайл, который прежний запуск в ту же папку завершил из тех же тайлов с теми же настройками и чьи файлы с тех пор не изменились, остаётся как есть, так что запуск продолжает с того места, где остановился прежний. Выкл.: каждый итоговый тайл конвертируется заново.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formoptions.ui" line="80"/>
+        <source>Resampler</source>
+        <translation>Ресемплер</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formoptions.ui" line="86"/>
+        <source>&lt;p&gt;On: a third step runs the resampler on the .inf file of each destination tile written or already converted, and it makes the BGL file in the destination folder. A BGL file already made from the same .inf file is not made again. Off: ORVIK stops at the .inf files.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Вкл.: третий шаг запускает ресемплер для файла .inf каждого записанного или уже конвертированного итогового тайла, и он создаёт файл BGL в папке назначения. Файл BGL, уже созданный из того же файла .inf, заново не создаётся. Выкл.: ORVIK останавливается на файлах .inf.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formoptions.ui" line="89"/>
+        <source>Run the resampler after converting</source>
+        <translation>Запускать ресемплер после конвертирования</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formoptions.ui" line="96"/>
+        <source>Resampler:</source>
+        <translation>Ресемплер:</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formoptions.ui" line="112"/>
+        <source>&lt;p&gt;The resampler of the FSX SDK, resample.exe, which makes the BGL files. It comes with the FSX SDK (FSX Deluxe, Acceleration or Gold) in SDK\Environment Kit\Terrain SDK, and with the Prepar3D SDKs; the SDK of the Steam edition lacks it.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Ресемплер из FSX SDK, resample.exe, который создаёт файлы BGL. Он входит в FSX SDK (FSX Deluxe, Acceleration или Gold) в папке SDK\Environment Kit\Terrain SDK и в SDK Prepar3D; в SDK издания Steam его нет.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formoptions.ui" line="119"/>
+        <location filename="../ui/k_formoptions.cpp" line="54"/>
+        <source>Choose the resampler</source>
+        <translation>Выберите ресемплер</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formoptions.ui" line="122"/>
+        <source>...</source>
+        <translation>...</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formoptions.ui" line="129"/>
+        <source>Resamplers at once:</source>
+        <translation>Ресемплеров одновременно:</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formoptions.ui" line="145"/>
+        <source>&lt;p&gt;How many resamplers run at the same time, each on a destination tile of its own. Each keeps a processor core busy and reads and writes much: half the cores is a good start.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Сколько ресемплеров работают одновременно, каждый над своим итоговым тайлом. Каждый занимает ядро процессора и много читает и пишет: для начала подойдёт половина ядер.&lt;/p&gt;</translation>
     </message>
     <message>
         <location filename="../ui/k_formoptions.ui" line="73"/>
         <source>Skip destination tiles already converted</source>
         <translation>Пропускать уже преобразованные итоговые тайлы</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formoptions.cpp" line="36"/>
+        <source>No resample.exe in the usual folders of the FSX and Prepar3D SDKs: choose it with &quot;...&quot;.</source>
+        <translation>В обычных папках FSX SDK и SDK Prepar3D нет resample.exe: выберите его кнопкой &quot;...&quot;.</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formoptions.cpp" line="38"/>
+        <source>The resampler was found in the usual folder of its SDK.</source>
+        <translation>Ресемплер найден в обычной папке своего SDK.</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formoptions.cpp" line="55"/>
+        <source>Resampler (resample.exe);;Programs (*.exe *.com);;All files (*)</source>
+        <translation>Ресемплер (resample.exe);;Программы (*.exe *.com);;Все файлы (*)</translation>
+    </message>
+    <message>
+        <location filename="../ui/k_formoptions.cpp" line="65"/>
+        <source>Choose the resampler, or turn off running it after converting.</source>
+        <translation>Выберите ресемплер или отключите его запуск после конвертирования.</translation>
     </message>
 </context>
 <context>

@@ -17,6 +17,10 @@ K_BuilderThread::Settings snapshotOf(const K_FormMain *form)
     settings.verticalMirrorSourceTiles = form->verticalMirrorSourceTiles();
     settings.convertSeasons = form->convertSeasons();
     settings.skipConverted = form->skipConverted();
+    if (form->runResampler()) {
+        settings.resampler = form->resampler();
+        settings.resamplerJobs = form->resamplerJobs();
+    }
     return settings;
 }
 

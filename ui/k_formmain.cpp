@@ -1,6 +1,7 @@
 #include "ui/k_formmain.h"
 
 #include "engine/k_conversiontexts.h"
+#include "engine/k_resamplerstep.h"
 #include "engine/k_sourcefolder.h"
 #include "tiles/k_flightsimulatortile.h"
 #include "tiles/k_sampletiles.h"
@@ -20,6 +21,7 @@
 #include <QSettings>
 #include <QShortcut>
 #include <QStandardPaths>
+#include <QThread>
 #include <QToolButton>
 #include <QUrl>
 
@@ -35,6 +37,9 @@ const char passBrokenTilesKey[] = "Options/PassBrokenTiles";
 const char verticalMirrorSourceTilesKey[] = "Options/VerticalMirrorSourceTiles";
 const char convertSeasonsKey[] = "Options/ConvertSeasons";
 const char skipConvertedKey[] = "Options/SkipConverted";
+const char resamplerKey[] = "Options/Resampler";
+const char runResamplerKey[] = "Options/RunResampler";
+const char resamplerJobsKey[] = "Options/ResamplerJobs";
 const char geometryKey[] = "Geometry";
 
 } // namespace
@@ -42,6 +47,7 @@ const char geometryKey[] = "Geometry";
 K_FormMain::K_FormMain(QWidget *parent)
     : QMainWindow(parent)
     , ui(new Ui::K_FormMain)
+    , m_resamplerJobs(K_ResamplerStep::defaultJobs())
 {
     ui->setupUi(this);
 
@@ -158,6 +164,21 @@ void K_FormMain::setConvertSeasons(bool on)
 void K_FormMain::setSkipConverted(bool on)
 {
     m_skipConverted = on;
+}
+
+void K_FormMain::setResampler(const QString &program)
+{
+    m_resampler = program;
+}
+
+void K_FormMain::setRunResampler(bool on)
+{
+    m_runResampler = on;
+}
+
+void K_FormMain::setResamplerJobs(int jobs)
+{
+    m_resamplerJobs = qBound(1, jobs, QThread::idealThreadCount());
 }
 
 void K_FormMain::builderThreadFinished()
@@ -397,6 +418,8 @@ void K_FormMain::showConversionStatus()
         text = tr("Tiles found: %1").arg(progress.tilesDone);
     else if (progress.step == 2)
         text = tr("%1 of %2 tiles").arg(progress.tilesDone).arg(progress.tilesTotal);
+    else if (progress.step == 3)
+        text = tr("%1 of %2 destination tiles").arg(progress.tilesDone).arg(progress.tilesTotal);
     if (!text.isEmpty() && progress.secondsLeft >= 0)
         text += QStringLiteral(" \u00b7 ") + K_ConversionTexts::timeLeftText(progress.secondsLeft);
     m_statusLabel->setText(text);
@@ -444,6 +467,9 @@ void K_FormMain::loadOrSaveSettings(bool save)
         settings.setValue(verticalMirrorSourceTilesKey, verticalMirrorSourceTiles());
         settings.setValue(convertSeasonsKey, convertSeasons());
         settings.setValue(skipConvertedKey, skipConverted());
+        settings.setValue(resamplerKey, resampler());
+        settings.setValue(runResamplerKey, runResampler());
+        settings.setValue(resamplerJobsKey, resamplerJobs());
         settings.setValue(geometryKey, saveGeometry());
         settings.sync();
         return;
@@ -470,6 +496,10 @@ void K_FormMain::loadOrSaveSettings(bool save)
         setConvertSeasons(settings.value(convertSeasonsKey).toBool());
     if (settings.contains(skipConvertedKey))
         setSkipConverted(settings.value(skipConvertedKey).toBool());
+    setResampler(settings.value(resamplerKey).toString());
+    setRunResampler(settings.value(runResamplerKey).toBool());
+    if (settings.contains(resamplerJobsKey))
+        setResamplerJobs(settings.value(resamplerJobsKey).toInt());
     if (settings.contains(geometryKey))
         restoreGeometry(settings.value(geometryKey).toByteArray());
 }

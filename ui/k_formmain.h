@@ -48,6 +48,10 @@ public:
     bool verticalMirrorSourceTiles() const { return m_verticalMirrorSourceTiles; }
     bool convertSeasons() const { return m_convertSeasons; }
     bool skipConverted() const { return m_skipConverted; }
+    // The resampler's program, run in a third step when runResampler(), resamplerJobs() at once.
+    QString resampler() const { return m_resampler; }
+    bool runResampler() const { return m_runResampler; }
+    int resamplerJobs() const { return m_resamplerJobs; }
     QMutex *mutex() { return &m_mutex; }
     // The worker reads the flag only under mutex().
     bool *breakFlag() { return &m_breakFlag; }
@@ -62,6 +66,9 @@ public:
     void setVerticalMirrorSourceTiles(bool on);
     void setConvertSeasons(bool on);
     void setSkipConverted(bool on);
+    void setResampler(const QString &program);
+    void setRunResampler(bool on);
+    void setResamplerJobs(int jobs);
 
     bool isConverting() const { return m_builderThread != nullptr; }
     // Meaningful only while idle: during a conversion the worker writes the maps.
@@ -111,6 +118,9 @@ private:
     bool m_verticalMirrorSourceTiles = false;
     bool m_convertSeasons = false;
     bool m_skipConverted = false;
+    QString m_resampler;
+    bool m_runResampler = false;
+    int m_resamplerJobs;
     K_TileMap m_sourceTiles;
     K_TileMap m_destinationTiles;
     K_BuilderThread *m_builderThread = nullptr;
