@@ -1,6 +1,6 @@
 #!/bin/sh
 # Builds the tile, engine and window tests with ThreadSanitizer into $BUILD_DIR (default:
-# build-tsan) and runs them; any data race, deadlock or use after free in ORVIK's code fails the
+# build-tsan) and runs them, and orvik-convert through its resampler step; any data race, deadlock or use after free in ORVIK's code fails the
 # run. Reports that arise inside Qt's own, uninstrumented libraries are suppressed by
 # .ci/tsan.supp.
 set -eu
@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 
 ./scripts/setup.sh
 BUILD_DIR=${BUILD_DIR:-build-tsan}
-tests="tst_tiles tst_builderthread tst_formmain tst_preview"
+tests="tst_tiles tst_builderthread tst_formmain tst_preview tst_resampler"
 
 cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVIK_WERROR=ON -DORVIK_TSAN=ON \
     -DORVIK_BUILD_BENCH=OFF
