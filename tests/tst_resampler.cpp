@@ -12,6 +12,9 @@
 
 #include <csignal>
 
+// SIGKILL, which Windows does not name: the process is ended at once.
+constexpr int Kill = 9;
+
 // orvik-convert with the resampler's stand-in on the sample tile set less its broken tile, whose
 // destination tiles are A (0123012301) and B (0123012310).
 class tst_Resampler : public QObject
@@ -94,7 +97,7 @@ void tst_Resampler::runs_data()
                            "begun.",
                            "BGL files made: 2, problems: 0"};
     QTest::newRow("killed in step 3: the next run removes the begun BGL and makes all")
-            << false << "PARTIAL=1" << run << 9 << -1 << "A B"
+            << false << "PARTIAL=1" << run << Kill << -1 << "A B"
             << QStringList{"Removed \"OUT/0123012301.bgl\", which the resampler of an "
                            "interrupted run had begun.",
                            "BGL files made: 2, problems: 0"};
@@ -122,7 +125,7 @@ tst_Resampler::Run tst_Resampler::convert(const QTemporaryDir &dir, const QStrin
     if (signal != 0) {
         while (QDir(dir.filePath("OUT")).entryList({"*.bgl"}).isEmpty())
             QThread::msleep(10);
-        if (signal == SIGKILL)
+        if (signal == Kill)
             process.kill();
         else if (!TestPlatform::interrupt(process, signal))
             return run;
@@ -161,7 +164,7 @@ void tst_Resampler::runs()
         // Nothing the stopped run began goes on; a resampler signalled as its parent dies ends
         // soon after.
         QTRY_COMPARE(TestPlatform::processesIn(dir.filePath("OUT")) > 0, false);
-        if (signal != SIGKILL)
+        if (signal != Kill)
             QVERIFY(QDir(dir.filePath("OUT")).entryList({"*.bgl"}).isEmpty());
         const Run resumed = convert(dir, "", "--skip-converted " + options);
         QCOMPARE(resumed.exitCode, 0);
