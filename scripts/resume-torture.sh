@@ -22,7 +22,7 @@ rebuilt=0
 
 # 4,096 tiles below the node 012301230: 64 destination tiles of 64 tiles each at BGL LOD 10, made
 # of the sample's opaque tiles.
-"$BUILD_DIR/app/orvik-make-sample" "$work/sample" >/dev/null
+"$BUILD_DIR/bin/orvik-make-sample" "$work/sample" >/dev/null
 mkdir -p "$tiles"
 set -- "$work"/sample/0123012301213*SU.BMP
 i=0
