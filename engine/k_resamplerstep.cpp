@@ -100,6 +100,7 @@ K_ResamplerStep::K_ResamplerStep(K_BuilderThread *thread, K_RecordKeeper *keeper
 {
     const K_BuilderThread::Settings settings = thread->settings();
     m_program = settings.resampler;
+    m_folder = settings.destinationFolder;
     m_jobs = settings.resamplerJobs > 0 ? settings.resamplerJobs : defaultJobs();
     m_limitMs = settings.resamplerTimeLimitMs;
 }
@@ -132,42 +133,46 @@ void K_ResamplerStep::startNext()
                     tr("BGL file \"%1\" is already made from this .inf file.")
                             .arg(QDir::toNativeSeparators(m_keeper->bglPath(job.key))));
             m_thread->countResampled(true);
-            continue;
+        } else {
+            start(job);
         }
-        auto running = std::make_unique<Running>();
-        running->job = job;
-        running->limitMs = timeLimitMs(job.pictureBytes, m_limitMs);
-        running->bglBefore = m_keeper->beginBgl(m_thread, job.key);
-        running->startedNs = QDateTime::currentMSecsSinceEpoch() * 1000 * 1000;
-        auto *process = new QProcess;
-        running->process.reset(process);
-        process->setProgram(m_program);
-        process->setArguments({job.key + QLatin1String(".inf")});
-        process->setWorkingDirectory(m_thread->settings().destinationFolder);
-        process->setProcessChannelMode(QProcess::MergedChannels);
-        // Nothing to answer: a resampler that asks waits for no one.
-        process->setStandardInputFile(QProcess::nullDevice());
-        K_Platform::prepareChild(process);
-        Running *raw = running.get();
-        QObject::connect(process, &QProcess::readyRead, process,
-                         [this, raw] { readOutput(raw, false); });
-        QObject::connect(process, &QProcess::finished, process, [this, raw] { finished(raw); });
-        process->start();
-        if (!process->waitForStarted(-1)) {
-            m_thread->appendLog(
-                    tr("The resampler cannot be started on \"%1\": %2.")
-                            .arg(job.key + QLatin1String(".inf"),
-                                 K_ConversionTexts::reasonText(process->errorString())));
-            m_keeper->endBgl(m_thread, job.key);
-            m_thread->countResampled(false);
-            continue;
-        }
-        K_Platform::adoptChild(*process);
-        running->clock.start();
-        m_running.push_back(std::move(running));
     }
     if (m_running.empty())
         m_loop.quit();
+}
+
+void K_ResamplerStep::start(const K_ResampleJob &job)
+{
+    auto running = std::make_unique<Running>();
+    running->job = job;
+    running->limitMs = timeLimitMs(job.pictureBytes, m_limitMs);
+    running->bglBefore = m_keeper->beginBgl(m_thread, job.key);
+    running->startedNs = QDateTime::currentMSecsSinceEpoch() * 1000 * 1000;
+    auto *process = new QProcess;
+    running->process.reset(process);
+    process->setProgram(m_program);
+    process->setArguments({job.key + QLatin1String(".inf")});
+    process->setWorkingDirectory(m_folder);
+    process->setProcessChannelMode(QProcess::MergedChannels);
+    // Nothing to answer: a resampler that asks waits for no one.
+    process->setStandardInputFile(QProcess::nullDevice());
+    K_Platform::prepareChild(process);
+    Running *raw = running.get();
+    QObject::connect(process, &QProcess::readyRead, process,
+                     [this, raw] { readOutput(raw, false); });
+    QObject::connect(process, &QProcess::finished, process, [this, raw] { finished(raw); });
+    process->start();
+    if (!process->waitForStarted(-1)) {
+        m_thread->appendLog(tr("The resampler cannot be started on \"%1\": %2.")
+                                    .arg(job.key + QLatin1String(".inf"),
+                                         K_ConversionTexts::reasonText(process->errorString())));
+        m_keeper->endBgl(m_thread, job.key);
+        m_thread->countResampled(false);
+        return;
+    }
+    K_Platform::adoptChild(*process);
+    running->clock.start();
+    m_running.push_back(std::move(running));
 }
 
 void K_ResamplerStep::watch()

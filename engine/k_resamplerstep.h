@@ -54,7 +54,9 @@ public:
 private:
     struct Running;
 
+    // Starts runs while there is room, skipping destinations whose BGL file is made.
     void startNext();
+    void start(const K_ResampleJob &job);
     void watch();
     void finished(Running *running);
     void report(Running *running);
@@ -65,6 +67,7 @@ private:
     K_BuilderThread *m_thread;
     K_RecordKeeper *m_keeper;
     QString m_program;
+    QString m_folder;
     int m_jobs = 1;
     qint64 m_limitMs = 0;
     QVector<K_ResampleJob> m_queue;
