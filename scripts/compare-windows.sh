@@ -115,9 +115,9 @@ outside_the_code_page() {
     LANG=en_US.UTF-8 windows "$(windows_path "$sample")" "$(windows_path "$out")" \
         >"$work/windows.log" 2>/dev/null || status=$?
     if grep -q 'by its short form' "$work/windows.log"; then
-        # Each .inf names its folders in plain ASCII.
+        # Each .inf names its folders in plain ASCII (its lines end in CR LF).
         for inf in "$out"/*.inf; do
-            grep -a '^\(SourceDir\|DestDir\) = ' "$inf" | LC_ALL=C grep -q '[^ -~]' &&
+            grep -a '^\(SourceDir\|DestDir\) = ' "$inf" | tr -d '\r' | LC_ALL=C grep -q '[^ -~]' &&
                 fail "outside the code page: $(basename "$inf") names a folder outside ASCII"
         done
         echo "short form: outside the code page (exit code $status)"
