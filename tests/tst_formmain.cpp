@@ -11,7 +11,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -286,9 +285,12 @@ void tst_FormMain::reportsWhatItDid()
     window.setConvertSeasons(true);
     click(window, "convertPushButton");
     QTRY_VERIFY_WITH_TIMEOUT(!window.isConverting(), 60000);
-    QCOMPARE(logOf(window).section('\n', -1),
-             lastLine.arg(source).arg(K_SampleTiles::keys().size()
-                                      + K_SampleTiles::seasonFileNames().size()));
+    // Not every row names the folder and the count, so no arg(), which would warn.
+    const auto filled = [&](QString text) {
+        const int count = K_SampleTiles::keys().size() + K_SampleTiles::seasonFileNames().size();
+        return text.replace("%1", source).replace("%2", QString::number(count));
+    };
+    QCOMPARE(logOf(window).section('\n', -1), filled(lastLine));
     const QString summary = window.findChild<QLabel *>("statusLabel")->text();
     QVERIFY2(summary.startsWith(summaryBeforeTime(work.filePath("out"), 1)), qPrintable(summary));
     QCOMPARE(window.findChild<QAction *>("actionOpenDestinationFolder")->isEnabled(), tiles == ".");
@@ -306,8 +308,7 @@ void tst_FormMain::reportsWhatItDid()
     });
     window.findChild<QAction *>("actionPreviewTileSet")->trigger();
     QFETCH(QString, preview);
-    QCOMPARE(shown, preview.arg(source).arg(K_SampleTiles::keys().size()
-                                            + K_SampleTiles::seasonFileNames().size()));
+    QCOMPARE(shown, filled(preview));
 }
 
 // Also: run from the build tree, the About box links to the source tree's README.
@@ -342,7 +343,8 @@ void tst_FormMain::makesSampleTileSet()
     for (const bool exists : {false, true}) {
         window.setSourceFolder("typed");
         answerNextModal([&](QWidget *modal) {
-            qobject_cast<QFileDialog *>(modal)->selectFile(parent.path());
+            // Typed, as the name field may hold focus and keep its own text against selectFile().
+            modal->findChild<QLineEdit *>("fileNameEdit")->setText(parent.path());
             qobject_cast<QDialog *>(modal)->accept();
             if (exists) {
                 answerNextModal([&](QWidget *box) {

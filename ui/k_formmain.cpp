@@ -375,9 +375,12 @@ void K_FormMain::on_actionPreviewTileSet_triggered()
 
 void K_FormMain::on_actionMakeSampleTileSet_triggered()
 {
+    // Start in an existing folder: given a missing one, the dialog types its name for the user,
+    // and OK then answers "Directory not found".
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     const QString parent
             = selectFolder(QString(), tr("Select the folder to make the sample tile set in"),
-                           QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+                           QFileInfo(documents).isDir() ? documents : QDir::homePath());
     if (parent.isEmpty())
         return;
     // A subfolder of our own, so that nothing the user keeps in the chosen folder is touched.
