@@ -219,16 +219,17 @@ void tst_CommandLine::programs_data()
     row("preview: tiles in a subfolder", "preview . map.png | 1 | 0x0 | orvik-preview: No FS9 "
                                          "tile bitmaps in \"%1/.\"; its subfolder \"tiles\" holds "
                                          "%2.");
-    const QString convert = " | 0 | 0x0 | Usage: orvik-convert [options] SOURCE DESTINATION";
-    const QString preview = " | 0 | 0x0 | Usage: orvik-preview [options] SOURCE OUTPUT.png";
     const QString sample = "Usage: orvik-make-sample [options] FOLDER";
-    row("preview: help by -?", "preview -?" + preview);
-    row("convert: help by /? on Windows", "convert /?" + convert);
-    row("convert: help by /h on Windows", "convert /h" + convert);
-    row("preview: help by /? on Windows", "preview /?" + preview);
-    row("preview: help by /h on Windows", "preview /h" + preview);
-    row("sample: help by /? on Windows", "make-sample /? | 0 | 0x0 | " + sample);
-    row("sample: help by /h on Windows", "make-sample /h | 0 | 0x0 | " + sample);
+    const QStringList usage{"convert [options] SOURCE DESTINATION",
+                            "preview [options] SOURCE OUTPUT.png", "make-sample [options] FOLDER"};
+    for (const QString &program : usage) {
+        for (const char *help : {"/?", "/h"}) {
+            const QString name = program.section(' ', 0, 0);
+            QTest::newRow(qPrintable(name + ": help by " + help + " on Windows"))
+                    << name + ' ' + help + " | 0 | 0x0 | Usage: orvik-" + program;
+        }
+    }
+    row("preview: help by -?", "preview -? | 0 | 0x0 | Usage: orvik-" + usage[1]);
     row("sample: help", "make-sample --help | 0 | 0x0 | " + sample);
     row("sample: an unknown option",
         "make-sample -x | 2 | 0x0 | orvik-make-sample: Unknown option 'x'.\n" + sample);
