@@ -334,8 +334,6 @@ void tst_BuilderThread::converts_data()
     const Names b0{"B0.inf", "B0.tif"};
     const Names savedB0{line(Saved, "B0"), Complete};
 
-    QTest::newRow("quadrants in place")
-            << TileSet(quartet) << Run() << b0 << Names{"B0"} << savedB0;
     QTest::newRow("south-east missing: three pictures in key order")
             << TileSet({"B02", "B00", "B01"}) << Run().quality(100)
             << Names{"B0.inf", "B00.tif", "B01.tif", "B02.tif"} << Names{"B0"} << savedB0;
@@ -357,17 +355,10 @@ void tst_BuilderThread::converts_data()
             << TileSet().under("B").add("B00", Kind::Broken) << Run().lod(11).keep()
             << Names{"B.inf", "B.tif"} << Names{"B"}
             << Names{line(Unreadable, "B00"), line(Saved, "B"), Complete};
-    QTest::newRow("128x128 tile is broken")
-            << TileSet({"B00", "B01", "B02"}).add("B03", Kind::Small) << Run()
-            << Names{"B0.inf", "B00.tif", "B01.tif", "B02.tif"} << Names{"B0"}
-            << Names{line(NotSquare, "B03"), line(Saved, "B0"), Complete};
-    QTest::newRow("128x128 transparent tile passed, not painted white")
-            << TileSet({"B01", "B02", "B03"}).add("B00", Kind::SmallClear) << Run().white()
-            << threeOfB0 << Names{"B0"}
-            << Names{line(NotSquare, "B00"), line(Saved, "B0"), Complete};
-    QTest::newRow("transparent tile passed")
-            << TileSet({"B01", "B02", "B03"}).add("B00", Kind::Clear) << Run() << threeOfB0
-            << Names{"B0"} << savedB0;
+    QTest::newRow("128x128 tiles are broken: painted white, a transparent one passed")
+            << TileSet({"B01", "B02"}).add("B00", Kind::SmallClear).add("B03", Kind::Small)
+            << Run().white() << threeOfB0 << Names{"B0"}
+            << Names{line(NotSquare, "B00"), line(NotSquare, "B03"), line(Saved, "B0"), Complete};
     QTest::newRow("only transparent tiles: nothing")
             << TileSet({"B00", "B01"}, Kind::Clear) << Run() << Names() << Names()
             << Names{Complete};
