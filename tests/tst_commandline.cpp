@@ -83,7 +83,6 @@ void tst_CommandLine::runs_data()
     row("usage error, Russian",
         "ru_RU.UTF-8 | SOUND | 2 | orvik-convert: Не указана папка DESTINATION.");
     row("defaults, a broken tile is a problem", "C | SAMPLE out | 1 | sum 1");
-    row("without the broken tile: complete", "C | SOUND out | 0 | sum 0");
     row("no tile bitmaps", "C | EMPTY out | 1 | sum 1");
     row("interrupted after the first tile",
         "C | --bgl-lod=11 --single-destination-image MANY out | 130 | ");
