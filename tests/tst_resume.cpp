@@ -247,13 +247,10 @@ void tst_Resume::provesWhatItSkips()
         brokenOff.run(settings);
         QCOMPARE(brokenOff.log().last(), QString("Break."));
     }
-    QFile record(settings.destinationFolder + "/ORVIK-converted.txt");
-    if (change == Change::ByteOrderMark) {
-        QVERIFY(record.open(QIODevice::ReadWrite));
-        const QByteArray text = "\xef\xbb\xbf" + record.readAll();
-        QVERIFY(record.seek(0) && record.write(text) == text.size());
-        record.close();
-    }
+    const QByteArray record = contentsBelow(settings.destinationFolder)["ORVIK-converted.txt"];
+    QVERIFY(change != Change::ByteOrderMark
+            || K_TileBitmapWriter::writeBytes(settings.destinationFolder + "/ORVIK-converted.txt",
+                                              "\xef\xbb\xbf" + record));
     QLockFile lock(settings.destinationFolder + "/ORVIK.lock");
     QVERIFY(change != Change::HeldByAnother || lock.tryLock(0));
     QVERIFY(change != Change::HeldByTheDead
