@@ -800,8 +800,7 @@ void tst_BuilderThread::fitsOrSaysSoAtOnce_data()
 {
     // The tiles of an earlier run into the folder, then those this run adds, at a BGL LOD, on a
     // file system with `free` bytes left, in whole blocks (-1: read-only, everything converted
-    // already): refused at
-    // once, or done without a save error.
+    // already): refused at once, or done without a save error.
     QTest::addColumn<QStringList>("before");
     QTest::addColumn<QStringList>("added");
     QTest::addColumn<int>("lod");
@@ -841,8 +840,7 @@ void tst_BuilderThread::fitsOrSaysSoAtOnce()
         QVERIFY(writeTiles(tiles.path(), before));
         TestConversion().run(settings);
     }
-    for (const QString &key : added)
-        QVERIFY(writeTiles(tiles.path(), {key}));
+    QVERIFY(writeTiles(tiles.path(), added));
     QVERIFY(free < 0 ? TestPlatform::tmpfs(work.path(), "read-only")
                      : TestPlatform::leaveFree(work.path(), free));
     TestConversion conversion;
