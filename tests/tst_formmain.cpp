@@ -1,4 +1,3 @@
-#include "app/k_previewcommandline.h"
 #include "app/k_stopsignals.h"
 #include "engine/k_builderthread.h"
 #include "tiles/k_sampletiles.h"
@@ -404,11 +403,6 @@ void tst_FormMain::previewOfTheSample()
     K_FormPreview dialog(m_work.filePath("tiles"), 8);
     const Preview *preview = dialog.previewThread();
     QTRY_VERIFY(preview->isFinished());
-    QStringList lines;
-    for (const Preview::Destination &destination : preview->destinations())
-        lines << K_PreviewCommandLine::destinationLine(destination);
-    QCOMPARE(lines.join('|'), "0123012301: 20 of 1024 tiles, 0 broken, 1 completely transparent|"
-                              "0123012310: 6 of 1024 tiles, 1 broken, 0 completely transparent");
     const QImage map = preview->picture(1);
     const auto cell
             = [&](const QString &key) { return Preview::tileOf(key) - preview->layout().origin; };
