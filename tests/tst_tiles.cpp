@@ -1,7 +1,6 @@
 #include "tiles/k_codepage1251.h"
 #include "tiles/k_flightsimulatorbmpreader.h"
 #include "tiles/k_flightsimulatortile.h"
-#include "tiles/k_resamplefile.h"
 #include "tiles/k_tilebitmapwriter.h"
 #include "tiles/k_tilereadahead.h"
 
