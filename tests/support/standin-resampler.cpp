@@ -1,23 +1,6 @@
 // A stand-in for the FSX SDK's resampler (resample.exe), for the tests only, written from the .inf
-// format alone: it shares no code with ORVIK, so that it judges ORVIK's files from outside.
-//
-//     orvik-standin-resampler FILE.inf       (FILE relative to the working folder)
-//
-// It checks every section and key of FILE, that the folders are absolute, that each picture is a
-// GeoTIFF placed and scaled as its block says, that NumberOfSources counts the blocks and that
-// pictures applying in a common month (or both at night) do not overlap. A fault gives one line
-// "FILE:LINE: what" on standard error and exit code 1. Otherwise it writes DestDir +
-// DestBaseFileName + ".bgl" with the lines "ORVIK stand-in BGL" and "SHA-1 <the .inf's>", exit 0.
-//
-// Switches (environment variables), obeyed in this order once the .inf passed its checks:
-//   ORVIK_STANDIN_ONLY=NAME     the others apply only to NAME.inf
-//   ORVIK_STANDIN_DELAY_MS=N    take N milliseconds first
-//   ORVIK_STANDIN_LINES=N       print N numbered lines on standard output
-//   ORVIK_STANDIN_EXIT=N        print a line on standard error and exit with code N, no BGL
-//   ORVIK_STANDIN_CRASH=1       print a line on standard error and abort(), which on Windows
-//                               ends the program with exit code 3
-//   ORVIK_STANDIN_PARTIAL=1     write the BGL's first line only, then as ORVIK_STANDIN_HANG
-//   ORVIK_STANDIN_HANG=1        print a line on standard error and sleep until killed
+// format alone: it shares no code with ORVIK, so that it judges ORVIK's files from outside. What
+// `orvik-standin-resampler FILE.inf` checks and writes, and its switches: README.md, Tests.
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QFile>
