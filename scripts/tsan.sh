@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 
 ./scripts/setup.sh
 BUILD_DIR=${BUILD_DIR:-build-tsan}
-tests="tst_tiles tst_builderthread tst_formmain tst_preview tst_resampler"
+tests="tst_tiles tst_builderthread tst_formmain tst_resampler"
 
 cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVIK_WERROR=ON -DORVIK_TSAN=ON \
     -DORVIK_BUILD_BENCH=OFF

@@ -2,6 +2,7 @@
 #include "tiles/k_flightsimulatorbmpreader.h"
 #include "tiles/k_flightsimulatortile.h"
 #include "tiles/k_flightsimulatortile_assembly.h"
+#include "tiles/k_resamplefile.h"
 #include "tiles/k_tilebitmapwriter.h"
 
 #include "testconversion.h"
@@ -303,6 +304,34 @@ void compareFiles(const Run &c, const QStringList &written, QStringList recorded
     }
 }
 
+// Writes key + tail + letters + ".bmp" for each two-digit tail, a picture of `seed` + the tail:
+// a tail followed by "!" is written broken, by "~" completely transparent.
+void writeVariant(const QString &folder, const QString &key, const QString &letters, int seed,
+                  const QString &tails)
+{
+    QVERIFY(QDir().mkpath(folder));
+    for (const QString &tail : tails.split(' ')) {
+        K_TileBitmapWriter::Fields fields;
+        fields.cutAt = tail.endsWith('!') ? 1000 : -1;
+        QVERIFY(K_TileBitmapWriter::write(folder + "/" + key + tail.left(2) + letters + ".bmp",
+                                          K_TileBitmapWriter::pattern(seed + tail.left(2).toInt(),
+                                                                      tail.endsWith('~') ? 0 : 255),
+                                          fields));
+    }
+}
+
+// Two tiles of one destination at BGL LOD 12.
+const QStringList TwoKeys{"012301230123010", "012301230123011"};
+
+// The .inf line that names the destination, as the file holds it.
+QByteArray destDirLine(const QString &folder, const QString &key)
+{
+    QFile file(folder + '/' + key + ".inf");
+    const QByteArray text = file.open(QIODevice::ReadOnly | QIODevice::Text) ? file.readAll() : "";
+    const qsizetype at = text.indexOf("DestDir = ");
+    return at < 0 ? QByteArray() : text.mid(at, text.indexOf('\n', at) - at);
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(TileSet)
@@ -316,6 +345,13 @@ private slots:
     void initTestCase() { installEnglishPluralForms(); }
     void converts_data();
     void converts();
+    void eachVariantConvertsAsAlone();
+    void infListsTheVariants_data();
+    void infListsTheVariants();
+    void namesTheFolderForTheResampler_data();
+    void namesTheFolderForTheResampler();
+    void fitsOrSaysSoAtOnce_data();
+    void fitsOrSaysSoAtOnce();
 };
 
 void tst_BuilderThread::converts_data()
@@ -334,8 +370,6 @@ void tst_BuilderThread::converts_data()
     const Names b0{"B0.inf", "B0.tif"};
     const Names savedB0{line(Saved, "B0"), Complete};
 
-    QTest::newRow("quadrants in place")
-            << TileSet(quartet) << Run() << b0 << Names{"B0"} << savedB0;
     QTest::newRow("south-east missing: three pictures in key order")
             << TileSet({"B02", "B00", "B01"}) << Run().quality(100)
             << Names{"B0.inf", "B00.tif", "B01.tif", "B02.tif"} << Names{"B0"} << savedB0;
@@ -357,17 +391,10 @@ void tst_BuilderThread::converts_data()
             << TileSet().under("B").add("B00", Kind::Broken) << Run().lod(11).keep()
             << Names{"B.inf", "B.tif"} << Names{"B"}
             << Names{line(Unreadable, "B00"), line(Saved, "B"), Complete};
-    QTest::newRow("128x128 tile is broken")
-            << TileSet({"B00", "B01", "B02"}).add("B03", Kind::Small) << Run()
-            << Names{"B0.inf", "B00.tif", "B01.tif", "B02.tif"} << Names{"B0"}
-            << Names{line(NotSquare, "B03"), line(Saved, "B0"), Complete};
-    QTest::newRow("128x128 transparent tile passed, not painted white")
-            << TileSet({"B01", "B02", "B03"}).add("B00", Kind::SmallClear) << Run().white()
-            << threeOfB0 << Names{"B0"}
-            << Names{line(NotSquare, "B00"), line(Saved, "B0"), Complete};
-    QTest::newRow("transparent tile passed")
-            << TileSet({"B01", "B02", "B03"}).add("B00", Kind::Clear) << Run() << threeOfB0
-            << Names{"B0"} << savedB0;
+    QTest::newRow("128x128 tiles are broken: painted white, a transparent one passed")
+            << TileSet({"B01", "B02"}).add("B00", Kind::SmallClear).add("B03", Kind::Small)
+            << Run().white() << threeOfB0 << Names{"B0"}
+            << Names{line(NotSquare, "B00"), line(NotSquare, "B03"), line(Saved, "B0"), Complete};
     QTest::newRow("only transparent tiles: nothing")
             << TileSet({"B00", "B01"}, Kind::Clear) << Run() << Names() << Names()
             << Names{Complete};
@@ -596,6 +623,233 @@ void tst_BuilderThread::converts()
         QVERIFY(!conversion.events.contains("text: Step 2 of 2. Build images..."));
     }
     compareFiles(c, written, recorded, source.path(), destination, folderBytes);
+}
+
+// Summer covers the destination at BGL LOD 11; the others parts of it (spring a lone tile,
+// winter with a gap, hard winter with a broken tile, night with a transparent one), letters in
+// any case.
+void tst_BuilderThread::eachVariantConvertsAsAlone()
+{
+    const QStringList variants = {"SU:00 01 02 03 10 11 12 13 20 21 22 23 30 31 32 33", "Sp:00",
+                                  "wI:00 01 02 03 10 11 12", "HW:20 21 22 23!", "lm:30 31 32 33~"};
+    QTemporaryDir dir;
+    K_BuilderThread::Settings settings{QString(), QString(), 11};
+    const auto convert = [&](TestConversion &conversion, const QString &from, bool seasons) {
+        settings.sourceFolder = dir.filePath(from);
+        settings.destinationFolder = dir.filePath(from + (seasons ? "-seasons" : "-out"));
+        settings.convertSeasons = seasons;
+        conversion.run(settings);
+        return contentsBelow(settings.destinationFolder + "/Source");
+    };
+    QMap<QString, QByteArray> expected;
+    QStringList lines; // each variant's own tile lines, its letters after the key
+    int tilesCount = 0;
+    for (int v = 0; v < variants.size(); ++v) {
+        const QString letters = variants[v].section(':', 0, 0);
+        const QString suffix = v ? letters.toUpper() : QString();
+        writeVariant(dir.filePath("all"), "0123012301230", letters, v * 100, variants[v].mid(3));
+        writeVariant(dir.filePath(letters), "0123012301230", "SU", v * 100, variants[v].mid(3));
+        TestConversion alone;
+        const auto own = convert(alone, letters, false);
+        for (auto it = own.cbegin(); it != own.cend(); ++it)
+            expected.insert(
+                    QString(it.key()).replace(".tif", (v ? "_" + suffix.toLower() : "") + ".tif"),
+                    it.value());
+        for (const QString &line : alone.log().filter("BMP tile"))
+            lines << QString(line).replace(QRegularExpression("(\\d{15})"), "\\1" + suffix);
+        tilesCount += alone.tilesCount;
+    }
+    TestConversion seasons, off;
+    QVERIFY(convert(seasons, "all", true) == expected);
+    QCOMPARE(seasons.log().filter("BMP tile"), lines);
+    QCOMPARE(seasons.log().filter("saved.").size(), 1);
+    QCOMPARE(seasons.tilesCount, tilesCount);
+    // Without the option the other variants are not even read.
+    QCOMPARE(convert(off, "all", false), contentsBelow(dir.filePath("SU-out/Source")));
+    QVERIFY(off.log().filter("BMP tile").isEmpty());
+}
+
+void tst_BuilderThread::infListsTheVariants_data()
+{
+    QTest::addColumn<QString>("key"); // a destination at BGL LOD 12: its tile 0 in each variant
+    QTest::addColumn<QString>("letters");
+    QTest::addColumn<QString>("expected"); // the SourceFile and Variation values, %1 the key
+    const char *const rows[][4]
+            = {{"summer only", "01230123012301", "SU", "%10.tif All"},
+               {"summer, winter, hard winter, north", "01230123012301", "SU WI HW",
+                "%10.tif March,April,May,June,July,August,September,October %10_wi.tif November "
+                "%10_hw.tif January,February,December"},
+               {"summer, winter, hard winter, south", "02230123012301", "SU WI HW",
+                "%10.tif January,February,March,April,September,October,November,December "
+                "%10_wi.tif May %10_hw.tif June,July,August"},
+               {"night only", "01230123012301", "LM", "%10_lm.tif LightMap"},
+               {"day variants without summer", "01230123012301", "FA SP",
+                "%10_sp.tif March,April,May %10_fa.tif September,October"}};
+    for (const auto &row : rows)
+        QTest::newRow(row[0]) << QString(row[1]) << QString(row[2]) << QString(row[3]);
+}
+
+void tst_BuilderThread::infListsTheVariants()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, letters);
+    QTemporaryDir dir;
+    for (const QString &variant : letters.split(' '))
+        writeVariant(dir.path(), key, variant, 0, "0");
+    const auto inf = [&](bool seasons) {
+        QFile file(dir.filePath("out/" + key + ".inf"));
+        file.remove();
+        TestConversion().run(
+                {dir.path(), dir.filePath("out"), 12, 95, false, true, true, false, seasons});
+        return file.open(QIODevice::ReadOnly | QIODevice::Text)
+                       ? QString::fromLatin1(file.readAll())
+                       : QString();
+    };
+    const QString text = inf(true);
+    if (letters == "SU")
+        QCOMPARE(text, inf(false));
+    QString values
+            = text.split('\n').filter(QRegularExpression("^(SourceFile|Variation) ")).join(' ');
+    QFETCH(QString, expected);
+    QCOMPARE(values.remove("SourceFile = ").remove("Variation = ").remove('"'),
+             expected.replace("%1", key));
+}
+
+void tst_BuilderThread::namesTheFolderForTheResampler_data()
+{
+    // The destination below the work folder, typed relative to the current folder or in full, as
+    // the record of finished destination tiles must take it however it is typed; the name's bytes
+    // in Windows-1251 and Windows-1252 (null: not in the page), and the characters that
+    // Windows-1251 lacks.
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<bool>("relative");
+    QTest::addColumn<QByteArray>("in1251");
+    QTest::addColumn<QByteArray>("in1252");
+    QTest::addColumn<QString>("missing");
+    QTest::newRow("relative, with . and .., from another current folder")
+            << "./a/../out" << true << QByteArray("out") << QByteArray("out") << "";
+    QTest::newRow("Cyrillic") << QString("Карта") << false << QByteArray("\xca\xe0\xf0\xf2\xe0")
+                              << QByteArray() << "";
+    QTest::newRow("Western") << QString("Jürgen é") << false << QByteArray()
+                             << QByteArray("J\xfcrgen \xe9") << QString("üé");
+    QTest::newRow("Chinese") << QString("地景") << false << QByteArray() << QByteArray()
+                             << QString("地景");
+    QTest::newRow("double quote") << QString("a\"b") << false << QByteArray() << QByteArray()
+                                  << QString("\"");
+}
+
+void tst_BuilderThread::namesTheFolderForTheResampler()
+{
+    QFETCH(QString, folder);
+    QFETCH(bool, relative);
+    // The system's code page: Wine takes it from the locale, as Windows from the user's language.
+    const bool windows = QDir::separator() == '\\';
+    const int codePage = !windows || qEnvironmentVariable("LANG").startsWith("ru") ? 1251 : 1252;
+    QCOMPARE(K_ResampleFile::codePage(), codePage);
+    QFETCH(QByteArray, in1251);
+    QFETCH(QByteArray, in1252);
+    const QByteArray bytes = codePage == 1251 ? in1251 : in1252;
+
+    QTemporaryDir work;
+    QVERIFY(writeTiles(work.filePath("tiles"), TwoKeys) && QDir().mkpath(work.filePath("current")));
+    const QString destination
+            = QDir::cleanPath(work.filePath(relative ? "current/" + folder : folder));
+    const QString current = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(work.filePath("current")));
+    TestConversion conversion;
+    conversion.run({work.filePath("tiles"), relative ? folder : destination, 12});
+    QVERIFY(QDir::setCurrent(current));
+
+    const QString shown = QDir::toNativeSeparators(destination);
+    const QString separator = QDir::separator();
+    if (!bytes.isNull()) {
+        QCOMPARE(conversion.log().last(), QString("Converting complete."));
+        QCOMPARE(destDirLine(destination, TwoKeys[0].left(14)),
+                 "DestDir = \"" + QDir::toNativeSeparators(work.path()).toLatin1()
+                         + (relative ? separator + "current" : QString()).toLatin1()
+                         + separator.toLatin1() + bytes + separator.toLatin1() + '"');
+        // Typed another way, it is the same folder to the record of finished destination tiles.
+        K_BuilderThread::Settings again{work.filePath("tiles"), destination + "/.", 12};
+        again.skipConverted = true;
+        TestConversion resumed;
+        resumed.run(again);
+        QCOMPARE(resumed.log().first(), "Tile \"" + TwoKeys[0].left(14) + "\" already converted.");
+    } else if (windows && conversion.log().first().contains("by its short form")) {
+        // The .inf files name the folder by a form of plain ASCII that leads to the same place.
+        const QByteArray line = destDirLine(destination, TwoKeys[0].left(14));
+        const QString named = QString::fromLatin1(line.mid(11, line.size() - 12));
+        QVERIFY2(std::all_of(line.begin(), line.end(), [](char c) { return uchar(c) < 0x80; }),
+                 line);
+        QVERIFY2(QFileInfo(named + TwoKeys[0].left(14) + ".inf").isFile(), line);
+    } else {
+        QFETCH(QString, missing);
+        const QString why = missing == "\""
+                                    ? QString("the resampler reads folders between double quotes")
+                                    : QString("its characters \"%1\" are not in code page %2")
+                                              .arg(codePage == 1251 ? missing : folder)
+                                              .arg(codePage);
+        QCOMPARE(conversion.log().size(), 1);
+        QVERIFY2(conversion.log()[0].startsWith("The .inf files cannot name \"" + shown
+                                                + "\": " + why),
+                 qPrintable(conversion.log()[0]));
+        QVERIFY(!QFileInfo::exists(destination));
+    }
+}
+
+void tst_BuilderThread::fitsOrSaysSoAtOnce_data()
+{
+    // The tiles of an earlier run into the folder, then those this run adds, at a BGL LOD, on a
+    // file system with `free` bytes left, in whole blocks (-1: read-only, everything converted
+    // already): refused at once, or done without a save error.
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<QStringList>("added");
+    QTest::addColumn<int>("lod");
+    QTest::addColumn<qint64>("free");
+    QTest::addColumn<bool>("refused");
+    // One tile in every quartet below 01230123012: 28 pictures of 64.1 blocks each.
+    QStringList lone;
+    for (int i = 0; i < 28; ++i)
+        lone << "01230123012" + QString::number(i / 16) + QString::number(i / 4 % 4)
+                        + QString::number(i % 4) + '0';
+    const QStringList quartets{"012301230123000", "012301230123001", "012301230123002",
+                               "012301230123010", "012301230123011", "012301230123012"};
+    QTest::newRow("every picture takes whole blocks")
+            << QStringList() << lone << 9 << qint64(1819 * 4096) << true;
+    QTest::newRow("every .inf takes what it holds")
+            << QStringList() << lone.mid(0, 24) << 13 << qint64(24 * (266240 + 8192)) << false;
+    QTest::newRow("older pictures of other names stay")
+            << quartets << QStringList{"012301230123003", "012301230123013"} << 12
+            << qint64(391 * 4096) << true;
+    QTest::newRow("nothing to write on a read-only folder")
+            << quartets << QStringList() << 12 << qint64(-1) << false;
+}
+
+void tst_BuilderThread::fitsOrSaysSoAtOnce()
+{
+    QFETCH(QStringList, before);
+    QFETCH(QStringList, added);
+    QFETCH(int, lod);
+    QFETCH(qint64, free);
+    QTemporaryDir tiles, work;
+    if (!TestPlatform::tmpfs(work.path(), "mount"))
+        QSKIP("mounting a tmpfs needs Linux and root");
+    const auto unmount = qScopeGuard([&] { TestPlatform::tmpfs(work.path(), "unmount"); });
+    K_BuilderThread::Settings settings{tiles.path(), work.filePath("out"), lod};
+    settings.skipConverted = true;
+    if (!before.isEmpty()) {
+        QVERIFY(writeTiles(tiles.path(), before));
+        TestConversion().run(settings);
+    }
+    QVERIFY(writeTiles(tiles.path(), added));
+    QVERIFY(free < 0 ? TestPlatform::tmpfs(work.path(), "read-only")
+                     : TestPlatform::leaveFree(work.path(), free));
+    TestConversion conversion;
+    conversion.run(settings);
+    QFETCH(bool, refused);
+    const QStringList log = conversion.log();
+    QVERIFY2(refused ? log.size() == 1 && log[0].startsWith("The pictures need up to ")
+                     : log.filter("error").isEmpty() && log.last() == "Converting complete.",
+             qPrintable(log.join('\n')));
 }
 
 QTEST_GUILESS_MAIN(tst_BuilderThread)

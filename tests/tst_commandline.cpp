@@ -1,16 +1,20 @@
 #include "app/k_commandline.h"
+#include "app/translators.h"
+#include "engine/k_conversiontexts.h"
 #include "tiles/k_sampletiles.h"
 #include "tiles/k_tilebitmapwriter.h"
 
 #include "testconversion.h"
 #include "testplatform.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTranslator>
 
 // One table row: the name and the row's text, which may hold UTF-8.
 static void row(const char *name, const QString &text)
@@ -18,18 +22,44 @@ static void row(const char *name, const QString &text)
     QTest::newRow(name) << text;
 }
 
+// A file's bytes, or "none".
+static QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : "none";
+}
+
 class tst_CommandLine : public QObject
 {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void parses_data();
     void parses();
     void runs_data();
     void runs();
     void programs_data();
     void programs();
+    void findsCatalogues_data();
+    void findsCatalogues();
+    void summarisesInRussian_data();
+    void summarisesInRussian();
+    void checksInf_data();
+    void checksInf();
+
+private:
+    QTemporaryDir m_standin;
 };
+
+// The .inf files that the resampler's stand-in checks, of the sample with the seasons at BGL
+// LOD 12.
+void tst_CommandLine::initTestCase()
+{
+    QVERIFY(K_SampleTiles::write(m_standin.filePath("tiles")));
+    TestConversion().run({m_standin.filePath("tiles"), m_standin.path(), 12, 95, false, true, true,
+                          false, true});
+}
 
 void tst_CommandLine::parses_data()
 {
@@ -76,7 +106,6 @@ void tst_CommandLine::runs_data()
     row("usage error, Russian",
         "ru_RU.UTF-8 | SOUND | 2 | orvik-convert: Не указана папка DESTINATION.");
     row("defaults, a broken tile is a problem", "C | SAMPLE out | 1 | sum 1");
-    row("without the broken tile: complete", "C | SOUND out | 0 | sum 0");
     row("no tile bitmaps", "C | EMPTY out | 1 | sum 1");
     row("interrupted after the first tile",
         "C | --bgl-lod=11 --single-destination-image MANY out | 130 | ");
@@ -219,16 +248,17 @@ void tst_CommandLine::programs_data()
     row("preview: tiles in a subfolder", "preview . map.png | 1 | 0x0 | orvik-preview: No FS9 "
                                          "tile bitmaps in \"%1/.\"; its subfolder \"tiles\" holds "
                                          "%2.");
-    const QString convert = " | 0 | 0x0 | Usage: orvik-convert [options] SOURCE DESTINATION";
-    const QString preview = " | 0 | 0x0 | Usage: orvik-preview [options] SOURCE OUTPUT.png";
     const QString sample = "Usage: orvik-make-sample [options] FOLDER";
-    row("preview: help by -?", "preview -?" + preview);
-    row("convert: help by /? on Windows", "convert /?" + convert);
-    row("convert: help by /h on Windows", "convert /h" + convert);
-    row("preview: help by /? on Windows", "preview /?" + preview);
-    row("preview: help by /h on Windows", "preview /h" + preview);
-    row("sample: help by /? on Windows", "make-sample /? | 0 | 0x0 | " + sample);
-    row("sample: help by /h on Windows", "make-sample /h | 0 | 0x0 | " + sample);
+    const QStringList usage{"convert [options] SOURCE DESTINATION",
+                            "preview [options] SOURCE OUTPUT.png", "make-sample [options] FOLDER"};
+    for (const QString &program : usage) {
+        for (const char *help : {"/?", "/h"}) {
+            const QString name = program.section(' ', 0, 0);
+            QTest::newRow(qPrintable(name + ": help by " + help + " on Windows"))
+                    << name + ' ' + help + " | 0 | 0x0 | Usage: orvik-" + program;
+        }
+    }
+    row("preview: help by -?", "preview -? | 0 | 0x0 | Usage: orvik-" + usage[1]);
     row("sample: help", "make-sample --help | 0 | 0x0 | " + sample);
     row("sample: an unknown option",
         "make-sample -x | 2 | 0x0 | orvik-make-sample: Unknown option 'x'.\n" + sample);
@@ -283,6 +313,144 @@ void tst_CommandLine::programs()
     // A user's file stays, and nothing that looks like an option becomes a folder.
     QCOMPARE(QDir(dir.filePath("full")).entryList(QDir::Files), QStringList("kept.txt"));
     QVERIFY(!QFileInfo::exists(dir.filePath("-x")));
+}
+
+void tst_CommandLine::findsCatalogues_data()
+{
+    // "locale | files | the catalogues loaded, the toolkit's first"; "$": the Russian pair
+    QTest::addColumn<QString>("row");
+    row("both in their folders", "ru_RU | $ | $");
+    row("toolkit catalogue beside the program", "ru_RU | program/qt_ru.qm | program/qt_ru.qm");
+    row("toolkit folder wins", "ru_RU | toolkit/qt_ru.qm program/qt_ru.qm | toolkit/qt_ru.qm");
+    row("program catalogue not from the toolkit folder", "ru_RU | toolkit/ORVIK_ru.qm | ");
+    row("de_AT finds de", "de_AT | program/ORVIK_de.qm | program/ORVIK_de.qm");
+    row("unknown locale", "xx_YY | $ | ");
+}
+
+void tst_CommandLine::findsCatalogues()
+{
+    QFETCH(QString, row);
+    const QStringList column
+            = row.replace("$", "toolkit/qt_ru.qm program/ORVIK_ru.qm").split(" | ");
+    const QTemporaryDir work;
+    const QDir root(work.path());
+    QVERIFY(root.mkdir("toolkit") && root.mkdir("program"));
+    // Any valid catalogue serves as a stand-in: the test is about which file is found.
+    for (const QString &file : column[1].split(' ', Qt::SkipEmptyParts))
+        QVERIFY(QFile::copy(ORVIK_TRANSLATIONS_DIR "/ORVIK_ru.qm", work.filePath(file)));
+
+    QTranslator toolkit;
+    QTranslator program;
+    installTranslators(*QCoreApplication::instance(), toolkit, program, column[0],
+                       work.filePath("toolkit"), work.filePath("program"));
+    QStringList loaded;
+    for (QTranslator *translator : {&toolkit, &program}) {
+        // Removing succeeds only for a translator that was installed.
+        QCOMPARE(QCoreApplication::removeTranslator(translator), !translator->isEmpty());
+        if (!translator->isEmpty())
+            loaded << root.relativeFilePath(translator->filePath());
+    }
+    QCOMPARE(loaded.join(' '), column[2]);
+}
+
+// The catalogues shipped beside the program, the toolkit's included.
+void tst_CommandLine::summarisesInRussian_data()
+{
+    // "count | size": the summary of a run ("+": stopped) that wrote `count` destination tiles and
+    // pictures of `count` bytes and logged `count` problems gives that size. A Russian count's last
+    // digits choose its plural form: the counts stand after colons, where one form suits them all;
+    // bytes take theirs from the catalogue, larger sizes their units and digits from the locale.
+    QTest::addColumn<QString>("row");
+    for (const char *row :
+         {"0 | 0\u00a0байт", "1 | 1\u00a0байт", "2 | 2\u00a0байта", "5 | 5\u00a0байт",
+          "11 | 11\u00a0байт", "21 | 21\u00a0байт", "22 | 22\u00a0байта",
+          "1023 | 1\u00a0023\u00a0байта", "+2048 | 2,0\u00a0кБ", "6291456 | 6,0\u00a0МБ"})
+        ::row(row, row);
+}
+
+void tst_CommandLine::summarisesInRussian()
+{
+    QFETCH(QString, row);
+    const QTemporaryDir emptyToolkitFolder;
+    QTranslator toolkit, program;
+    installTranslators(*QCoreApplication::instance(), toolkit, program, "ru_RU",
+                       emptyToolkitFolder.path(), ORVIK_TRANSLATIONS_DIR);
+    const QLocale locale;
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    const int n = row.section(" | ", 0, 0).toInt();
+    const QString summary = K_ConversionTexts::summary({row.startsWith('+'), n, n, n, n});
+    QLocale::setDefault(locale);
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("Отмена"));
+    QCOMPARE(summary, (row.startsWith('+') ? "Остановлено. " : "")
+                              + QString("Записано итоговых тайлов: %1, изображений: %1 (%2), "
+                                        "проблем: %1, время: 0:00.")
+                                        .arg(n)
+                                        .arg(row.section(" | ", 1)));
+}
+
+// The resampler's stand-in on the .inf files of a real conversion of the sample tile set at BGL
+// LOD 12 with the seasons: 01230123103001 lists one picture, 01230123012130 summer and winter at
+// one place, 01230123010210 four pictures, one of them of the night.
+void tst_CommandLine::checksInf_data()
+{
+    QTest::addColumn<QString>("key"); // of the .inf a fault is planted in
+    QTest::addColumn<QString>("planted"); // a pattern, each match replaced by `by`
+    QTest::addColumn<QString>("by");
+    QTest::addColumn<QString>("error"); // a pattern of standard error; empty: a BGL is made
+    const char *const rows[][5]
+            = {{"one picture", "01230123103001", "", "", ""},
+               {"summer and winter at one place", "01230123012130", "", "", ""},
+               {"day and night at one place", "01230123010210", "", "", ""},
+               {"a relative SourceDir", "01230123103001", "SourceDir = \"[^\"]*(Source[\\\\/])",
+                "SourceDir = \"\\1",
+                "planted.inf:4: SourceDir = \"Source.01230123103001.\" is not an absolute folder"},
+               {"a missing picture", "01230123012130", "_wi.tif", "_sp.tif",
+                R"(planted.inf:23: no picture .*01230123012130_sp\.tif)"},
+               {"a picture of the wrong size for its xDim", "01230123103001",
+                "xDim = 0.000057220458984375", "xDim = 0.00011444091796875",
+                R"(planted.inf:8: .*01230123103001\.tif has 512 x 512 pixels of 5\.72.*e-05 x )"
+                R"(4\.29.*e-05 degrees, not of xDim x yDim)"},
+               {"a picture elsewhere", "01230123103001", "ulxMap = -19.423828125", "ulxMap = -19.4",
+                R"(planted.inf:6: .*01230123103001\.tif starts at -19\.423828125, 18\.10546875)"},
+               {"overlapping cells of one Variation", "01230123010210", "LightMap", "All",
+                R"(planted.inf:47: \[Source4\] overlaps \[Source1\] in a common Variation)"},
+               {"overlapping cells of a common month", "01230123012130", "November", "December",
+                R"(planted.inf:19: \[Source2\] overlaps \[Source1\] in a common Variation)"},
+               {"a wrong NumberOfSources", "01230123010210", "Sources = 4", "Sources = 5",
+                R"(planted.inf:3: NumberOfSources = 5, but 4 \[SourceN\] blocks follow)"},
+               {"a key missing", "01230123103001", "Layer = Imagery", "",
+                R"(planted.inf:1: \[Source\] lacks Layer)"},
+               {"an ill-formed value", "01230123103001", "Quality = 95", "Quality = 101",
+                R"(planted.inf:19: CompressionQuality = 101 is not well-formed)"}};
+    for (const auto &row : rows)
+        QTest::newRow(row[0]) << QString(row[1]) << QString(row[2]) << QString(row[3])
+                              << QString(row[4]);
+}
+
+void tst_CommandLine::checksInf()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, planted);
+    QFETCH(QString, by);
+    QFETCH(QString, error);
+    const QByteArray text = contents(m_standin.filePath(key + ".inf"));
+    const QByteArray bytes
+            = QString::fromLatin1(text).replace(QRegularExpression(planted), by).toLatin1();
+    QCOMPARE(bytes == text, planted.isEmpty());
+    QVERIFY(K_TileBitmapWriter::writeBytes(m_standin.filePath("planted.inf"), bytes));
+    QFile::remove(m_standin.filePath(key + ".bgl"));
+    // Run from the folder of the .inf, as ORVIK runs the resampler.
+    QProcess standin;
+    standin.setProcessChannelMode(QProcess::MergedChannels);
+    standin.setWorkingDirectory(m_standin.path());
+    standin.start(ORVIK_STANDIN_PATH, {"planted.inf"});
+    QVERIFY(standin.waitForFinished(30000) && standin.exitStatus() == QProcess::NormalExit);
+    QCOMPARE(standin.exitCode(), error.isEmpty() ? 0 : 1);
+    const QString output = outputText(standin.readAll()).trimmed();
+    QVERIFY2(QRegularExpression("^" + error + "$").match(output).hasMatch(), qPrintable(output));
+    const QByteArray sha1 = QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex();
+    QCOMPARE(contents(m_standin.filePath(key + ".bgl")),
+             error.isEmpty() ? "ORVIK stand-in BGL\nSHA-1 " + sha1 + "\n" : QByteArray("none"));
 }
 
 QTEST_GUILESS_MAIN(tst_CommandLine)

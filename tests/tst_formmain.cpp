@@ -4,17 +4,21 @@
 #include "tiles/k_tilebitmapwriter.h"
 #include "ui/k_formabout.h"
 #include "ui/k_formmain.h"
+#include "ui/k_formpreview.h"
 
 #include "testconversion.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
+#include <QGraphicsView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -27,6 +31,8 @@
 #include <QTimer>
 
 #include <csignal>
+
+using Preview = K_PreviewThread;
 
 namespace {
 
@@ -74,6 +80,11 @@ private slots:
     void reportsWhatItDid();
     void remembersGeometryAndTakesDroppedFolder();
     void makesSampleTileSet();
+    void previewLayout_data();
+    void previewLayout();
+    void previewOfTheSample();
+    void previewHover_data();
+    void previewHover();
 
 private:
     QTemporaryDir m_config;
@@ -102,8 +113,8 @@ void tst_FormMain::drivesTheWindow()
         K_FormMain window;
         QCOMPARE(stateOf(window), QString("||13|1|110000|0|"));
 
-        // The dialog shows the window's flags, each box with its tooltip; OK takes the toggled
-        // boxes, Cancel nothing. The empty resampler field is filled from the SDK's usual folder.
+        // The dialog shows the window's flags; OK takes the toggled boxes, Cancel nothing. The
+        // empty resampler field is filled from the SDK's usual folder.
         const QString sdk = m_work.filePath("Program Files/Microsoft Games/Microsoft Flight "
                                             "Simulator X SDK/SDK/Environment Kit/Terrain SDK");
         QVERIFY(QDir().mkpath(sdk) && K_TileBitmapWriter::writeBytes(sdk + "/resample.exe", ""));
@@ -111,13 +122,11 @@ void tst_FormMain::drivesTheWindow()
                 QDir::toNativeSeparators(m_work.filePath("Program Files")).toUtf8());
         for (const bool ok : {true, false}) {
             QString shown;
-            int withoutTip = 0;
             answerNextModal([&](QWidget *modal) {
                 shown += modal->findChild<QLabel *>("resamplerNoteLabel")->isVisible() ? "found "
                                                                                        : "";
                 for (QCheckBox *box : modal->findChildren<QCheckBox *>()) {
                     shown += QString::number(box->isChecked());
-                    withoutTip += box->toolTip().isEmpty();
                     box->toggle();
                 }
                 modal->findChild<QDialogButtonBox *>()
@@ -126,7 +135,6 @@ void tst_FormMain::drivesTheWindow()
             });
             window.findChild<QAction *>("actionOptions")->trigger();
             QCOMPARE(shown, QString(ok ? "found 1010000" : "0101111"));
-            QCOMPARE(withoutTip, 0);
             QCOMPARE(stateOf(window), QString("||13|1|001111|1|resample.exe"));
             QCOMPARE(window.resampler(), QDir::toNativeSeparators(sdk + "/resample.exe"));
         }
@@ -250,9 +258,9 @@ void tst_FormMain::breaksAtRandomMoments()
 
 void tst_FormMain::reportsWhatItDid_data()
 {
-    // Where the sample goes below the source ("-": an empty field, "none": a field naming the
-    // missing folder "none"), the last log line and what File -> Preview tile set shows (a warning
-    // or the dialog's counts): %1 the source, %2 the number of sample tiles.
+    // Where the sample goes below the source ("-": an empty field), the last log line and what
+    // File -> Preview tile set shows (a warning or the dialog's counts): %1 the source, %2 the
+    // number of sample tiles.
     QTest::addColumn<QString>("tiles");
     QTest::addColumn<QString>("lastLine");
     QTest::addColumn<QString>("preview");
@@ -260,8 +268,6 @@ void tst_FormMain::reportsWhatItDid_data()
         QTest::newRow(name) << QString(tiles) << QString(line) << QString(shown);
     };
     row("empty source field", "-", "Source folder is not set.", "Source folder is not set.");
-    row("missing source folder", "none", "Source folder \"%1/none\" does not exist.",
-        "Source folder \"%1/none\" does not exist.");
     const char *subfolder = "No FS9 tile bitmaps in \"%1\"; its subfolder \"texture\" holds %2.";
     row("tiles in a subfolder", "texture", subfolder, subfolder);
     row("the sample, with its broken tile", ".", "Converting complete.",
@@ -275,11 +281,11 @@ void tst_FormMain::reportsWhatItDid()
     QFETCH(QString, lastLine);
     const QTemporaryDir work;
     const QString source = work.filePath("scenery");
-    QVERIFY(tiles == "-" || tiles == "none" || K_SampleTiles::write(QDir(source).filePath(tiles)));
+    QVERIFY(tiles == "-" || K_SampleTiles::write(QDir(source).filePath(tiles)));
     QVERIFY(QDir().mkpath(source + "/empty"));
     QLocale::setDefault(QLocale::c()); // the summary's size is written the way the locale does
     K_FormMain window;
-    window.setSourceFolder(tiles == "-" ? " " : tiles == "none" ? source + "/none" : source);
+    window.setSourceFolder(tiles == "-" ? " " : source);
     window.setDestinationFolder(work.filePath("out"));
     window.setBglLod(8);
     window.setConvertSeasons(true);
@@ -359,6 +365,108 @@ void tst_FormMain::makesSampleTileSet()
     QVERIFY(logOf(window).endsWith(" FS9 tile bitmaps written into \"" + sample + "\"."));
     QCOMPARE(warning,
              "\"" + sample + "\" already exists. Choose another folder, or move it away first.");
+}
+
+void tst_FormMain::previewLayout_data()
+{
+    QTest::addColumn<QList<QPoint>>("tiles"); // blue, then yellow with a clear blue half
+    QTest::addColumn<int>("factor");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QRgb>("corner"); // the top-left cell, alpha-weighted
+    QTest::newRow("4,096 wide") << QList<QPoint>{{5, 1}, {4100, 2}} << 1 << QSize(4096, 2)
+                                << qRgb(0, 0, 255);
+    QTest::newRow("4,097 wide") << QList<QPoint>{{4, 2}, {5, 2}, {4101, 3}} << 2 << QSize(2049, 1)
+                                << qRgba(85, 85, 170, 191);
+    QTest::newRow("across regions")
+            << QList<QPoint>{{8191, 8191}, {8192, 8192}} << 1 << QSize(2, 2) << qRgb(0, 0, 255);
+}
+
+void tst_FormMain::previewLayout()
+{
+    QFETCH(QList<QPoint>, tiles);
+    QTemporaryDir source;
+    for (int i = 0; i < tiles.size(); ++i) {
+        const QString key = Preview::keyAt(tiles[i], 13);
+        QCOMPARE(Preview::tileOf(key), tiles[i]);
+        QImage picture(256, 256, QImage::Format_ARGB32);
+        picture.fill(i % 2 ? qRgb(255, 255, 0) : qRgb(0, 0, 255));
+        for (int y = 0; y < 256; ++y)
+            std::fill_n(reinterpret_cast<QRgb *>(picture.scanLine(y)), i % 2 * 128, 0x000000ffu);
+        QVERIFY(K_TileBitmapWriter::write(source.filePath(key + "SU.BMP"), picture,
+                                          {K_TileBitmapWriter::Dxt::Dxt5}));
+    }
+    Preview preview({source.path(), 8, QString()});
+    QVERIFY(preview.build());
+    QTEST(preview.layout().factor, "factor");
+    QTEST(preview.picture(1).size(), "size");
+    QTEST(preview.picture(1).pixel(0, 0), "corner");
+}
+
+void tst_FormMain::previewOfTheSample()
+{
+    Preview cancelled({m_work.filePath("tiles"), 8, QString()});
+    cancelled.cancel();
+    QVERIFY(!cancelled.build());
+
+    K_FormPreview dialog(m_work.filePath("tiles"), 8);
+    const Preview *preview = dialog.previewThread();
+    QTRY_VERIFY(preview->isFinished());
+    const QImage map = preview->picture(1);
+    const auto cell
+            = [&](const QString &key) { return Preview::tileOf(key) - preview->layout().origin; };
+    const QPoint broken = cell(K_SampleTiles::brokenKey());
+    const QPoint clear = cell(K_SampleTiles::transparentKey());
+    QCOMPARE(map.pixel(broken), Preview::BrokenColour);
+    QCOMPARE(map.pixel(clear), Preview::checkerColour(clear.x(), clear.y()));
+    QCOMPARE(map.pixel(broken + QPoint(0, 1)), 0u);
+    // Outlines along the top and left edges of the destination tiles, one pixel wide.
+    const QPoint edge
+            = QPoint(cell(K_SampleTiles::destinationKeys()[1] + "00000").x(), broken.y()) * 4;
+    QCOMPARE(preview->picture(4).pixel(edge.x(), edge.y() + 1), Preview::OutlineColour);
+    QCOMPARE(preview->picture(4).pixel(edge.x() + 1, edge.y() + 1), 0u);
+}
+
+void tst_FormMain::previewHover_data()
+{
+    // The dialog shows `variant`, the mouse comes to rest on tile `key` while another variant
+    // is shown, and `variant` is chosen again: the text under the map.
+    QTest::addColumn<QString>("variant");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("text");
+    const QString broken = K_SampleTiles::brokenKey();
+    const QString winter = K_SampleTiles::seasonFileNames().filter("WI").first().left(15);
+    QTest::newRow("broken, with the reader's reason")
+            << "SU" << broken
+            << broken + " \u2014 " + broken
+                       + "SU.BMP \u2014 broken: Compressed image reading error";
+    QTest::newRow("the file of the variant shown")
+            << "WI" << winter << winter + " \u2014 " + winter + "WI.BMP \u2014 imagery";
+}
+
+void tst_FormMain::previewHover()
+{
+    QFETCH(QString, variant);
+    QFETCH(QString, key);
+    K_FormPreview dialog(m_work.filePath("tiles"), 8);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *view = dialog.findChild<QGraphicsView *>("mapGraphicsView");
+    auto *combo = dialog.findChild<QComboBox *>("variantComboBox");
+    const auto choose = [&](const QString &shown) {
+        QTRY_COMPARE(combo->count(), 3);
+        emit combo->activated(combo->findData(shown));
+        QTRY_COMPARE(dialog.findChild<QProgressBar *>()->value(), 100);
+    };
+    choose(variant);
+    const QPoint cell = Preview::tileOf(key) - dialog.previewThread()->layout().origin;
+    const QPoint at = view->mapFromScene(QPointF(cell) + QPointF(0.5, 0.5));
+    choose(variant == "SU" ? "WI" : "SU");
+    QMouseEvent move(QEvent::MouseMove, at, view->viewport()->mapToGlobal(at), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(view->viewport(), &move);
+    choose(variant);
+    QFETCH(QString, text);
+    QTRY_COMPARE(dialog.findChild<QLabel *>("hoverLabel")->text(), text);
 }
 
 QTEST_MAIN(tst_FormMain)

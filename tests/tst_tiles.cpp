@@ -1,7 +1,6 @@
 #include "tiles/k_codepage1251.h"
 #include "tiles/k_flightsimulatorbmpreader.h"
 #include "tiles/k_flightsimulatortile.h"
-#include "tiles/k_resamplefile.h"
 #include "tiles/k_tilebitmapwriter.h"
 #include "tiles/k_tilereadahead.h"
 
@@ -88,14 +87,11 @@ void tst_Tiles::decodesTile_data()
     QTest::addColumn<int>("gap");
     QTest::addColumn<QSize>("size");
     QTest::addColumn<QString>("results"); // compression type, opaque, completely transparent
-    // Empty, or a block that makes up the whole picture and the alphas of its 16 pixels as worked
-    // out by hand, in the file's order, beside red from its colours.
-    QTest::addColumn<QString>("block");
 
-    const auto row = [](const char *name, Dxt dxt, int alpha, int gap, QSize size,
-                        const char *results, const char *block = "") {
-        QTest::newRow(name) << dxt << alpha << gap << size << QString(results) << QString(block);
-    };
+    const auto row
+            = [](const char *name, Dxt dxt, int alpha, int gap, QSize size, const char *results) {
+                  QTest::newRow(name) << dxt << alpha << gap << size << QString(results);
+              };
     const QSize tile(256, 256);
     row("DXT1 opaque", Dxt::Dxt1, 255, 0, tile, "2 1 0");
     row("DXT1 transparent", Dxt::Dxt1, 0, 0, tile, "2 0 1");
@@ -104,14 +100,8 @@ void tst_Tiles::decodesTile_data()
     row("DXT5 alpha 254, data offset 1000", Dxt::Dxt5, 254, 927, tile, "4 0 0");
     row("DXT5 5x3, partial blocks", Dxt::Dxt5, -1, 0, QSize(5, 3), "4 0 0");
     row("DXT3 128x128 is read, not placed", Dxt::Dxt3, 255, 0, QSize(128, 128), "3 1 0");
-    // Each block reads otherwise as the other kind: these DXT3 bytes as DXT5 alphas give 16, 50
-    // and codes between them, the DXT5 bytes below as DXT3 alphas 0, 68, 0, 204.
-    row("DXT3 explicit alphas, nibble by nibble", Dxt::Dxt3, 255, 0, tile, "3 0 0",
-        "1032547698badcfe 00f8000000000000 | 0 17 34 51 68 85 102 119 136 153 170 187 204 221 "
-        "238 255");
-    row("DXT5 interpolated alphas, codes 0, 1, 6 and 7 of the five-step table", Dxt::Dxt5, 255, 0,
-        tile, "4 0 0",
-        "40c0888ff8888ff8 00f8000000000000 | 64 192 0 255 64 192 0 255 64 192 0 255 64 192 0 255");
+    // Opaque blocks read alike as DXT3 and DXT5; these are told apart.
+    row("DXT3 alpha from 0 to 255", Dxt::Dxt3, -1, 0, tile, "3 0 0");
 }
 
 void tst_Tiles::decodesTile()
@@ -120,19 +110,9 @@ void tst_Tiles::decodesTile()
     QFETCH(int, alpha);
     QFETCH(int, gap);
     QFETCH(QSize, size);
-    QFETCH(QString, block);
 
-    QImage source = Writer::pattern(7, alpha).copy(QRect(QPoint(), size));
-    QByteArray blocks = Writer::compress(source, dxt);
-    if (!block.isEmpty()) {
-        blocks = QByteArray::fromHex(block.section('|', 0, 0).toLatin1()).repeated(64 * 64);
-        const QStringList alphas = block.section("| ", 1).split(' ');
-        // The file holds the bottom row first, in blocks as in pictures.
-        for (int y = 0; y < 256; ++y) {
-            for (int x = 0; x < 256; ++x)
-                source.setPixel(x, y, qRgba(255, 0, 0, alphas[x % 4 + 4 * (3 - y % 4)].toInt()));
-        }
-    }
+    const QImage source = Writer::pattern(7, alpha).copy(QRect(QPoint(), size));
+    const QByteArray blocks = Writer::compress(source, dxt);
     Writer::Fields fields{dxt};
     fields.gap = gap;
     fields.width = size.width();
@@ -150,8 +130,6 @@ void tst_Tiles::decodesTile()
     const QImage image = reader.image();
     QCOMPARE(image.format(), QImage::Format_ARGB32);
     QCOMPARE(image, decompressed(blocks, size, dxt));
-    if (!block.isEmpty())
-        QCOMPARE(image, source);
     // Up to DXT loss the picture is the source, the right way up (DXT1 drops the colour of
     // transparent texels, so only visible ones compare).
     for (const QPoint &at : {QPoint(1, 1), QPoint(size.width() - 2, size.height() - 2)}) {

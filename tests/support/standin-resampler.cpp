@@ -1,23 +1,6 @@
 // A stand-in for the FSX SDK's resampler (resample.exe), for the tests only, written from the .inf
-// format alone: it shares no code with ORVIK, so that it judges ORVIK's files from outside.
-//
-//     orvik-standin-resampler FILE.inf       (FILE relative to the working folder)
-//
-// It checks every section and key of FILE, that the folders are absolute, that each picture is a
-// GeoTIFF placed and scaled as its block says, that NumberOfSources counts the blocks and that
-// pictures applying in a common month (or both at night) do not overlap. A fault gives one line
-// "FILE:LINE: what" on standard error and exit code 1. Otherwise it writes DestDir +
-// DestBaseFileName + ".bgl" with the lines "ORVIK stand-in BGL" and "SHA-1 <the .inf's>", exit 0.
-//
-// Switches (environment variables), obeyed in this order once the .inf passed its checks:
-//   ORVIK_STANDIN_ONLY=NAME     the others apply only to NAME.inf
-//   ORVIK_STANDIN_DELAY_MS=N    take N milliseconds first
-//   ORVIK_STANDIN_LINES=N       print N numbered lines on standard output
-//   ORVIK_STANDIN_EXIT=N        print a line on standard error and exit with code N, no BGL
-//   ORVIK_STANDIN_CRASH=1       print a line on standard error and abort(), which on Windows
-//                               ends the program with exit code 3
-//   ORVIK_STANDIN_PARTIAL=1     write the BGL's first line only, then as ORVIK_STANDIN_HANG
-//   ORVIK_STANDIN_HANG=1        print a line on standard error and sleep until killed
+// format alone: it shares no code with ORVIK, so that it judges ORVIK's files from outside. What
+// `orvik-standin-resampler FILE.inf` checks and writes, and its switches: README.md, Tests.
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QFile>
@@ -81,7 +64,6 @@ const Keys destinationKeys = {{"DestDir", folder},
 
 QString infName;
 int lastLine = 0;
-TIFFExtendProc previousExtender = nullptr;
 
 bool fail(int line, const QString &what)
 {
@@ -142,24 +124,14 @@ bool checkKeys(const QString &name, const Section &section, const Keys &keys)
     return true;
 }
 
-void addGeoTiffTags(TIFF *tiff)
-{
-    static TIFFFieldInfo tags[] = {
-            {33550, -1, -1, TIFF_DOUBLE, FIELD_CUSTOM, 1, 1, const_cast<char *>("ModelPixelScale")},
-            {33922, -1, -1, TIFF_DOUBLE, FIELD_CUSTOM, 1, 1, const_cast<char *>("ModelTiepoint")}};
-    TIFFMergeFieldInfo(tiff, tags, 2);
-    if (previousExtender)
-        previousExtender(tiff);
-}
-
 // Width, height, pixel scale x, y and tie point x, y of a GeoTIFF; nothing for any other file.
+// libtiff reads the GeoTIFF tags as any tag it does not know: a 32-bit count, then the values.
 QVector<double> readPicture(const QString &path)
 {
     TIFF *tiff = TIFFOpen(QFile::encodeName(path).constData(), "r");
     if (!tiff)
         return {};
-    quint32 width = 0, height = 0;
-    quint16 scaleCount = 0, tieCount = 0;
+    quint32 width = 0, height = 0, scaleCount = 0, tieCount = 0;
     double *scale = nullptr, *tie = nullptr;
     TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
     TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height);
@@ -249,32 +221,31 @@ bool writeBgl(const Value &bgl, const QByteArray &body)
 // An exit code when a switch ends the run, else -1.
 int obeySwitches(const Value &bgl)
 {
-    const auto on = [](const char *name) { return qEnvironmentVariableIntValue(name) != 0; };
+    const auto value = [](const char *name) { return qEnvironmentVariableIntValue(name); };
     const auto say = [](const QString &what) {
         std::fprintf(stderr, "%s: %s\n", qPrintable(infName), qPrintable(what));
     };
     const QString only = qEnvironmentVariable("ORVIK_STANDIN_ONLY");
     if (!only.isEmpty() && only != QFileInfo(infName).completeBaseName())
         return -1;
-    QThread::msleep(qEnvironmentVariableIntValue("ORVIK_STANDIN_DELAY_MS"));
-    const int lines = qEnvironmentVariableIntValue("ORVIK_STANDIN_LINES");
-    for (int n = 1; n <= lines; ++n)
-        std::printf("stand-in output line %d of %d\n", n, lines);
+    QThread::msleep(value("ORVIK_STANDIN_DELAY_MS"));
+    for (int n = 1; n <= value("ORVIK_STANDIN_LINES"); ++n)
+        std::printf("stand-in output line %d of %d\n", n, value("ORVIK_STANDIN_LINES"));
     std::fflush(stdout);
     if (qEnvironmentVariableIsSet("ORVIK_STANDIN_EXIT")) {
-        say(QString("exit code %1 as asked")
-                    .arg(qEnvironmentVariableIntValue("ORVIK_STANDIN_EXIT")));
-        return qEnvironmentVariableIntValue("ORVIK_STANDIN_EXIT");
+        say(QString("exit code %1 as asked").arg(value("ORVIK_STANDIN_EXIT")));
+        return value("ORVIK_STANDIN_EXIT");
     }
-    if (on("ORVIK_STANDIN_CRASH")) {
+    if (value("ORVIK_STANDIN_CRASH")) {
         say("crashing as asked");
         std::abort();
     }
-    if (on("ORVIK_STANDIN_PARTIAL") && !writeBgl(bgl, "ORVIK stand-in BGL\n"))
+    const bool partial = value("ORVIK_STANDIN_PARTIAL"), hang = value("ORVIK_STANDIN_HANG");
+    if (partial && !writeBgl(bgl, "ORVIK stand-in BGL\n"))
         return 1;
-    if (on("ORVIK_STANDIN_HANG") || on("ORVIK_STANDIN_PARTIAL"))
+    if (partial || hang)
         say("hanging as asked");
-    while (on("ORVIK_STANDIN_HANG") || on("ORVIK_STANDIN_PARTIAL"))
+    while (partial || hang)
         QThread::sleep(60);
     return -1;
 }
@@ -297,7 +268,6 @@ int main(int argc, char *argv[])
     const QByteArray bytes = file.readAll();
     TIFFSetErrorHandler(nullptr);
     TIFFSetWarningHandler(nullptr);
-    previousExtender = TIFFSetTagExtender(addGeoTiffTags);
     QStringDecoder decoder(codePage);
     Inf inf;
     QList<Cell> cells;

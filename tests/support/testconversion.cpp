@@ -108,16 +108,14 @@ bool writeTiles(const QString &folder, const QStringList &keys)
 
 QString settingsText(const K_BuilderThread::Settings &s)
 {
-    return QStringLiteral("%1|%2|%3|%4|%5%6%7%8%9%10")
-            .arg(s.sourceFolder, s.destinationFolder)
-            .arg(s.bglLod)
-            .arg(s.compressionQuality)
-            .arg(s.singleDestinationImage)
-            .arg(s.passCompletelyTransparentTiles)
-            .arg(s.passBrokenTiles)
-            .arg(s.verticalMirrorSourceTiles)
-            .arg(s.convertSeasons)
-            .arg(s.skipConverted);
+    QString text = QStringLiteral("%1|%2|%3|%4|")
+                           .arg(s.sourceFolder, s.destinationFolder, QString::number(s.bglLod),
+                                QString::number(s.compressionQuality));
+    for (const bool flag :
+         {s.singleDestinationImage, s.passCompletelyTransparentTiles, s.passBrokenTiles,
+          s.verticalMirrorSourceTiles, s.convertSeasons, s.skipConverted})
+        text += QString::number(flag);
+    return text;
 }
 
 QString summaryBeforeTime(const QString &destination, int problems)

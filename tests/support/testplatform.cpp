@@ -34,7 +34,7 @@ bool makeUnopenable(const QString &path)
 #endif
 }
 
-bool tmpfs(const QString &folder, const QString &how)
+bool tmpfs([[maybe_unused]] const QString &folder, [[maybe_unused]] const QString &how)
 {
 #if defined(Q_OS_LINUX)
     if (how == "unmount")
@@ -42,8 +42,6 @@ bool tmpfs(const QString &folder, const QString &how)
     const unsigned long flags = how == "read-only" ? MS_REMOUNT | MS_RDONLY : 0;
     return ::mount("tmpfs", QFile::encodeName(folder), "tmpfs", flags, "size=8m") == 0;
 #else
-    Q_UNUSED(folder);
-    Q_UNUSED(how);
     return false;
 #endif
 }
@@ -56,10 +54,9 @@ bool leaveFree(const QString &folder, qint64 room)
            && filler.flush() && QStorageInfo(folder).bytesAvailable() == room;
 }
 
-bool limitFileSize(qint64 bytes)
+bool limitFileSize([[maybe_unused]] qint64 bytes)
 {
 #if defined(Q_OS_WIN)
-    Q_UNUSED(bytes);
     return false;
 #else
     std::signal(SIGXFSZ, SIG_IGN);
@@ -70,7 +67,7 @@ bool limitFileSize(qint64 bytes)
 #endif
 }
 
-bool limitChildFileSize(QProcess &process, qint64 bytes)
+bool limitChildFileSize([[maybe_unused]] QProcess &process, [[maybe_unused]] qint64 bytes)
 {
 #if defined(Q_OS_LINUX)
     process.setChildProcessModifier([bytes] {
@@ -82,13 +79,11 @@ bool limitChildFileSize(QProcess &process, qint64 bytes)
     });
     return true;
 #else
-    Q_UNUSED(process);
-    Q_UNUSED(bytes);
     return false;
 #endif
 }
 
-bool runWithoutPrivileges(QProcess &process)
+bool runWithoutPrivileges([[maybe_unused]] QProcess &process)
 {
 #if defined(Q_OS_LINUX)
     if (::geteuid() == 0) {
@@ -100,17 +95,15 @@ bool runWithoutPrivileges(QProcess &process)
     }
     return true;
 #else
-    Q_UNUSED(process);
     return false;
 #endif
 }
 
-bool interrupt(QProcess &process, int signal)
+bool interrupt([[maybe_unused]] QProcess &process, int signal)
 {
 #if defined(Q_OS_WIN)
     // Ctrl+C goes to every process of the console; a child started by QProcess shares this
     // program's, which from now on ignores it itself. A program without a console cannot send it.
-    Q_UNUSED(process);
     return signal == SIGINT && SetConsoleCtrlHandler(nullptr, TRUE)
            && GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
 #else
@@ -118,7 +111,7 @@ bool interrupt(QProcess &process, int signal)
 #endif
 }
 
-int processesIn(const QString &folder)
+int processesIn([[maybe_unused]] const QString &folder)
 {
 #if defined(Q_OS_LINUX)
     const QString wanted = QFileInfo(folder).canonicalFilePath();
@@ -132,7 +125,6 @@ int processesIn(const QString &folder)
     }
     return count;
 #else
-    Q_UNUSED(folder);
     return -1;
 #endif
 }

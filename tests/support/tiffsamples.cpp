@@ -18,10 +18,8 @@ TIFF *openTiff(const QString &path)
 {
 #if defined(ORVIK_HAVE_LIBGEOTIFF)
     return XTIFFOpen(QFile::encodeName(path).constData(), "r");
-#elif defined(Q_OS_WIN)
-    return TIFFOpenW(reinterpret_cast<const wchar_t *>(path.utf16()), "r");
 #else
-    return TIFFOpen(QFile::encodeName(path).constData(), "r");
+    return TIFFOpenW(reinterpret_cast<const wchar_t *>(path.utf16()), "r");
 #endif
 }
 
