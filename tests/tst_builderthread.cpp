@@ -54,7 +54,6 @@ enum class Fault {
     InfFull, // room for a picture, not for the .inf after it
     SizeLimit, // a limit on the size of files
     LimitAndInfFolder, // a limit on the size of files and a folder where B2.inf goes
-    InfFolder, // a folder where the .inf goes
     Removed, // the destination removed
     Replaced, // the destination replaced by a file
     TileGone, // a source tile deleted
@@ -246,7 +245,6 @@ bool strike(const Run &c, const QString &source, const QString &work, const QStr
            || (c.fault == Fault::SizeLimit && TestPlatform::limitFileSize(512 * 1024))
            || (c.fault == Fault::LimitAndInfFolder && TestPlatform::limitFileSize(512 * 1024)
                && QDir().mkpath(destination + '/' + keyOf("B2.inf")))
-           || (c.fault == Fault::InfFolder && QDir().mkpath(destination + '/' + keyOf("B0.inf")))
            || (c.fault == Fault::Removed && QDir(destination).removeRecursively())
            || (c.fault == Fault::Replaced && QDir(destination).removeRecursively()
                && Writer::writeBytes(destination, "not a folder"))
@@ -476,8 +474,6 @@ void tst_BuilderThread::converts_data()
 
     QTest::newRow("break while scanning") << two << Run().strike(Fault::Break, 1, progress(10))
                                           << Names() << Names() << Names{Stopped};
-    QTest::newRow("break on the first node") << two << Run().strike(Fault::Break, 2, progress(10))
-                                             << Names() << Names() << Names{Stopped};
     QTest::newRow("break after the first destination tile")
             << two << Run().strike(Fault::Break, 2, "log: " + line(Saved, "B0")) << b0
             << Names{"B0"} << Names{line(Saved, "B0"), Stopped};
@@ -509,12 +505,6 @@ void tst_BuilderThread::converts_data()
             << Names{line(InfError, "B0"),   unwritable("B0.inf", "No space left on device"),
                      line(Saved, "B0"),      line(SaveError, "B1"),
                      line(SaveError, "B20"), Complete};
-    QTest::newRow(".inf name taken by a folder")
-            << three << Run().strike(Fault::InfFolder)
-            << Names{"B0.tif", "B1.inf", "B1.tif", "B2.inf", "B20.tif"} << Names{"B1", "B2"}
-            << Names{line(InfError, "B0"), unwritable("B0.inf", "Filename refers to a directory"),
-                     line(Saved, "B0"),    line(Saved, "B1"),
-                     line(Saved, "B2"),    Complete};
     QTest::newRow("destination removed before a picture is saved")
             << three << Run().strike(Fault::Removed, 2, progress(41))
             << b0b1 + Names{"B2.inf", "B20.tif"} << Names{"B0", "B1", "B2"}

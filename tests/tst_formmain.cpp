@@ -83,7 +83,6 @@ private slots:
     void previewLayout_data();
     void previewLayout();
     void previewOfTheSample();
-    void previewHover_data();
     void previewHover();
 
 private:
@@ -291,7 +290,6 @@ void tst_FormMain::reportsWhatItDid()
     window.setConvertSeasons(true);
     click(window, "convertPushButton");
     QTRY_VERIFY_WITH_TIMEOUT(!window.isConverting(), 60000);
-    // Not every row names the folder and the count, so no arg(), which would warn.
     const auto filled = [&](QString text) {
         const int count = K_SampleTiles::keys().size() + K_SampleTiles::seasonFileNames().size();
         return text.replace("%1", source).replace("%2", QString::number(count));
@@ -426,27 +424,10 @@ void tst_FormMain::previewOfTheSample()
     QCOMPARE(preview->picture(4).pixel(edge.x() + 1, edge.y() + 1), 0u);
 }
 
-void tst_FormMain::previewHover_data()
-{
-    // The dialog shows `variant`, the mouse comes to rest on tile `key` while another variant
-    // is shown, and `variant` is chosen again: the text under the map.
-    QTest::addColumn<QString>("variant");
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("text");
-    const QString broken = K_SampleTiles::brokenKey();
-    const QString winter = K_SampleTiles::seasonFileNames().filter("WI").first().left(15);
-    QTest::newRow("broken, with the reader's reason")
-            << "SU" << broken
-            << broken + " \u2014 " + broken
-                       + "SU.BMP \u2014 broken: Compressed image reading error";
-    QTest::newRow("the file of the variant shown")
-            << "WI" << winter << winter + " \u2014 " + winter + "WI.BMP \u2014 imagery";
-}
-
+// The mouse comes to rest on a tile while another variant is shown, and the tile's variant is
+// chosen again: the text under the map names the tile, its file and what the file holds.
 void tst_FormMain::previewHover()
 {
-    QFETCH(QString, variant);
-    QFETCH(QString, key);
     K_FormPreview dialog(m_work.filePath("tiles"), 8);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -457,16 +438,21 @@ void tst_FormMain::previewHover()
         emit combo->activated(combo->findData(shown));
         QTRY_COMPARE(dialog.findChild<QProgressBar *>()->value(), 100);
     };
-    choose(variant);
-    const QPoint cell = Preview::tileOf(key) - dialog.previewThread()->layout().origin;
-    const QPoint at = view->mapFromScene(QPointF(cell) + QPointF(0.5, 0.5));
-    choose(variant == "SU" ? "WI" : "SU");
-    QMouseEvent move(QEvent::MouseMove, at, view->viewport()->mapToGlobal(at), Qt::NoButton,
-                     Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(view->viewport(), &move);
-    choose(variant);
-    QFETCH(QString, text);
-    QTRY_COMPARE(dialog.findChild<QLabel *>("hoverLabel")->text(), text);
+    const QString winter = K_SampleTiles::seasonFileNames().filter("WI").first().left(15);
+    for (const QStringList &c : QList<QStringList>{
+                 {"SU", K_SampleTiles::brokenKey(), "broken: Compressed image reading error"},
+                 {"WI", winter, "imagery"}}) {
+        choose(c[0]);
+        const QPoint cell = Preview::tileOf(c[1]) - dialog.previewThread()->layout().origin;
+        const QPoint at = view->mapFromScene(QPointF(cell) + QPointF(0.5, 0.5));
+        choose(c[0] == "SU" ? "WI" : "SU");
+        QMouseEvent move(QEvent::MouseMove, at, view->viewport()->mapToGlobal(at), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(view->viewport(), &move);
+        choose(c[0]);
+        QTRY_COMPARE(dialog.findChild<QLabel *>("hoverLabel")->text(),
+                     c[1] + " \u2014 " + c[1] + c[0] + ".BMP \u2014 " + c[2]);
+    }
 }
 
 QTEST_MAIN(tst_FormMain)

@@ -77,10 +77,6 @@ void tst_Resampler::runs_data()
             << false << ""
             << "--resampler MISSING SOUND OUT" << 0 << 1 << ""
             << QStringList{"The resampler \"MISSING\" does not exist.", "!saved"};
-    QTest::newRow("a folder is no resampler")
-            << false << ""
-            << "--resampler SOUND SOUND OUT" << 0 << 1 << ""
-            << QStringList{"The resampler \"SOUND\" is a folder, not a program."};
     QTest::newRow("a tile bitmap is no resampler")
             << false << ""
             << "--resampler SOUND/012301230102100SU.BMP SOUND OUT" << 0 << 1 << ""

@@ -163,12 +163,11 @@ void tst_Tiles::decodesKey_data()
     QTest::addColumn<QString>("key");
     QTest::addColumn<int>("level");
     QTest::addColumn<QVector<double>>("bounds"); // west, east, south, north
-    // Regions 00, 01 and 03 begin the keys below.
+    // Regions 00 and 03 begin the keys below.
 
     QTest::newRow("region 10") << "10" << 0 << QVector<double>{60, 180, 0, 90};
     QTest::newRow("region 11 falls into the last") << "11" << 0 << QVector<double>{60, 180, -90, 0};
     QTest::newRow("region of letters") << "ab" << 0 << QVector<double>{60, 180, -90, 0};
-    QTest::newRow("0123") << "0123" << 2 << QVector<double>{-30, 0, 0, 22.5};
     QTest::newRow("digit 4 acts as 1") << "004" << 1 << QVector<double>{-120, -60, 45, 90};
     QTest::newRow("level 13") << "030123012301230" << 13
                               << QVector<double>{-20.009765625, -19.9951171875, -18.006591796875,

@@ -240,14 +240,13 @@ int obeySwitches(const Value &bgl)
         say("crashing as asked");
         std::abort();
     }
-    const bool partial = value("ORVIK_STANDIN_PARTIAL"), hang = value("ORVIK_STANDIN_HANG");
-    if (partial && !writeBgl(bgl, "ORVIK stand-in BGL\n"))
+    if (!value("ORVIK_STANDIN_PARTIAL"))
+        return -1;
+    if (!writeBgl(bgl, "ORVIK stand-in BGL\n"))
         return 1;
-    if (partial || hang)
-        say("hanging as asked");
-    while (partial || hang)
+    say("hanging as asked");
+    for (;;)
         QThread::sleep(60);
-    return -1;
 }
 
 } // namespace
