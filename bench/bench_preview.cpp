@@ -8,15 +8,14 @@
 #include "engine/k_builderthread.h"
 #include "engine/k_previewthread.h"
 #include "tiles/k_flightsimulatorbmpreader.h"
-#include "tiles/k_flightsimulatortile.h"
 
 #include "benchmemory.h"
+#include "benchrun.h"
 #include "benchtiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QMutex>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -30,25 +29,9 @@ double seconds(const QElapsedTimer &timer)
 
 double convert(const QString &source, const QString &destination, int bglLod, bool skip)
 {
-    K_BuilderThread::Settings settings;
-    settings.sourceFolder = source;
-    settings.destinationFolder = destination;
-    settings.bglLod = bglLod;
+    K_BuilderThread::Settings settings{source, destination, bglLod};
     settings.skipConverted = skip;
-    QMutex mutex;
-    bool breakFlag = false;
-    K_TileMap sourceTiles;
-    K_TileMap destinationTiles;
-    QElapsedTimer timer;
-    timer.start();
-    {
-        K_BuilderThread thread(settings, &sourceTiles, &destinationTiles, &mutex, &breakFlag);
-        thread.start();
-        thread.wait();
-    }
-    const double result = seconds(timer);
-    qDeleteAll(destinationTiles);
-    return result;
+    return timeConversion(settings);
 }
 
 } // namespace

@@ -5,13 +5,12 @@
 // files directly. Everything lies in a memory file system where there is one.
 
 #include "engine/k_builderthread.h"
-#include "tiles/k_flightsimulatortile.h"
 
+#include "benchrun.h"
 #include "benchtiles.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QMutex>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -21,23 +20,11 @@ namespace {
 
 constexpr int Destinations = 64;
 
+// Seconds a run takes, and how many BGL files it made.
 double convert(const K_BuilderThread::Settings &settings, int *made)
 {
-    QMutex mutex;
-    bool breakFlag = false;
-    K_TileMap sourceTiles;
-    K_TileMap destinationTiles;
-    QElapsedTimer timer;
-    timer.start();
-    {
-        K_BuilderThread thread(settings, &sourceTiles, &destinationTiles, &mutex, &breakFlag);
-        thread.start();
-        thread.wait();
-        *made = thread.bglFilesMade();
-    }
-    const double seconds = timer.nsecsElapsed() / 1e9;
-    qDeleteAll(destinationTiles);
-    return seconds;
+    return timeConversion(settings, {},
+                          [made](const K_BuilderThread &thread) { *made = thread.bglFilesMade(); });
 }
 
 // Starts the stand-in on every .inf file of `folder` in turn, as a bare loop would.

@@ -5,13 +5,11 @@
 // where there is one; the pictures (about 11 GiB) in the usual temporary place.
 
 #include "engine/k_builderthread.h"
-#include "tiles/k_flightsimulatortile.h"
 
+#include "benchrun.h"
 #include "benchtiles.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QMutex>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -21,25 +19,10 @@ namespace {
 // Seconds a run takes, and how many destination tiles it says it left alone.
 double convert(const K_BuilderThread::Settings &settings, int *skipped)
 {
-    QMutex mutex;
-    bool breakFlag = false;
-    K_TileMap sourceTiles;
-    K_TileMap destinationTiles;
     *skipped = 0;
-    QElapsedTimer timer;
-    timer.start();
-    {
-        K_BuilderThread thread(settings, &sourceTiles, &destinationTiles, &mutex, &breakFlag);
-        QObject::connect(
-                &thread, &K_BuilderThread::appendLogText, &thread,
-                [skipped](const QString &line) { *skipped += line.endsWith(" converted."); },
-                Qt::DirectConnection);
-        thread.start();
-        thread.wait();
-    }
-    const double seconds = timer.nsecsElapsed() / 1e9;
-    qDeleteAll(destinationTiles);
-    return seconds;
+    return timeConversion(settings, [skipped](const QString &line) {
+        *skipped += line.endsWith(QLatin1String(" converted."));
+    });
 }
 
 } // namespace
@@ -50,7 +33,7 @@ int main(int argc, char **argv)
     QTemporaryDir source(scratchTemplate(QStringLiteral("bench_resume")));
     QTemporaryDir destination;
     // 4,096 + 3 x 1,024 + 2 x 256 + 2 x 64 tiles below four LOD 8 destination tiles.
-    const QStringList prefixes{"012301230", "0123012310", "0123012311", "0123012312",
+    const QStringList prefixes{"012301230",   "0123012310",  "0123012311",   "0123012312",
                                "01230123130", "01230123131", "012301231320", "012301231321"};
     qsizetype bitmaps = 0;
     for (const char *letters : {"SU", "SP", "FA", "WI", "HW", "LM"})
