@@ -66,28 +66,22 @@ qint64 K_ConversionTexts::secondsLeft(double fraction, qint64 elapsedMs)
 
 QString K_ConversionTexts::summary(const Figures &figures)
 {
-    if (figures.bglFiles >= 0) {
-        const QString text
-                = figures.stopped
-                          ? tr("Stopped. Destination tiles written: %1, pictures: %2 (%3), BGL "
-                               "files made: %4, problems: %5, time: %6.")
-                          : tr("Destination tiles written: %1, pictures: %2 (%3), BGL files made: "
-                               "%4, problems: %5, time: %6.");
-        return text.arg(figures.destinationTiles)
-                .arg(figures.pictures)
-                .arg(sizeText(figures.bytes))
-                .arg(figures.bglFiles)
-                .arg(figures.problems)
-                .arg(durationText((figures.milliseconds + 500) / 1000));
+    const bool resampled = figures.bglFiles >= 0;
+    QString text;
+    if (resampled) {
+        text = figures.stopped
+                       ? tr("Stopped. Destination tiles written: %1, pictures: %2 (%3), BGL "
+                            "files made: %4, problems: %5, time: %6.")
+                       : tr("Destination tiles written: %1, pictures: %2 (%3), BGL files "
+                            "made: %4, problems: %5, time: %6.");
+    } else {
+        text = figures.stopped ? tr("Stopped. Destination tiles written: %1, pictures: %2 (%3), "
+                                    "problems: %4, time: %5.")
+                               : tr("Destination tiles written: %1, pictures: %2 (%3), problems: "
+                                    "%4, time: %5.");
     }
-    const QString text = figures.stopped
-                                 ? tr("Stopped. Destination tiles written: %1, pictures: %2 (%3), "
-                                      "problems: %4, time: %5.")
-                                 : tr("Destination tiles written: %1, pictures: %2 (%3), problems: "
-                                      "%4, time: %5.");
-    return text.arg(figures.destinationTiles)
-            .arg(figures.pictures)
-            .arg(sizeText(figures.bytes))
-            .arg(figures.problems)
-            .arg(durationText((figures.milliseconds + 500) / 1000));
+    text = text.arg(figures.destinationTiles).arg(figures.pictures).arg(sizeText(figures.bytes));
+    if (resampled)
+        text = text.arg(figures.bglFiles);
+    return text.arg(figures.problems).arg(durationText((figures.milliseconds + 500) / 1000));
 }
