@@ -269,8 +269,9 @@ bool K_ConversionRecord::append(const QByteArray &line, QString *errorString)
 
 bool K_ConversionRecord::compact(QString *errorString)
 {
-    const bool nothingToWrite
-            = m_fileBytes == 0 ? m_entries.isEmpty() : m_fileBytes == Header.size() + m_liveBytes;
+    // A begun BGL needs its line even where no destination is recorded yet (a tile unreadable).
+    const bool nothingToWrite = m_fileBytes == 0 ? m_entries.isEmpty() && m_begunBgls.isEmpty()
+                                                 : m_fileBytes == Header.size() + m_liveBytes;
     if (m_keepFile || nothingToWrite)
         return true;
     const QByteArray whole = text();
