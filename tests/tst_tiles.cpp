@@ -7,14 +7,13 @@
 #include "badfiles.h"
 #include "testplatform.h"
 
-#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
 #include <atomic>
 #include <new>
-#include <numeric>
 #include <stdexcept>
 #include <vector>
 
@@ -188,7 +187,7 @@ void tst_Tiles::decodesKey()
 
 void tst_Tiles::codePageTableIsTheToolkits()
 {
-    if (!QStringDecoder("Windows-1251").isValid())
+    if (!QStringEncoder("Windows-1251").isValid())
         QSKIP("This toolkit has no converter of its own for the page.");
     QString every;
     for (char32_t c = 1; c <= 0x10ffff; ++c) {
@@ -196,9 +195,6 @@ void tst_Tiles::codePageTableIsTheToolkits()
             every += QString::fromUcs4(&c, 1);
     }
     QVERIFY(K_CodePage1251::encodeByTable(every) == K_CodePage1251::encode(every));
-    QByteArray bytes(256, 0);
-    std::iota(bytes.begin(), bytes.end(), 0);
-    QCOMPARE(K_CodePage1251::decodeByTable(bytes), K_CodePage1251::decode(bytes));
 }
 
 void tst_Tiles::readsAheadInOrder_data()

@@ -1,6 +1,5 @@
 #include "k_codepage1251.h"
 
-#include <QStringDecoder>
 #include <QStringEncoder>
 
 namespace {
@@ -74,12 +73,6 @@ QByteArray encode(const QString &text)
     return encoder.isValid() ? QByteArray(encoder.encode(text)) : encodeByTable(text);
 }
 
-QString decode(const QByteArray &bytes)
-{
-    QStringDecoder decoder("Windows-1251");
-    return decoder.isValid() ? QString(decoder.decode(bytes)) : decodeByTable(bytes);
-}
-
 QByteArray encodeByTable(const QString &text)
 {
     QByteArray bytes;
@@ -103,19 +96,6 @@ QString missing(const QString &text)
             lacked += character;
     });
     return lacked;
-}
-
-QString decodeByTable(const QByteArray &bytes)
-{
-    QString text;
-    text.reserve(bytes.size());
-    for (const char byte : bytes) {
-        const uchar b = uchar(byte);
-        text += b < 0x80    ? QChar(b)
-                : b >= 0xC0 ? QChar(char16_t(0x0410 + (b - 0xC0)))
-                            : QChar(upperHalf[b - 0x80]);
-    }
-    return text;
 }
 
 } // namespace K_CodePage1251

@@ -173,21 +173,6 @@ QByteArray toCodePage(const QString &text, int codePage, QString *missing)
 #endif
 }
 
-QString fromCodePage(const QByteArray &bytes, int codePage)
-{
-#if defined(Q_OS_WIN)
-    const int size = MultiByteToWideChar(UINT(codePage), 0, bytes.constData(), int(bytes.size()),
-                                         nullptr, 0);
-    QString text(qMax(0, size), QChar());
-    MultiByteToWideChar(UINT(codePage), 0, bytes.constData(), int(bytes.size()),
-                        reinterpret_cast<wchar_t *>(text.data()), size);
-    return text;
-#else
-    Q_UNUSED(codePage);
-    return K_CodePage1251::decode(bytes);
-#endif
-}
-
 QString shortPath(const QString &path)
 {
 #if defined(Q_OS_WIN)

@@ -45,7 +45,6 @@ int resamplerCodePage();
 // `text` in `codePage` (one that resamplerCodePage() gave), without best-fit substitutes: each
 // character the page lacks becomes its default character and goes, once, into `missing`.
 QByteArray toCodePage(const QString &text, int codePage, QString *missing = nullptr);
-QString fromCodePage(const QByteArray &bytes, int codePage);
 
 // The short (8.3) form of the existing file or folder `path`, as Windows names it to programs
 // that cannot take its long name; empty where the system keeps none.

@@ -67,18 +67,6 @@ QString variation(K_FlightSimulatorTile::Variant variant, int present, bool nort
     return listed.join(QLatin1Char(','));
 }
 
-// The value of a line `name = "value"`, or nothing.
-bool quotedValue(const QByteArray &line, const char *name, QByteArray *value)
-{
-    if (!line.startsWith(name) || !line.endsWith('"'))
-        return false;
-    const qsizetype open = line.indexOf('"');
-    if (open < 0 || open == line.size() - 1)
-        return false;
-    *value = line.mid(open + 1, line.size() - open - 2);
-    return true;
-}
-
 } // namespace
 
 QByteArray K_ResampleFile::contents(const QString &key, const QString &imageFolder,
@@ -146,19 +134,6 @@ bool K_ResampleFile::read(const QString &path, QByteArray *contents)
     return file.error() == QFileDevice::NoError;
 }
 
-K_ResampleFile::Listing K_ResampleFile::listing(const QByteArray &contents)
-{
-    Listing result;
-    for (const QByteArray &line : contents.split('\n')) {
-        QByteArray value;
-        if (quotedValue(line, "SourceDir = ", &value))
-            result.sourceFolders << value;
-        else if (quotedValue(line, "SourceFile = ", &value))
-            result.sourceFiles << decode(value);
-    }
-    return result;
-}
-
 int K_ResampleFile::codePage()
 {
     return K_Platform::resamplerCodePage();
@@ -167,9 +142,4 @@ int K_ResampleFile::codePage()
 QByteArray K_ResampleFile::encode(const QString &text, QString *missing)
 {
     return K_Platform::toCodePage(text, codePage(), missing);
-}
-
-QString K_ResampleFile::decode(const QByteArray &bytes)
-{
-    return K_Platform::fromCodePage(bytes, codePage());
 }

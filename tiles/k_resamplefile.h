@@ -40,23 +40,14 @@ public:
     // once it is complete; a failure keeps an older file and says why in `errorString`.
     static bool write(const QString &path, const QByteArray &contents, QString *errorString);
 
-    // What a written file lists, read back: the raw folder of each picture and the picture files.
-    struct Listing
-    {
-        QList<QByteArray> sourceFolders;
-        QStringList sourceFiles;
-    };
-
     // The contents of the file at `path` as contents() gave them (line feeds only), or false
     // when it cannot be read or is far larger than any file of ours.
     static bool read(const QString &path, QByteArray *contents);
-    static Listing listing(const QByteArray &contents);
 
     // The code page the file is written in, and text to it and back; the characters that the
     // page lacks go, each once, into `missing`.
     static int codePage();
     static QByteArray encode(const QString &text, QString *missing = nullptr);
-    static QString decode(const QByteArray &bytes);
 };
 
 #endif // K_RESAMPLEFILE_H
