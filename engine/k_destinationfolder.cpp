@@ -73,7 +73,7 @@ bool K_DestinationFolder::prepare(K_BuilderThread *thread,
     if (std::all_of(converted->cbegin(), converted->cend(), [](bool done) { return done; }))
         return true;
     QString reason;
-    if (!probeWritable(&reason) || !m_lock) {
+    if (!m_lock || !probeWritable(&reason)) {
         thread->appendLog(
                 tr("Cannot write into the destination folder \"%1\": %2.")
                         .arg(m_shown, K_ConversionTexts::reasonText(m_lock ? reason : lockReason)));
@@ -262,17 +262,11 @@ qint64 K_DestinationFolder::roomNeeded(const QVector<K_DestinationTrees::Group> 
 
 bool K_DestinationFolder::probeWritable(QString *reason) const
 {
-    QStringList created;
-    K_CheckedSaveFile::nearestExisting(m_folder, &created);
-    bool written = false;
-    if (K_CheckedSaveFile::makeFolder(m_folder, reason)) {
-        QTemporaryFile probe(K_CheckedSaveFile::probeTemplate(m_folder));
-        written = probe.open() && probe.write(QByteArray(4096, '\0')) == 4096 && probe.flush();
-        if (!written)
-            *reason = probe.errorString();
-    }
-    for (auto it = created.crbegin(); it != created.crend(); ++it)
-        QDir().rmdir(*it);
+    QTemporaryFile probe(K_CheckedSaveFile::probeTemplate(m_folder));
+    const bool written
+            = probe.open() && probe.write(QByteArray(4096, '\0')) == 4096 && probe.flush();
+    if (!written)
+        *reason = probe.errorString();
     return written;
 }
 

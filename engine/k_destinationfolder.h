@@ -60,9 +60,8 @@ private:
     bool fits(K_BuilderThread *thread, const QVector<K_DestinationTrees::Group> &groups,
               const QVector<bool> &converted, bool singleDestinationImage) const;
 
-    // Creates the folder with its missing parents, writes a small probe file into it and removes
-    // it again, then removes the folders it created, so that nothing shows until the first
-    // picture is saved. False, with the system's reason, when any of that fails.
+    // Writes a small probe file into the folder, which the lock made, and removes it again.
+    // False, with the system's reason, when that fails.
     bool probeWritable(QString *reason) const;
 
     // Removes the temporary files that a run killed while writing left behind (a file is written

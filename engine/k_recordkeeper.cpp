@@ -23,6 +23,17 @@ constexpr int OutputFormat = 1;
 constexpr qint64 Millisecond = 1000 * 1000;
 constexpr qint64 CoarseClock = 2000 * Millisecond;
 
+// Whether a file is as the record knows it.
+bool isAsRecorded(const K_Platform::FileStamp &stamp, const K_ConversionRecord::Picture &picture)
+{
+    return stamp.size == picture.size && stamp.modified == picture.modified;
+}
+
+K_ConversionRecord::Picture pictureOf(const QString &name, const K_Platform::FileStamp &stamp)
+{
+    return {name, stamp.size, stamp.modified};
+}
+
 QByteArray hashOf(const QByteArray &bytes)
 {
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex();
@@ -107,16 +118,14 @@ bool K_RecordKeeper::isConverted(const K_DestinationTrees::Group &trees) const
         return false;
     return std::all_of(entry->pictures.cbegin(), entry->pictures.cend(),
                        [this, &key](const K_ConversionRecord::Picture &picture) {
-                           const K_Platform::FileStamp stamp
-                                   = K_Platform::stampOf(picturePath(key, picture.name));
-                           return stamp.size == picture.size && stamp.modified == picture.modified;
+                           return isAsRecorded(K_Platform::stampOf(picturePath(key, picture.name)),
+                                               picture);
                        });
 }
 
 void K_RecordKeeper::begin(K_BuilderThread *thread, const QString &key)
 {
     const K_ConversionRecord::Entry *entry = m_record.entry(key);
-    m_hadEarlier = entry != nullptr;
     m_earlier = entry ? *entry : K_ConversionRecord::Entry();
     m_begunAt = QDateTime::currentMSecsSinceEpoch() * 1000 * 1000;
     QString reason;
@@ -134,10 +143,8 @@ void K_RecordKeeper::remember(K_BuilderThread *thread, const K_DestinationTrees:
     entry.recipe = m_recipe;
     entry.inputs = inputsOf(build.sources);
     entry.resampleFile = hashOf(build.resampleFile);
-    for (const QString &path : build.pictures) {
-        const K_Platform::FileStamp stamp = K_Platform::stampOf(path);
-        entry.pictures.append({QFileInfo(path).fileName(), stamp.size, stamp.modified});
-    }
+    for (const QString &path : build.pictures)
+        entry.pictures.append(pictureOf(QFileInfo(path).fileName(), K_Platform::stampOf(path)));
     QString reason;
     reportFailure(thread, m_record.finish(trees.first()->key(), entry, &reason), reason);
 }
@@ -186,9 +193,8 @@ int K_RecordKeeper::removeEarlierPictures(const QString &key, const QStringList 
     int removed = 0;
     for (const K_ConversionRecord::Picture &picture : m_earlier.pictures) {
         const QString path = picturePath(key, picture.name);
-        const K_Platform::FileStamp stamp = K_Platform::stampOf(path);
-        if (!kept.contains(picture.name) && stamp.size == picture.size
-            && stamp.modified == picture.modified && QFile::remove(path))
+        if (!kept.contains(picture.name) && isAsRecorded(K_Platform::stampOf(path), picture)
+            && QFile::remove(path))
             ++removed;
     }
     return removed;
@@ -200,8 +206,9 @@ void K_RecordKeeper::removeEarlierBuild(K_BuilderThread *thread, const QString &
     if (!QFileInfo::exists(path))
         return;
     QByteArray contents;
-    const bool ours = m_hadEarlier && K_ResampleFile::read(path, &contents)
-                      && hashOf(contents) == m_earlier.resampleFile;
+    // No earlier entry holds an empty SHA-1, which no .inf has.
+    const bool ours
+            = K_ResampleFile::read(path, &contents) && hashOf(contents) == m_earlier.resampleFile;
     if (!ours) {
         thread->appendInfo(tr("Tile \"%1\" yields no picture now; \"%2\", which this record does "
                               "not know as ORVIK's, stays.")
@@ -259,8 +266,7 @@ bool K_RecordKeeper::hasBgl(const K_ResampleJob &job) const
     const K_ConversionRecord::Entry *entry = m_record.entry(job.key);
     if (!entry || !entry->finished || entry->bglFrom != job.resampleFile)
         return false;
-    const K_Platform::FileStamp stamp = K_Platform::stampOf(bglPath(job.key));
-    return stamp.size == entry->bgl.size && stamp.modified == entry->bgl.modified;
+    return isAsRecorded(K_Platform::stampOf(bglPath(job.key)), entry->bgl);
 }
 
 K_Platform::FileStamp K_RecordKeeper::beginBgl(K_BuilderThread *thread, const QString &key)
@@ -268,19 +274,18 @@ K_Platform::FileStamp K_RecordKeeper::beginBgl(K_BuilderThread *thread, const QS
     const K_Platform::FileStamp stamp = K_Platform::stampOf(bglPath(key));
     QString reason;
     reportFailure(thread,
-                  m_record.beginBgl(key, {key + QLatin1String(".bgl"), stamp.size, stamp.modified},
-                                    &reason),
+                  m_record.beginBgl(key, pictureOf(key + QLatin1String(".bgl"), stamp), &reason),
                   reason);
     return stamp;
 }
 
 void K_RecordKeeper::madeBgl(K_BuilderThread *thread, const K_ResampleJob &job)
 {
-    const K_Platform::FileStamp stamp = K_Platform::stampOf(bglPath(job.key));
     QString reason;
     reportFailure(thread,
                   m_record.madeBgl(job.key, job.resampleFile,
-                                   {job.key + QLatin1String(".bgl"), stamp.size, stamp.modified},
+                                   pictureOf(job.key + QLatin1String(".bgl"),
+                                             K_Platform::stampOf(bglPath(job.key))),
                                    &reason),
                   reason);
 }
@@ -297,8 +302,7 @@ void K_RecordKeeper::removeInterruptedBgls(K_BuilderThread *thread)
     for (auto bgl = begun.cbegin(); bgl != begun.cend(); ++bgl) {
         const QString path = bglPath(bgl.key());
         const K_Platform::FileStamp stamp = K_Platform::stampOf(path);
-        const bool changed
-                = stamp.size >= 0 && (stamp.size != bgl->size || stamp.modified != bgl->modified);
+        const bool changed = stamp.size >= 0 && !isAsRecorded(stamp, *bgl);
         if (changed && !QFile::remove(path))
             continue;
         if (changed) {

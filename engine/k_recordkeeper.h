@@ -96,7 +96,6 @@ private:
     QByteArray m_recipe;
     K_ConversionRecord m_record;
     K_ConversionRecord::Entry m_earlier;
-    bool m_hadEarlier = false;
     qint64 m_begunAt = 0;
     bool m_failed = false;
 };
