@@ -1,4 +1,5 @@
 #include "app/k_samplecommandline.h"
+#include "app/k_stopsignals.h"
 #include "app/translators.h"
 
 #include <QCoreApplication>
@@ -6,6 +7,9 @@
 
 int main(int argc, char *argv[])
 {
+    // A write past a file size limit then fails and its file is removed, instead of ending the
+    // program with the file cut short.
+    K_StopSignals::ignoreFileSizeLimit();
     QCoreApplication application(argc, argv);
     QTranslator toolkitTranslator;
     QTranslator programTranslator;

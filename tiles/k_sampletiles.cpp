@@ -29,7 +29,15 @@ bool writeNewFile(const QString &path, const QByteArray &bytes, QString *error)
 {
     QFile file(path);
     const bool opened = file.open(QIODevice::WriteOnly | QIODevice::NewOnly);
-    if (opened && file.write(bytes) == bytes.size() && file.flush())
+    // A disk that runs full takes part of a write without an error; writing the rest gives it.
+    qint64 written = 0;
+    while (opened && written < bytes.size()) {
+        const qint64 part = file.write(bytes.constData() + written, bytes.size() - written);
+        if (part <= 0)
+            break;
+        written += part;
+    }
+    if (opened && written == bytes.size() && file.flush())
         return true;
     *error = K_SampleTiles::tr("Cannot write \"%1\": %2.")
                      .arg(QDir::toNativeSeparators(path), file.errorString());
