@@ -267,7 +267,8 @@ QImage K_FlightSimulatorTile::ownCanvas(Assembly &assembly) const
         return QImage();
     const int side = SourceSide << (SourceLevel - m_level);
     QImage own;
-    if (isOnePicture(*this, assembly.singleDestinationImage))
+    // Only the memory is left to ask: the rest of isOnePicture() is answered above.
+    if (pictureBytes(m_level) <= K_TileAssembly::pictureSizeLimit())
         own = QImage(side, side, QImage::Format_ARGB32);
     if (!own.isNull()) {
         setResolution(own);
