@@ -45,8 +45,16 @@ K_CheckedSaveFile::~K_CheckedSaveFile()
 bool K_CheckedSaveFile::open(OpenMode mode)
 {
     // Said at once, as nothing written could ever take its place.
-    if (QFileInfo(m_path).isDir()) {
+    const QFileInfo existing(m_path);
+    if (existing.isDir()) {
         m_writeError = tr("Filename refers to a directory");
+        m_writeFailed = true;
+        return false;
+    }
+    // A file someone made read-only is not replaced, though the folder would allow it.
+    if (existing.exists() && !existing.isWritable()) {
+        m_writeError = QCoreApplication::translate("QSaveFile", "Existing file %1 is not writable")
+                               .arg(m_path);
         m_writeFailed = true;
         return false;
     }
@@ -92,6 +100,7 @@ bool K_CheckedSaveFile::finish()
     close();
     if (error() != QFileDevice::NoError)
         return fail(errorString());
+    K_Platform::syncFile(m_temporary);
     // An older file keeps its permissions, as it would have kept them had it been rewritten.
     const QFileInfo older(m_path);
     if (older.exists())

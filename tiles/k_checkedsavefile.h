@@ -13,7 +13,8 @@
 // (Linux), else as "<name>.orvik-tmp-XXXXXX", a name that marks it as ORVIK's own, so that the
 // temporary of a killed run can be told from a user's file and removed. finish() puts it in place
 // of an older file in one step; otherwise, and when it is destroyed unfinished, the temporary goes
-// and an older file stays. Used by one thread at a time.
+// and an older file stays. An older file that is read-only stays too, and opening fails; a symbolic
+// link of that name is replaced, never written through. Used by one thread at a time.
 class K_CheckedSaveFile : public QFile
 {
     Q_DECLARE_TR_FUNCTIONS(K_CheckedSaveFile)

@@ -195,6 +195,9 @@ QString shortPath(const QString &path)
 int openUnnamedFile(const QString &folder)
 {
 #if defined(Q_OS_LINUX) && defined(O_TMPFILE)
+    static const bool nameable = ::access("/proc/self/fd", X_OK) == 0;
+    if (!nameable)
+        return -1;
     return ::open(QFile::encodeName(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
 #else
     Q_UNUSED(folder);
@@ -218,6 +221,26 @@ bool nameUnnamedFile(int handle, const QString &path, QString *reason)
     *reason = qt_error_string(-1);
 #endif
     return false;
+}
+
+void syncFile(const QString &path)
+{
+#if defined(Q_OS_WIN)
+    const HANDLE file
+            = CreateFileW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path).utf16()),
+                          GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        FlushFileBuffers(file);
+        CloseHandle(file);
+    }
+#else
+    const int file = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (file >= 0) {
+        ::fsync(file);
+        ::close(file);
+    }
+#endif
 }
 
 bool replaceFile(const QString &from, const QString &to, QString *reason)

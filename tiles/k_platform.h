@@ -51,10 +51,15 @@ QByteArray toCodePage(const QString &text, int codePage, QString *missing = null
 QString shortPath(const QString &path);
 
 // A file without a name in `folder`, open for writing, that vanishes with the process unless it is
-// named; -1 where the system or the file system has no such files (Windows).
+// named; -1 where the system or the file system has no such files (Windows), or where it could not
+// be named (no /proc, as in some chroots).
 int openUnnamedFile(const QString &folder);
 // Gives the file of `handle`, opened by openUnnamedFile(), the name `path`.
 bool nameUnnamedFile(int handle, const QString &path, QString *reason);
+// Hands what is written to the file at `path` to the disk, so that a rename after it cannot put
+// an empty file in place of an older one after a power loss. A failure is not reported: the file
+// is complete as far as this process can tell.
+void syncFile(const QString &path);
 // Renames `from` to `to`, replacing a file of that name in one step.
 bool replaceFile(const QString &from, const QString &to, QString *reason);
 
