@@ -213,25 +213,7 @@ timeout 120 wineserver -w || true
 xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
     wine "$1" </dev/null >/dev/null 2>&1 &
     window=$!
-    tries=0
-    while :; do
-        sleep 1
-        if ! kill -0 "$window" 2>/dev/null; then
-            echo "orvik.exe ended at once." >&2
-            exit 1
-        fi
-        import -window root "$2" 2>/dev/null || true
-        if [ -f "$2" ] &&
-            [ "$(convert "$2" -format "%[fx:standard_deviation > 0.01]" info:)" = 1 ]; then
-            break
-        fi
-        tries=$((tries + 1))
-        if [ "$tries" -ge 60 ]; then
-            echo "orvik.exe showed nothing in 60 seconds." >&2
-            kill "$window"
-            exit 1
-        fi
-    done
+    scripts/wait-drawn.sh "$window" "$2" orvik.exe || exit 1
     sleep 3
     if ! kill -0 "$window" 2>/dev/null; then
         echo "orvik.exe ended after showing its window." >&2

@@ -209,25 +209,7 @@ xvfb-run -a -f "$root/tmp/Xauthority" -s "-screen 0 1280x1024x24" sh -c '
     chroot "$root" /usr/bin/env -i PATH=/usr/bin:/bin HOME=/root LANG=C.UTF-8 \
         DISPLAY="$DISPLAY" XAUTHORITY=/tmp/Xauthority orvik </dev/null >"$3" 2>&1 &
     window=$!
-    tries=0
-    while :; do
-        sleep 1
-        if ! kill -0 "$window" 2>/dev/null; then
-            echo "orvik ended at once." >&2
-            exit 1
-        fi
-        import -window root "$shot" 2>/dev/null || true
-        if [ -f "$shot" ] &&
-            [ "$(convert "$shot" -format "%[fx:standard_deviation > 0.01]" info:)" = 1 ]; then
-            break
-        fi
-        tries=$((tries + 1))
-        if [ "$tries" -ge 60 ]; then
-            echo "orvik showed nothing in 60 seconds." >&2
-            kill "$window"
-            exit 1
-        fi
-    done
+    scripts/wait-drawn.sh "$window" "$shot" orvik || exit 1
     sleep 2
     import -window root "$shot"
     id=$(xdotool search --onlyvisible --pid "$window" | head -n 1)
