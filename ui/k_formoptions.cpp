@@ -15,7 +15,6 @@ K_FormOptions::K_FormOptions(QWidget *parent)
 {
     ui->setupUi(this);
     ui->resamplerJobsSpinBox->setMaximum(QThread::idealThreadCount());
-    ui->resamplerJobsSpinBox->setValue(K_ResamplerStep::defaultJobs());
     ui->resamplerNoteLabel->hide();
     if (const auto *form = qobject_cast<const K_FormMain *>(parent)) {
         ui->passCompletelyTransparentTilesCheckBox->setChecked(
@@ -51,7 +50,7 @@ void K_FormOptions::on_resamplerToolButton_clicked()
 {
     const QString current = ui->resamplerLineEdit->text().trimmed();
     const QString chosen = QFileDialog::getOpenFileName(
-            this, tr("Choose the resampler"), current.isEmpty() ? QString() : current,
+            this, tr("Choose the resampler"), current,
             tr("Resampler (resample.exe);;Programs (*.exe *.com);;All files (*)"));
     if (!chosen.isEmpty())
         ui->resamplerLineEdit->setText(QDir::toNativeSeparators(chosen));
