@@ -65,17 +65,18 @@ void tst_CommandLine::parses_data()
 {
     // "arguments | the settings, the help's usage line or the error"
     QTest::addColumn<QString>("row");
-    row("defaults equal the window's first start", "in out | in|out|8|95|011000");
-    row("every option", "--bgl-lod 13 --compression-quality 1 --single-destination-image "
-                        "--no-pass-transparent-tiles --no-pass-broken-tiles "
-                        "--vertical-mirror-source-tiles --seasons --skip-converted in out | "
-                        "in|out|13|1|100111");
+    row("defaults equal the window's first start", "in out | in|out|8|95|011000||0");
+    row("every option",
+        "--bgl-lod 13 --compression-quality 1 --single-destination-image "
+        "--no-pass-transparent-tiles --no-pass-broken-tiles "
+        "--vertical-mirror-source-tiles --seasons --skip-converted --resampler R --jobs 1 "
+        "in out | in|out|13|1|100111|R|1");
     row("help wins over a missing folder", "--help | Usage: orvik-convert [options] SOURCE "
                                            "DESTINATION");
     row("no argument", " | SOURCE and DESTINATION are missing.");
     row("BGL LOD above 13",
         "--bgl-lod 14 in out | BGL LOD must be a whole number from 0 to 13, not \"14\".");
-    row("on Windows too, /x names a folder", "/x /y | /x|/y|8|95|011000");
+    row("on Windows too, /x names a folder", "/x /y | /x|/y|8|95|011000||0");
 }
 
 void tst_CommandLine::parses()
@@ -353,9 +354,8 @@ void tst_CommandLine::summarisesInRussian_data()
     // bytes take theirs from the catalogue, larger sizes their units and digits from the locale.
     QTest::addColumn<QString>("row");
     for (const char *row :
-         {"0 | 0\u00a0байт", "1 | 1\u00a0байт", "2 | 2\u00a0байта", "5 | 5\u00a0байт",
-          "11 | 11\u00a0байт", "21 | 21\u00a0байт", "22 | 22\u00a0байта",
-          "1023 | 1\u00a0023\u00a0байта", "+2048 | 2,0\u00a0кБ", "6291456 | 6,0\u00a0МБ"})
+         {"0 | 0\u00a0байт", "1 | 1\u00a0байт", "2 | 2\u00a0байта", "1023 | 1\u00a0023\u00a0байта",
+          "+2048 | 2,0\u00a0кБ", "6291456 | 6,0\u00a0МБ"})
         ::row(row, row);
 }
 

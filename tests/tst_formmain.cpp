@@ -25,12 +25,15 @@
 #include <QRandomGenerator>
 #include <QSet>
 #include <QSettings>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 #include <csignal>
+#include <utility>
 
 using Preview = K_PreviewThread;
 
@@ -52,8 +55,9 @@ QString stateOf(const K_FormMain &w)
     return settingsText({w.sourceFolder(), w.destinationFolder(), w.bglLod(),
                          w.compressionQuality(), w.singleDestinationImage(),
                          w.passCompletelyTransparentTiles(), w.passBrokenTiles(),
-                         w.verticalMirrorSourceTiles(), w.convertSeasons(), w.skipConverted()})
-           + '|' + QString::number(w.runResampler()) + '|' + QFileInfo(w.resampler()).fileName();
+                         w.verticalMirrorSourceTiles(), w.convertSeasons(), w.skipConverted(),
+                         QFileInfo(w.resampler()).fileName(), w.resamplerJobs()})
+           + '|' + QString::number(w.runResampler());
 }
 
 QString logOf(const K_FormMain &window)
@@ -101,7 +105,10 @@ void tst_FormMain::initTestCase()
 void tst_FormMain::drivesTheWindow()
 {
     const QString settingsFile = m_config.filePath("Tovrel/ORVIK.ini");
-    QCOMPARE(stateOf(K_FormMain()), QString("||8|95|011000|0|"));
+    // At first half the cores run the resampler at once; the dialog offers up to all of them.
+    const QString jobs = QString::number(qMax(1, QThread::idealThreadCount() / 2));
+    const int cores = QThread::idealThreadCount();
+    QCOMPARE(stateOf(K_FormMain()), "||8|95|011000||" + jobs + "|0");
     // Values out of range are clamped; keys of anyone else go when the window stores its own.
     QVERIFY(K_TileBitmapWriter::writeBytes(
             settingsFile,
@@ -110,7 +117,7 @@ void tst_FormMain::drivesTheWindow()
     QString stored;
     {
         K_FormMain window;
-        QCOMPARE(stateOf(window), QString("||13|1|110000|0|"));
+        QCOMPARE(stateOf(window), "||13|1|110000||" + jobs + "|0");
 
         // The dialog shows the window's flags; OK takes the toggled boxes, Cancel nothing. The
         // empty resampler field is filled from the SDK's usual folder.
@@ -124,6 +131,7 @@ void tst_FormMain::drivesTheWindow()
             answerNextModal([&](QWidget *modal) {
                 shown += modal->findChild<QLabel *>("resamplerNoteLabel")->isVisible() ? "found "
                                                                                        : "";
+                modal->findChild<QSpinBox *>("resamplerJobsSpinBox")->setValue(ok ? cores : 1);
                 for (QCheckBox *box : modal->findChildren<QCheckBox *>()) {
                     shown += QString::number(box->isChecked());
                     box->toggle();
@@ -134,7 +142,7 @@ void tst_FormMain::drivesTheWindow()
             });
             window.findChild<QAction *>("actionOptions")->trigger();
             QCOMPARE(shown, QString(ok ? "found 1010000" : "0101111"));
-            QCOMPARE(stateOf(window), QString("||13|1|001111|1|resample.exe"));
+            QCOMPARE(stateOf(window), QString("||13|1|001111|resample.exe|%1|1").arg(cores));
             QCOMPARE(window.resampler(), QDir::toNativeSeparators(sdk + "/resample.exe"));
         }
         window.setRunResampler(false);
@@ -151,7 +159,7 @@ void tst_FormMain::drivesTheWindow()
         K_BuilderThread::Settings s = window.findChild<K_BuilderThread *>()->settings();
         QCOMPARE(settingsText(s), QDir::toNativeSeparators(m_work.filePath("tiles/")) + '|'
                                           + QDir::toNativeSeparators(m_work.filePath("window/"))
-                                          + "|8|1|001111");
+                                          + "|8|1|001111||0");
 
         QString warning;
         answerNextModal([&](QWidget *modal) {
@@ -209,39 +217,56 @@ void tst_FormMain::breaksAtRandomMoments()
         window->setSourceFolder(source);
         window->setDestinationFolder(destination.path());
         window->setBglLod(11);
+        // Break, the window destroyed, or SIGTERM as the program takes it: the run stops as on
+        // Break, then the window closes. Each comes right at its moment, or once the run is over.
+        const int kind = run % 3;
+        if (kind == 2) {
+            window->show();
+            QVERIFY(K_StopSignals::install(window.get(),
+                                           [&window](int) { window->stopAndClose(); }));
+        }
+        bool stopped = false;
+        const auto stop = [&] {
+            if (std::exchange(stopped, true) || kind == 1)
+                return;
+            if (kind == 0)
+                click(*window, "breakPushButton");
+            else
+#if defined(Q_OS_WIN)
+                window->stopAndClose(); // Windows sends no SIGTERM
+#else
+                raise(SIGTERM);
+#endif
+        };
         click(*window, "convertPushButton");
         int handled = 0;
         // The status bar counts the 32 source tiles, not the 42 nodes of their trees.
         QSet<qint64> totals;
-        connect(window->findChild<K_BuilderThread *>(), &K_BuilderThread::progressBarValueChanged,
-                window.get(), [&] {
-                    ++handled;
+        connect(
+                window->findChild<K_BuilderThread *>(), &K_BuilderThread::progressBarValueChanged,
+                window.get(),
+                [&] {
+                    if (++handled == moment)
+                        stop();
                     if (const auto *worker = window->findChild<K_BuilderThread *>()) {
                         const K_BuilderThread::Progress progress = worker->progress(0);
                         if (progress.step == 2)
                             totals.insert(progress.tilesTotal);
                     }
-                });
+                },
+                // The worker waits for each moment to be handled, so a stop comes mid-run; not
+                // when the window is destroyed, whose destructor waits for the worker.
+                kind == 1 ? Qt::AutoConnection : Qt::BlockingQueuedConnection);
         QTRY_VERIFY2_WITH_TIMEOUT(handled >= moment || !window->isConverting(), where, 120000);
-        if (run % 3 == 1) {
+        if (kind == 1) {
             // The destructor stops the worker and waits for it before the tiles go.
             window.reset();
             continue;
         }
-        if (run % 3 == 2) {
-            // SIGTERM as the program takes it: the run stops as on Break, then the window closes.
-            window->show();
-            QVERIFY(K_StopSignals::install(window.get(),
-                                           [&window](int) { window->stopAndClose(); }));
-#if defined(Q_OS_WIN)
-            window->stopAndClose(); // Windows sends no SIGTERM
-#else
-            raise(SIGTERM);
-#endif
+        stop();
+        if (kind == 2) {
             QTRY_VERIFY2_WITH_TIMEOUT(!window->isVisible(), where, 120000);
             K_StopSignals::remove();
-        } else {
-            click(*window, "breakPushButton");
         }
         QTRY_VERIFY2_WITH_TIMEOUT(!window->isConverting(), where, 120000);
         const QString log = logOf(*window);

@@ -115,7 +115,7 @@ QString settingsText(const K_BuilderThread::Settings &s)
          {s.singleDestinationImage, s.passCompletelyTransparentTiles, s.passBrokenTiles,
           s.verticalMirrorSourceTiles, s.convertSeasons, s.skipConverted})
         text += QString::number(flag);
-    return text;
+    return text + '|' + s.resampler + '|' + QString::number(s.resamplerJobs);
 }
 
 QString summaryBeforeTime(const QString &destination, int problems)

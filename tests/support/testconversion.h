@@ -47,7 +47,7 @@ QString outputText(const QByteArray &bytes);
 // Writes key + "SU.BMP" into `folder` for each key, a picture of its own for each.
 bool writeTiles(const QString &folder, const QStringList &keys);
 
-// "source|destination|BGL LOD|quality|" and the flags in their order as 1 or 0.
+// "source|destination|BGL LOD|quality|", the flags in their order as 1 or 0, "|resampler|jobs".
 QString settingsText(const K_BuilderThread::Settings &s);
 
 // A run's summary up to its time, in English, for `problems` logged problems and what lies in
