@@ -11,14 +11,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDialogButtonBox>
-#include <QGraphicsView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -87,7 +84,6 @@ private slots:
     void previewLayout_data();
     void previewLayout();
     void previewOfTheSample();
-    void previewHover();
 
 private:
     QTemporaryDir m_config;
@@ -447,37 +443,6 @@ void tst_FormMain::previewOfTheSample()
             = QPoint(cell(K_SampleTiles::destinationKeys()[1] + "00000").x(), broken.y()) * 4;
     QCOMPARE(preview->picture(4).pixel(edge.x(), edge.y() + 1), Preview::OutlineColour);
     QCOMPARE(preview->picture(4).pixel(edge.x() + 1, edge.y() + 1), 0u);
-}
-
-// The mouse comes to rest on a tile while another variant is shown, and the tile's variant is
-// chosen again: the text under the map names the tile, its file and what the file holds.
-void tst_FormMain::previewHover()
-{
-    K_FormPreview dialog(m_work.filePath("tiles"), 8);
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    auto *view = dialog.findChild<QGraphicsView *>("mapGraphicsView");
-    auto *combo = dialog.findChild<QComboBox *>("variantComboBox");
-    const auto choose = [&](const QString &shown) {
-        QTRY_COMPARE(combo->count(), 3);
-        emit combo->activated(combo->findData(shown));
-        QTRY_COMPARE(dialog.findChild<QProgressBar *>()->value(), 100);
-    };
-    const QString winter = K_SampleTiles::seasonFileNames().filter("WI").first().left(15);
-    for (const QStringList &c : QList<QStringList>{
-                 {"SU", K_SampleTiles::brokenKey(), "broken: Compressed image reading error"},
-                 {"WI", winter, "imagery"}}) {
-        choose(c[0]);
-        const QPoint cell = Preview::tileOf(c[1]) - dialog.previewThread()->layout().origin;
-        const QPoint at = view->mapFromScene(QPointF(cell) + QPointF(0.5, 0.5));
-        choose(c[0] == "SU" ? "WI" : "SU");
-        QMouseEvent move(QEvent::MouseMove, at, view->viewport()->mapToGlobal(at), Qt::NoButton,
-                         Qt::NoButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(view->viewport(), &move);
-        choose(c[0]);
-        QTRY_COMPARE(dialog.findChild<QLabel *>("hoverLabel")->text(),
-                     c[1] + " \u2014 " + c[1] + c[0] + ".BMP \u2014 " + c[2]);
-    }
 }
 
 QTEST_MAIN(tst_FormMain)

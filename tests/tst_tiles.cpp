@@ -171,7 +171,6 @@ void tst_Tiles::decodesKey_data()
     QTest::newRow("level 13") << "030123012301230" << 13
                               << QVector<double>{-20.009765625, -19.9951171875, -18.006591796875,
                                                  -17.99560546875};
-    QTest::newRow("empty") << "" << -2 << QVector<double>{0, 0, 0, 0};
 }
 
 void tst_Tiles::decodesKey()
