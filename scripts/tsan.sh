@@ -1,8 +1,8 @@
 #!/bin/sh
 # Builds the tile, engine and window tests with ThreadSanitizer into $BUILD_DIR (default:
-# build-tsan) and runs them, and orvik-convert through its resampler step; any data race, deadlock or use after free in ORVIK's code fails the
-# run. Reports that arise inside Qt's own, uninstrumented libraries are suppressed by
-# .ci/tsan.supp.
+# build-tsan) and runs them, and orvik-convert through its resampler step; any data race, deadlock
+# or use after free in ORVIK's code fails the run. Reports that arise inside Qt's own,
+# uninstrumented libraries are suppressed by .ci/tsan.supp.
 set -eu
 cd "$(dirname "$0")/.."
 

@@ -238,21 +238,16 @@ void tst_FormMain::breaksAtRandomMoments()
         int handled = 0;
         // The status bar counts the 32 source tiles, not the 42 nodes of their trees.
         QSet<qint64> totals;
-        connect(
-                window->findChild<K_BuilderThread *>(), &K_BuilderThread::progressBarValueChanged,
-                window.get(),
-                [&] {
+        connect(window->findChild<K_BuilderThread *>(), &K_BuilderThread::progressBarValueChanged,
+                window.get(), [&] {
                     if (++handled == moment)
                         stop();
-                    if (const auto *worker = window->findChild<K_BuilderThread *>()) {
-                        const K_BuilderThread::Progress progress = worker->progress(0);
+                    if (const auto *running = window->findChild<K_BuilderThread *>()) {
+                        const K_BuilderThread::Progress progress = running->progress(0);
                         if (progress.step == 2)
                             totals.insert(progress.tilesTotal);
                     }
-                },
-                // The worker waits for each moment to be handled, so a stop comes mid-run; not
-                // when the window is destroyed, whose destructor waits for the worker.
-                kind == 1 ? Qt::AutoConnection : Qt::BlockingQueuedConnection);
+                });
         QTRY_VERIFY2_WITH_TIMEOUT(handled >= moment || !window->isConverting(), where, 120000);
         if (kind == 1) {
             // The destructor stops the worker and waits for it before the tiles go.
