@@ -7,6 +7,7 @@
 #include "k_console.h"
 #include "k_stopsignals.h"
 
+#include <QAtomicInt>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -317,6 +318,9 @@ int K_CommandLine::convert(const K_BuilderThread::Settings &settings)
     K_TileMap sourceTiles;
     K_TileMap destinationTiles;
     int code = ExitProblems;
+    // The toolkit's wait is invisible to ThreadSanitizer; the worker's release as it finishes and
+    // the acquire after the wait tell it that the worker is done before the thread goes.
+    QAtomicInt workerEnded;
     {
         K_BuilderThread thread(settings, &sourceTiles, &destinationTiles, &mutex, &breakFlag);
         builderThread = &thread;
@@ -327,10 +331,21 @@ int K_CommandLine::convert(const K_BuilderThread::Settings &settings)
         connect(&thread, &K_BuilderThread::appendLogText, this, &K_CommandLine::appendLogLine);
 
         QEventLoop loop;
-        connect(&thread, &QThread::finished, &loop, &QEventLoop::quit);
+        // The worker's last act is this release; the loop's end is posted by name after it, so
+        // that none of ORVIK's own code touches what the worker posts after it.
+        connect(
+                &thread, &QThread::finished, &thread,
+                [&workerEnded, &loop] {
+                    // Taken before the release: this slot goes with the thread.
+                    QEventLoop *const ending = &loop;
+                    workerEnded.storeRelease(1);
+                    QMetaObject::invokeMethod(ending, "quit", Qt::QueuedConnection);
+                },
+                Qt::DirectConnection);
         thread.start();
         loop.exec();
         thread.wait();
+        workerEnded.loadAcquire();
         eraseProgress();
         builderThread = nullptr;
         // Standard output keeps exactly the log lines.
