@@ -93,7 +93,8 @@ void tst_Resampler::runs_data()
                            "begun.",
                            "BGL files made: 2, problems: 0"};
     // Run as a user who cannot read one tile of each destination, so that nothing is recorded but
-    // the begun BGL; the tiles are readable again for the next run.
+    // the begun BGL; the tiles are readable again for the next run. Windows takes no file's reading
+    // away here, so there every tile is read.
     QTest::newRow("killed in step 3: the next run removes the begun BGL and makes all")
             << false << "PARTIAL=1"
             << "NOBODY " + run << Kill << -1 << "A B"
@@ -156,7 +157,7 @@ void tst_Resampler::runs()
     QVERIFY(K_SampleTiles::write(dir.filePath("SOUND")));
     QVERIFY(QFile::remove(dir.filePath("SOUND/" + K_SampleTiles::brokenKey() + "SU.BMP")));
     const QStringList hidden
-            = options.startsWith("NOBODY")
+            = options.startsWith("NOBODY") && QDir::separator() == '/'
                       ? QStringList{"SOUND/012301230102100SU.BMP", "SOUND/012301231030010SU.BMP"}
                       : QStringList();
     QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7777)));
